@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+#include "app/ports.hpp"
+#include "app/settings.hpp"
+#include "control/mode_switch.hpp"
+#include "control/run_control.hpp"
+#include "control/session.hpp"
+#include "panel/panel.hpp"
+
+namespace quillon {
+
+// Owns the window's state and its controllers, and offers the window's events as plain
+// calls. Front ends draw the Panel and forward input here; nothing here blocks.
+class Addon final : private PanelHandlers {
+public:
+    explicit Addon(const Ports& ports);
+    ~Addon() override;
+    Addon(const Addon&) = delete;
+    Addon& operator=(const Addon&) = delete;
+
+    Panel& GetPanel() { return panel_; }
+    const Session& GetSession() const { return session_; }
+
+    // The window's load: start-up with the command line after the program name.
+    void Load(const std::string& argument_text);
+    // The window was resized to this outer size in twips; the Panel holds the bounded size.
+    void Resize(int width, int height);
+    // The window's unload: stop a running cycle, then save the settings.
+    void Unload();
+    // The host's exit event; when it returns, Ended() is true.
+    void HostExited();
+    // True once the program must end (the host exited); the front end closes without Unload.
+    bool Ended() const { return ended_; }
+
+    void StartStopClicked();  // Command1
+    void ScanTick();          // Timer1
+    void AlarmTick();         // Timer2
+    void KeepAliveTick();     // Timer3
+    void CharacterTyped(char character);
+    void QuickReferenceClicked();       // Command2
+    void EditEquationClicked(int slot); // Command4(i)
+    void AlarmSettingsClicked();        // Command3
+    void EmailSettingsClicked();        // Command5
+
+private:
+    void SwitchChanged(int slot) override;
+    void ManualOutputChanged(int output) override;
+    void SaveSettings();
+
+    Ports ports_;
+    Panel panel_;
+    Session session_;
+    ModeSwitch mode_switch_;
+    RunControl run_control_;
+    Settings settings_;
+    bool ended_ = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+namespace quillon {
+
+class HostControl;
+class ProfileStore;
+class Prompter;
+class Locale;
+class Clock;
+
+// The platform the application runs on; every reference outlives the Addon.
+struct Ports {
+    HostControl& host;
+    ProfileStore& profiles;
+    Prompter& prompter;
+    Locale& locale;
+    Clock& clock;
+};
+
+}  // namespace quillon

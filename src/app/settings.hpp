@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/session.hpp"
+#include "panel/panel.hpp"
+#include "platform/profile_store.hpp"
+
+namespace quillon {
+
+inline constexpr const char* kSettingsFile = "NorvaneAlarm.ini";
+
+// The outcome of a save: every key is attempted; failures are counted, the first one kept.
+struct SaveResult {
+    int failed_keys = 0;
+    std::string first_error;
+    bool Ok() const { return failed_keys == 0; }
+};
+
+// The instance's section of the settings file: equations, modes, alarm sound, hot keys, data
+// window, window position and keep-alive interval. Loaded once at start-up, saved once a run.
+class Settings {
+public:
+    Settings(Panel& panel, Session& session, ProfileStore& profiles);
+
+    void GetSetupInfo();
+    SaveResult SaveSetupInfo();
+
+    // Key names in the order a load reads them and the order a save writes them.
+    static std::vector<std::string> LoadOrder();
+    static std::vector<std::string> SaveOrder(int last_slot);
+
+private:
+    // One key: its default, how a loaded text is applied, and the text a save writes (none
+    // when the key is not written this time).
+    struct Key {
+        std::string fallback;
+        std::function<void(const std::string&)> load;
+        std::function<std::optional<std::string>()> save;
+    };
+
+    void DefineSlotKeys();
+    void DefineAlarmKeys();
+    void DefineHotKeys();
+    void DefineWindowKeys();
+    void Define(const std::string& name, std::string fallback,
+                std::function<void(const std::string&)> load,
+                std::function<std::optional<std::string>()> save);
+
+    Panel& panel_;
+    Session& session_;
+    ProfileStore& profiles_;
+    std::map<std::string, Key> keys_;
+};
+
+}  // namespace quillon

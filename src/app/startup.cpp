@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#include "app/startup.hpp"
+
+#include <algorithm>
+
+#include "app/command_line.hpp"
+#include "control/instrument_models.hpp"
+#include "host/host_control.hpp"
+#include "platform/leading_number.hpp"
+#include "platform/locale.hpp"
+#include "platform/profile_store.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr std::size_t kSenderIdLength = 19;
+// Bits 0, 1 and 15: what instruments without outputs 0 and 1 expect once at start-up.
+constexpr std::int16_t kOutputsZeroAndOneParked = -32765;
+
+}  // namespace
+
+Startup::Startup(const Ports& ports, Panel& panel, Session& session, Settings& settings,
+                 RunControl& run_control)
+    : ports_(ports),
+      panel_(panel),
+      session_(session),
+      settings_(settings),
+      run_control_(run_control) {}
+
+void Startup::Run(const std::string& argument_text) {
+    session_.email_armed = true;
+    panel_.SetKeyPreview(true);
+    FindDecimalSeparator();
+    FillAdvancedFunctionNames();
+    SetUpEvaluators();
+    ReadSenderSuffix();
+    session_.last_slot = 9;
+    ApplyCommandLine(argument_text);  // the settings file name is the fixed kSettingsFile
+    session_.host_id = panel_.Caption();
+    settings_.GetSetupInfo();
+    ports_.host.PrepareAcquisition();
+    QueryInstrument();
+    AdaptOutputRows();
+    ports_.host.CompleteStartup();
+    run_control_.StartStop();  // the caption reads "Start": this starts the run
+}
+
+void Startup::FindDecimalSeparator() {
+    const std::string text = ports_.locale.FormatGeneral(3.333);
+    if (text.find('.') != std::string::npos || text.size() < 2) {
+        session_.decimal_separator = ".";
+    } else {
+        session_.decimal_separator = text.substr(1, 1);
+    }
+}
+
+void Startup::FillAdvancedFunctionNames() {
+    session_.advanced_function_names = {"min", "max", "ave", "rms", "acrms", "dig", "digx"};
+}
+
+void Startup::SetUpEvaluators() {
+    // Seam: the equation engine creates its evaluator instances here.
+}
+
+void Startup::ReadSenderSuffix() {
+    std::string id = ports_.profiles.Read(kAgentSettingsFile, "Global", "SenderID", "");
+    id.resize(std::min(id.size(), kSenderIdLength));
+    std::replace(id.begin(), id.end(), ' ', '_');
+    session_.sender_suffix = id.empty() ? " " : "@" + id + " ";
+}
+
+void Startup::ApplyCommandLine(const std::string& argument_text) {
+    const CommandLine options = ParseCommandLine(argument_text);
+    if (options.host_text) {
+        ports_.host.SetIdentification(*options.host_text);
+    }
+    if (options.caption) {
+        panel_.SetCaption(*options.caption);
+    }
+}
+
+void Startup::QueryInstrument() {
+    const std::string identification = ports_.host.Identification();
+    session_.high_byte_layout = identification.size() >= 3 && identification[2] == '7';
+    session_.instrument_model = SaturateToField<std::int16_t>(ports_.host.InstrumentModel(-2));
+}
+
+void Startup::AdaptOutputRows() {
+    const std::int16_t model = session_.instrument_model;
+    if (HasNoOutputs(model)) {
+        for (int slot = 0; slot < kOutputCount; ++slot) {
+            HideSlotRow(slot);
+        }
+    } else if (LacksOutputsZeroAndOne(model)) {
+        HideSlotRow(0);
+        HideSlotRow(1);
+        // Not an output-word change: the cycle's words and last-written values stay.
+        ports_.host.WriteDigitalOutputs(kOutputsZeroAndOneParked);
+    } else if (HasFourOutputs(model)) {
+        for (int slot = 4; slot < kOutputCount; ++slot) {
+            panel_.SetModeEnabled(slot, false);
+            panel_.SetLabelEnabled(slot, false);
+            panel_.SetEquationEnabled(slot, false);
+            panel_.SetLampVisible(slot, false);
+            panel_.SetEquation(slot, "");
+        }
+    }
+}
+
+void Startup::HideSlotRow(int slot) {
+    panel_.SetModeVisible(slot, false);
+    panel_.SetLabelVisible(slot, false);
+    panel_.SetLampVisible(slot, false);
+    panel_.SetEquationVisible(slot, false);
+}
+
+}  // namespace quillon

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace quillon {
+
+// A block of scans as the host returns it: indexed (channel, scan), newest scan at the highest
+// index. Storage is reused between reads so that the 10 ms tick does not allocate.
+class SampleBlock {
+public:
+    SampleBlock() = default;
+    SampleBlock(int channels, int scans) { Resize(channels, scans); }
+
+    void Resize(int channels, int scans) {
+        channels_ = channels < 0 ? 0 : channels;
+        scans_ = scans < 0 ? 0 : scans;
+        values_.assign(static_cast<std::size_t>(channels_) * static_cast<std::size_t>(scans_), 0.0);
+    }
+
+    int Channels() const { return channels_; }
+    int Scans() const { return scans_; }
+
+    double At(int channel, int scan) const { return values_[Index(channel, scan)]; }
+    void Set(int channel, int scan, double value) { values_[Index(channel, scan)] = value; }
+
+private:
+    std::size_t Index(int channel, int scan) const {
+        return static_cast<std::size_t>(scan) * static_cast<std::size_t>(channels_) +
+               static_cast<std::size_t>(channel);
+    }
+
+    int channels_ = 0;
+    int scans_ = 0;
+    std::vector<double> values_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/sim/scenario_error.hpp"
+#include "host/sim/waveform.hpp"
+
+namespace quillon::sim {
+
+inline constexpr int kMaxScenarioChannels = 256;
+
+// Everything the simulated instrument answers with.
+struct Scenario {
+    struct Channel {
+        Waveform waveform = Waveform::Constant(0.0);
+        double upper_range = 10.0;  // UpperRange, the first range value
+        double lower_range = -10.0;  // LowerRange, the second range value
+        std::string text;  // empty: "Channel N", N the channel's index
+        bool digital_input = false;
+    };
+    struct ShortBlocks {
+        double from_seconds;
+        int max_scans;
+    };
+
+    std::vector<Channel> channels;  // one per channel, 1..kMaxScenarioChannels
+    double scan_rate = 1000.0;      // scans per second
+    std::string identification = "DI-2108 simulated";
+    std::int32_t model = 2108;
+    double host_value = 0.0;
+    std::string output_log;  // empty: no log file
+    std::optional<double> fail_reads_from;
+    std::optional<ShortBlocks> short_blocks;
+    std::optional<double> exit_at;
+};
+
+// Raises ScenarioError naming source_name and the line.
+Scenario ParseScenario(std::istream& in, const std::string& source_name);
+// Raises ScenarioError when the file cannot be read or parsed.
+Scenario LoadScenarioFile(const std::string& path);
+// Four channels; channel 0 crosses 3.3 both ways every 6 s.
+Scenario DemoScenario();
+
+}  // namespace quillon::sim

@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: MIT
+#include "host/sim/scenario_parser.hpp"
+
+#include <algorithm>
+#include <istream>
+#include <limits>
+#include <stdexcept>
+#include <string_view>
+
+#include "host/sim/channel_parser.hpp"
+#include "host/sim/scenario_syntax.hpp"
+
+namespace quillon::sim {
+
+namespace {
+
+// Beyond this, floor(elapsed * rate) stops being an exact scan index within a human lifetime.
+constexpr double kMaxScanRate = 1'000'000.0;
+constexpr std::int64_t kMaxBlockScans = std::numeric_limits<std::int16_t>::max();
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+const std::vector<ScenarioParser::Keyword>& ScenarioParser::Keywords() {
+    static const std::vector<Keyword> keywords = {
+        {"channels", "channels COUNT", 1, &ScenarioParser::ParseChannels},
+        {"scan-rate", "scan-rate SCANS_PER_SECOND", 1, &ScenarioParser::ParseScanRate},
+        {"identification", "identification TEXT", 1, &ScenarioParser::ParseIdentification},
+        {"model", "model NUMBER", 1, &ScenarioParser::ParseModel},
+        {"host-value", "host-value NUMBER", 1, &ScenarioParser::ParseHostValue},
+        {"output-log", "output-log PATH", 1, &ScenarioParser::ParseOutputLog},
+        {"channel", "channel INDEX WAVEFORM SETTINGS...", 0, &ScenarioParser::ParseChannel},
+        {"fail-reads-from", "fail-reads-from SECONDS", 1, &ScenarioParser::ParseFailReadsFrom},
+        {"short-blocks-from", "short-blocks-from SECONDS scans=COUNT", 2,
+         &ScenarioParser::ParseShortBlocksFrom},
+        {"exit-at", "exit-at SECONDS", 1, &ScenarioParser::ParseExitAt},
+    };
+    return keywords;
+}
+
+Scenario ScenarioParser::Parse(std::istream& in) {
+    std::string line;
+    while (std::getline(in, line)) {
+        ++line_;
+        ParseLine(line);
+    }
+    if (in.bad()) {
+        throw ScenarioError(source_ + ": read error after line " + std::to_string(line_));
+    }
+    return Finish();
+}
+
+void ScenarioParser::ParseLine(const std::string& line) {
+    try {
+        const Words words = SplitScenarioLine(line);
+        if (!words.empty()) {
+            Dispatch(words);
+        }
+    } catch (const std::invalid_argument& error) {
+        FailAt(line_, error.what());
+    }
+}
+
+void ScenarioParser::Dispatch(const Words& words) {
+    const Keyword& keyword = FindKeyword(words.front());
+    const Words values(words.begin() + 1, words.end());
+    const bool counted = keyword.values != 0;
+    if ((counted && values.size() != keyword.values) || (!counted && values.empty())) {
+        throw std::invalid_argument("expected \"" + std::string(keyword.usage) + "\"");
+    }
+    (this->*keyword.handler)(values);
+}
+
+const ScenarioParser::Keyword& ScenarioParser::FindKeyword(const std::string& name) const {
+    const auto& keywords = Keywords();
+    const auto found = std::find_if(keywords.begin(), keywords.end(),
+                                    [&](const Keyword& keyword) { return keyword.name == name; });
+    if (found == keywords.end()) {
+        std::vector<std::string_view> names;
+        for (const Keyword& keyword : keywords) {
+            names.push_back(keyword.name);
+        }
+        throw std::invalid_argument("unknown keyword " + Quoted(name) + "; expected " +
+                                    JoinChoices(names));
+    }
+    return *found;
+}
+
+void ScenarioParser::MarkSet(const std::string& keyword) {
+    const auto [previous, inserted] = set_on_line_.emplace(keyword, line_);
+    if (!inserted) {
+        throw std::invalid_argument(keyword + " is already set on line " +
+                                    std::to_string(previous->second));
+    }
+}
+
+void ScenarioParser::ParseChannels(const Words& values) {
+    MarkSet("channels");
+    channel_count_ =
+        static_cast<int>(ParseInteger(values[0], "channels", 1, kMaxScenarioChannels));
+}
+
+void ScenarioParser::ParseScanRate(const Words& values) {
+    MarkSet("scan-rate");
+    const double rate = ParseNumber(values[0], "scan-rate");
+    if (rate <= 0.0 || rate > kMaxScanRate) {
+        throw std::invalid_argument("scan-rate must be greater than 0 and at most 1000000");
+    }
+    scenario_.scan_rate = rate;
+}
+
+void ScenarioParser::ParseIdentification(const Words& values) {
+    MarkSet("identification");
+    scenario_.identification = values[0];
+}
+
+void ScenarioParser::ParseModel(const Words& values) {
+    MarkSet("model");
+    scenario_.model = static_cast<std::int32_t>(
+        ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
+                     std::numeric_limits<std::int32_t>::max()));
+}
+
+void ScenarioParser::ParseHostValue(const Words& values) {
+    MarkSet("host-value");
+    scenario_.host_value = ParseNumber(values[0], "host-value");
+}
+
+void ScenarioParser::ParseOutputLog(const Words& values) {
+    MarkSet("output-log");
+    if (values[0].empty()) {
+        throw std::invalid_argument("output-log needs a file path");
+    }
+    scenario_.output_log = values[0];
+}
+
+void ScenarioParser::ParseChannel(const Words& values) {
+    const int index =
+        static_cast<int>(ParseInteger(values[0], "channel index", 0, kMaxScenarioChannels - 1));
+    const auto previous = channels_.find(index);
+    if (previous != channels_.end()) {
+        throw std::invalid_argument("channel " + values[0] + " is already defined on line " +
+                                    std::to_string(previous->second.line));
+    }
+    ChannelParser parser(Words(values.begin() + 1, values.end()));
+    channels_.emplace(index, PendingChannel{line_, parser.Parse()});
+}
+
+void ScenarioParser::ParseFailReadsFrom(const Words& values) {
+    MarkSet("fail-reads-from");
+    scenario_.fail_reads_from = ParseSeconds(values[0], "fail-reads-from");
+}
+
+void ScenarioParser::ParseShortBlocksFrom(const Words& values) {
+    MarkSet("short-blocks-from");
+    const std::string_view prefix = "scans=";
+    if (values[1].rfind(prefix, 0) != 0) {
+        throw std::invalid_argument("expected \"short-blocks-from SECONDS scans=COUNT\"");
+    }
+    const double from = ParseSeconds(values[0], "short-blocks-from");
+    const auto scans = ParseInteger(values[1].substr(prefix.size()), "scans", 0, kMaxBlockScans);
+    scenario_.short_blocks = Scenario::ShortBlocks{from, static_cast<int>(scans)};
+}
+
+void ScenarioParser::ParseExitAt(const Words& values) {
+    MarkSet("exit-at");
+    scenario_.exit_at = ParseSeconds(values[0], "exit-at");
+}
+
+Scenario ScenarioParser::Finish() {
+    if (!channel_count_) {
+        throw ScenarioError(source_ + ": no channels line; add one, e.g. \"channels 4\"");
+    }
+    scenario_.channels.resize(static_cast<std::size_t>(*channel_count_));
+    for (const auto& [index, pending] : channels_) {
+        CheckChannel(index, pending);
+        scenario_.channels[static_cast<std::size_t>(index)] = pending.channel;
+    }
+    CheckSingleDigitalInput();
+    return std::move(scenario_);
+}
+
+void ScenarioParser::CheckChannel(int index, const PendingChannel& pending) const {
+    if (index >= *channel_count_) {
+        FailAt(pending.line, "channel " + std::to_string(index) +
+                                 " is out of range; the scenario has " +
+                                 std::to_string(*channel_count_) + " channels (0 to " +
+                                 std::to_string(*channel_count_ - 1) + ")");
+    }
+}
+
+void ScenarioParser::CheckSingleDigitalInput() const {
+    std::optional<int> first;
+    for (const auto& [index, pending] : channels_) {
+        if (pending.channel.digital_input && first) {
+            FailAt(pending.line, "channel " + std::to_string(index) +
+                                     " cannot be digital too; channel " +
+                                     std::to_string(*first) + " already is");
+        }
+        if (pending.channel.digital_input) {
+            first = index;
+        }
+    }
+}
+
+void ScenarioParser::FailAt(int line, const std::string& what) const {
+    throw ScenarioError(source_ + ":" + std::to_string(line) + ": " + what);
+}
+
+}  // namespace quillon::sim

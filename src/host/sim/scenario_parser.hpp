@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/sim/scenario.hpp"
+
+namespace quillon::sim {
+
+// Reads scenario text line by line: one keyword and its values per line. Raises
+// ScenarioError "source:line: what".
+class ScenarioParser {
+public:
+    explicit ScenarioParser(std::string source_name) : source_(std::move(source_name)) {}
+
+    Scenario Parse(std::istream& in);
+
+private:
+    using Words = std::vector<std::string>;
+    using Handler = void (ScenarioParser::*)(const Words&);
+    struct Keyword {
+        const char* name;
+        const char* usage;
+        std::size_t values;  // words after the keyword; 0: any number
+        Handler handler;
+    };
+    struct PendingChannel {
+        int line;
+        Scenario::Channel channel;
+    };
+
+    static const std::vector<Keyword>& Keywords();
+
+    void ParseLine(const std::string& line);
+    void Dispatch(const Words& words);
+    const Keyword& FindKeyword(const std::string& name) const;
+    void MarkSet(const std::string& keyword);
+
+    void ParseChannels(const Words& values);
+    void ParseScanRate(const Words& values);
+    void ParseIdentification(const Words& values);
+    void ParseModel(const Words& values);
+    void ParseHostValue(const Words& values);
+    void ParseOutputLog(const Words& values);
+    void ParseChannel(const Words& values);
+    void ParseFailReadsFrom(const Words& values);
+    void ParseShortBlocksFrom(const Words& values);
+    void ParseExitAt(const Words& values);
+
+    Scenario Finish();
+    void CheckChannel(int index, const PendingChannel& pending) const;
+    void CheckSingleDigitalInput() const;
+    [[noreturn]] void FailAt(int line, const std::string& what) const;
+
+    std::string source_;
+    int line_ = 0;
+    Scenario scenario_;
+    std::optional<int> channel_count_;
+    std::map<std::string, int> set_on_line_;
+    std::map<int, PendingChannel> channels_;
+};
+
+}  // namespace quillon::sim

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+#include "host/sim/simulated_instrument.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <stdexcept>
+
+namespace quillon::sim {
+
+namespace {
+
+std::string SecondsText(double seconds) {
+    std::array<char, 32> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), seconds).ptr;
+    return std::string(text.data(), end) + " s";
+}
+
+void CheckScenario(const Scenario& scenario) {
+    const auto channels = scenario.channels.size();
+    if (channels == 0 || channels > static_cast<std::size_t>(kMaxScenarioChannels)) {
+        throw std::invalid_argument("a simulated instrument needs 1 to " +
+                                    std::to_string(kMaxScenarioChannels) + " channels");
+    }
+    if (!(scenario.scan_rate > 0.0) || !std::isfinite(scenario.scan_rate)) {
+        throw std::invalid_argument("a simulated instrument needs a scan rate above 0");
+    }
+}
+
+}  // namespace
+
+SimulatedInstrument::SimulatedInstrument(Scenario scenario, Clock seconds_since_start)
+    : scenario_(std::move(scenario)),
+      clock_(std::move(seconds_since_start)),
+      log_(scenario_.output_log) {
+    CheckScenario(scenario_);
+    if (!clock_) {
+        throw std::invalid_argument("a simulated instrument needs a clock");
+    }
+}
+
+SimulatedInstrument::Clock SimulatedInstrument::SteadyClockFromNow() {
+    const auto start = std::chrono::steady_clock::now();
+    return [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+}
+
+void SimulatedInstrument::SetIdentification(const std::string& text) {
+    selected_identification_ = text;
+}
+
+std::string SimulatedInstrument::Identification() { return scenario_.identification; }
+
+std::int16_t SimulatedInstrument::ChannelCount() {
+    return static_cast<std::int16_t>(scenario_.channels.size());
+}
+
+double SimulatedInstrument::HostValue() { return scenario_.host_value; }
+
+double SimulatedInstrument::UpperRange(std::int16_t channel) {
+    return ChannelAt(channel, "UpperRange").upper_range;
+}
+
+double SimulatedInstrument::LowerRange(std::int16_t channel) {
+    return ChannelAt(channel, "LowerRange").lower_range;
+}
+
+std::int32_t SimulatedInstrument::InstrumentModel(std::int16_t) { return scenario_.model; }
+
+std::int16_t SimulatedInstrument::DigitalInputMark(std::int16_t channel) {
+    return ChannelAt(channel, "DigitalInputMark").digital_input ? -1 : 0;
+}
+
+void SimulatedInstrument::PrepareAcquisition() { ++prepare_calls_; }
+
+void SimulatedInstrument::CompleteStartup() { ++startup_calls_; }
+
+void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
+    const double now = Now();
+    Record(now, word);
+    if (output_listener_) {
+        output_listener_(now, word);
+    }
+    log_.Append(now, word, problem_listener_);
+}
+
+void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
+    if (scans <= 0) {
+        throw HostError("ReadScans: asked for " + std::to_string(scans) +
+                        " scans; ask for at least 1");
+    }
+    const double now = Now();
+    CheckReadsWork(now);
+    const auto newest = static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate));
+    FillBlock(newest, ScansToReturn(scans, now), block);
+}
+
+std::string SimulatedInstrument::ChannelText(std::int16_t channel) {
+    const std::string& text = ChannelAt(channel, "ChannelText").text;
+    return text.empty() ? "Channel " + std::to_string(channel) : text;
+}
+
+void SimulatedInstrument::Service() {
+    if (!exit_fired_ && scenario_.exit_at && Now() >= *scenario_.exit_at) {
+        exit_fired_ = true;
+        NotifyExit();
+    }
+}
+
+double SimulatedInstrument::Now() const { return std::max(0.0, clock_()); }
+
+const Scenario::Channel& SimulatedInstrument::ChannelAt(std::int16_t channel,
+                                                        const char* operation) const {
+    const int count = static_cast<int>(scenario_.channels.size());
+    if (channel < 0 || channel >= count) {
+        throw HostError(std::string(operation) + ": channel " + std::to_string(channel) +
+                        " is out of range; the simulated instrument has " +
+                        std::to_string(count) + " channels (0 to " + std::to_string(count - 1) +
+                        ")");
+    }
+    return scenario_.channels[static_cast<std::size_t>(channel)];
+}
+
+void SimulatedInstrument::CheckReadsWork(double now) const {
+    if (scenario_.fail_reads_from && now >= *scenario_.fail_reads_from) {
+        throw HostError("ReadScans: simulated read failure (the scenario fails reads from " +
+                        SecondsText(*scenario_.fail_reads_from) + " on)");
+    }
+}
+
+int SimulatedInstrument::ScansToReturn(int asked, double now) const {
+    const auto& shortened = scenario_.short_blocks;
+    if (shortened && now >= shortened->from_seconds) {
+        return std::min(asked, shortened->max_scans);
+    }
+    return asked;
+}
+
+void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) const {
+    const int channels = static_cast<int>(scenario_.channels.size());
+    block.Resize(channels, scans);
+    for (int position = 0; position < scans; ++position) {
+        const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
+        for (int channel = 0; channel < channels; ++channel) {
+            const auto& waveform = scenario_.channels[static_cast<std::size_t>(channel)].waveform;
+            block.Set(channel, position, waveform.ValueAt(scan, scenario_.scan_rate));
+        }
+    }
+}
+
+void SimulatedInstrument::Record(double seconds, std::int16_t word) {
+    if (writes_.size() == kRecordedWrites) {
+        writes_.pop_front();
+    }
+    writes_.push_back({seconds, word});
+}
+
+}  // namespace quillon::sim

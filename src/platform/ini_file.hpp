@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// The text of a private-profile file: "[section]" lines and "key=value" lines. Section and key
+// names match without regard to case. Lines may end in LF or CR LF.
+class IniFile {
+public:
+    explicit IniFile(std::string text) : text_(std::move(text)) {}
+
+    const std::string& Text() const { return text_; }
+
+    // The value of the key's first occurrence in the section's first occurrence, trimmed and
+    // without one pair of enclosing quotes; nothing when the section or key is missing.
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+
+    // Replaces the key's line in place, or adds it after the section's last non-blank line,
+    // creating the section at the end of the text. Every other line stays as it was. New lines
+    // end like the text's first line, or in `newline` when the text has none.
+    void SetValue(std::string_view section, std::string_view key, std::string_view value,
+                  std::string_view newline);
+
+private:
+    struct Line {
+        std::size_t begin;  // first character
+        std::size_t end;    // one past the last character before the line end
+        std::size_t next;   // start of the following line
+    };
+    struct SectionSpan {
+        std::size_t body;       // start of the line after the section line
+        std::size_t insert_at;  // where a new key goes: after the last non-blank line
+        std::size_t end;        // start of the next section line, or the text's end
+    };
+
+    std::optional<Line> LineAt(std::size_t pos) const;
+    std::optional<SectionSpan> FindSection(std::string_view section) const;
+    std::optional<Line> FindKey(const SectionSpan& span, std::string_view key) const;
+    std::string_view LineText(const Line& line) const;
+    std::string NewlineOfText(std::string_view fallback) const;
+
+    std::string text_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <locale>
+
+#include "platform/locale.hpp"
+
+namespace quillon {
+
+// The environment's locale (LC_ALL, LC_NUMERIC, LANG); the classic locale when it names one
+// this system does not have.
+class StdLocale final : public Locale {
+public:
+    StdLocale();
+    std::string FormatGeneral(double value) override;
+
+private:
+    std::locale locale_;
+};
+
+}  // namespace quillon

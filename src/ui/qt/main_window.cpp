@@ -1,0 +1,503 @@
+// SPDX-License-Identifier: MIT
+#include "ui/qt/main_window.hpp"
+
+#include <exception>
+#include <vector>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWindow>
+
+#include "app/addon.hpp"
+#include "ui/qt/icons.hpp"
+#include "ui/qt/lamp_widget.hpp"
+#include "ui/qt/twips.hpp"
+#include "ui/qt/windows_colour.hpp"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kLampTop = 120;
+constexpr int kLampSize = 255;
+constexpr int kSwitchTop = 480;
+constexpr int kSwitchWidth = 255;
+constexpr int kSwitchHeight = 975;
+constexpr int kEditTop = 1680;
+constexpr int kEditHeight = 495;
+constexpr int kBottomRowTop = 2400;
+
+// The left edge of slot i's lamp and switch.
+constexpr int SlotLeft(int slot) {
+    if (slot < kOutputCount) {
+        return 120 + 480 * slot;
+    }
+    return slot == kAudioSlot ? 3960 : 4440;
+}
+
+// The alarm slots' picture buttons are wider and start a little further left.
+constexpr int EditLeft(int slot) { return slot < kOutputCount ? SlotLeft(slot) : SlotLeft(slot) - 30; }
+constexpr int EditWidth(int slot) { return slot < kOutputCount ? 255 : 315; }
+
+void Place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                        TwipsToPixels(height));
+}
+
+QString SlotName(const char* control, int slot) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(control)).arg(slot);
+}
+
+QString EditToolTip(int slot) {
+    if (slot == kAudioSlot) {
+        return QStringLiteral("Logical Equation for Audio Alarm (PROG Mode)");
+    }
+    if (slot == kEmailSlot) {
+        return QStringLiteral("Logical Equation for Email Alarm (PROG Mode)");
+    }
+    return QStringLiteral("Logical Equation for Digital Output %1 (PROG Mode)").arg(slot);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Colour colour, int top) {
+    auto* label = new QLabel(QLatin1String(text), parent);
+    label->setObjectName(QLatin1String(name));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(colour, palette));
+    label->setPalette(palette);
+    Place(label, 5040, top, 495, 255);
+    return label;
+}
+
+QPushButton* MakePictureButton(QWidget* parent, const QIcon& icon, const QSize& size) {
+    auto* button = new QPushButton(parent);
+    button->setIcon(icon);
+    button->setIconSize(size);
+    return button;
+}
+
+void DrawGuideLine(QPainter& painter, Colour colour, int width, int left, int right, int top) {
+    QPen pen(ToQColor(colour, QPalette()), width, Qt::SolidLine, Qt::FlatCap);
+    painter.setPen(pen);
+    painter.drawLine(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(right),
+                     TwipsToPixels(top));
+}
+
+void SyncTimer(QTimer& timer, bool enabled) {
+    if (enabled && !timer.isActive()) {
+        timer.start();
+    } else if (!enabled && timer.isActive()) {
+        timer.stop();
+    }
+}
+
+}  // namespace
+
+// Counts the addon calls on the stack: a modal box opened by one lets other events in, and
+// closing or ending must wait until the outermost call has returned.
+class MainWindow::AddonCall {
+public:
+    explicit AddonCall(MainWindow& window) : window_(window) { ++window_.addon_depth_; }
+    ~AddonCall() {
+        if (--window_.addon_depth_ == 0) {
+            window_.AfterAddonCalls();
+        }
+    }
+    AddonCall(const AddonCall&) = delete;
+    AddonCall& operator=(const AddonCall&) = delete;
+
+private:
+    MainWindow& window_;
+};
+
+MainWindow::MainWindow(Addon& addon, QWidget* parent)
+    : QWidget(parent), addon_(addon), panel_(addon.GetPanel()) {
+    setWindowIcon(ApplicationIcon());
+    CreateControls();
+    SetTabOrder();
+    ConnectControls();
+    SetUpTimers();
+    ShowAll();
+    panel_.AddObserver(this);
+    // Key preview: the application sees each key press at the window before the focused
+    // control does.
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    panel_.RemoveObserver(this);
+}
+
+void MainWindow::CreateControls() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        auto* lamp = new LampWidget(this);
+        lamp->setObjectName(SlotName("Shape1", slot));
+        Place(lamp, SlotLeft(slot), kLampTop, kLampSize, kLampSize);
+        lamps_[static_cast<std::size_t>(slot)] = lamp;
+
+        auto* position = new QScrollBar(Qt::Vertical, this);
+        position->setObjectName(SlotName("VScroll1", slot));
+        position->setRange(kForceSetPosition, kForceResetPosition);
+        position->setSingleStep(1);
+        position->setPageStep(1);
+        // A drag changes the mode once, where the thumb is let go.
+        position->setTracking(false);
+        position->setFocusPolicy(Qt::StrongFocus);
+        Place(position, SlotLeft(slot), kSwitchTop, kSwitchWidth, kSwitchHeight);
+        switches_[static_cast<std::size_t>(slot)] = position;
+    }
+
+    MakeLabel(this, "Label8", "TRUE", kTrueLabelColour, 480);
+    MakeLabel(this, "Label10", "PROG", kProgLabelColour, 840);
+    MakeLabel(this, "Label9", "FALSE", kFalseLabelColour, 1200);
+
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        QPushButton* button = nullptr;
+        if (slot == kAudioSlot) {
+            button = MakePictureButton(this, QIcon(BellImage()), QSize(10, 10));
+        } else if (slot == kEmailSlot) {
+            QIcon icon(EnvelopeImage());
+            icon.addPixmap(GreyEnvelopeImage(), QIcon::Disabled);
+            button = MakePictureButton(this, icon, QSize(16, 11));
+        } else {
+            button = new QPushButton(QStringLiteral("D%1").arg(slot), this);
+        }
+        button->setObjectName(SlotName("Command4", slot));
+        button->setToolTip(EditToolTip(slot));
+        Place(button, EditLeft(slot), kEditTop, EditWidth(slot), kEditHeight);
+        edit_buttons_[static_cast<std::size_t>(slot)] = button;
+    }
+
+    start_stop_ = new QPushButton(this);
+    start_stop_->setObjectName(QStringLiteral("Command1"));
+    Place(start_stop_, 4920, kEditTop, 615, kEditHeight);
+
+    data_window_ = new QLineEdit(this);
+    data_window_->setObjectName(QStringLiteral("Text5"));
+    data_window_->setToolTip(
+        QStringLiteral("Number of data points for advanced math functions like #rms, #ave, "
+                       "#min, #max and #acrms"));
+    Place(data_window_, 120, kBottomRowTop, 735, 285);
+
+    quick_reference_ = MakePictureButton(this, QIcon(FormulaImage()), QSize(32, 32));
+    quick_reference_->setObjectName(QStringLiteral("Command2"));
+    quick_reference_->setToolTip(QStringLiteral("Quick reference of math operators"));
+    Place(quick_reference_, 960, kBottomRowTop, 375, 375);
+
+    global_keys_ = new QCheckBox(QStringLiteral("Global Key"), this);
+    global_keys_->setObjectName(QStringLiteral("Check2"));
+    global_keys_->setToolTip(
+        QStringLiteral("When checked, you can use Alt+Ctrl+Keys to set/reset DOs"));
+    Place(global_keys_, 1560, kBottomRowTop, 2175, 255);
+
+    alarm_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
+    alarm_settings_->setObjectName(QStringLiteral("Command3"));
+    alarm_settings_->setToolTip(QStringLiteral("Alarm sound file configuration"));
+    Place(alarm_settings_, 3930, kBottomRowTop, 315, 255);
+
+    email_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
+    email_settings_->setObjectName(QStringLiteral("Command5"));
+    email_settings_->setToolTip(QStringLiteral("Email interval configuration"));
+    Place(email_settings_, 4410, kBottomRowTop, 315, 255);
+}
+
+void MainWindow::SetTabOrder() {
+    std::vector<QWidget*> order = {start_stop_, quick_reference_, data_window_, alarm_settings_};
+    for (int slot = 0; slot <= kAudioSlot; ++slot) {
+        order.push_back(switches_[static_cast<std::size_t>(slot)]);
+    }
+    for (int slot = 0; slot <= kAudioSlot; ++slot) {
+        order.push_back(edit_buttons_[static_cast<std::size_t>(slot)]);
+    }
+    order.push_back(global_keys_);
+    order.push_back(switches_[kEmailSlot]);
+    order.push_back(edit_buttons_[kEmailSlot]);
+    order.push_back(email_settings_);
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void MainWindow::ConnectControls() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        connect(switches_[static_cast<std::size_t>(slot)], &QScrollBar::valueChanged, this,
+                [this, slot](int value) {
+                    Forward([this, slot, value] { panel_.SetSwitchPosition(slot, value); });
+                });
+        connect(edit_buttons_[static_cast<std::size_t>(slot)], &QPushButton::clicked, this,
+                [this, slot] { Forward([this, slot] { addon_.EditEquationClicked(slot); }); });
+    }
+    connect(start_stop_, &QPushButton::clicked, this,
+            [this] { Forward([this] { addon_.StartStopClicked(); }); });
+    connect(quick_reference_, &QPushButton::clicked, this,
+            [this] { Forward([this] { addon_.QuickReferenceClicked(); }); });
+    connect(alarm_settings_, &QPushButton::clicked, this,
+            [this] { Forward([this] { addon_.AlarmSettingsClicked(); }); });
+    connect(email_settings_, &QPushButton::clicked, this,
+            [this] { Forward([this] { addon_.EmailSettingsClicked(); }); });
+    connect(data_window_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        Forward([this, &text] { panel_.SetDataWindowText(text.toStdString()); });
+    });
+    connect(global_keys_, &QCheckBox::toggled, this, [this](bool checked) {
+        Forward([this, checked] { panel_.SetGlobalKeys(checked); });
+    });
+}
+
+void MainWindow::SetUpTimers() {
+    scan_timer_.setObjectName(QStringLiteral("Timer1"));
+    scan_timer_.setTimerType(Qt::PreciseTimer);
+    scan_timer_.setInterval(10);
+    alarm_timer_.setObjectName(QStringLiteral("Timer2"));
+    alarm_timer_.setInterval(1000);
+    keep_alive_timer_.setObjectName(QStringLiteral("Timer3"));
+    keep_alive_timer_.setInterval(30000);
+    // A tick whose handler is still on the stack (a modal box is open) is skipped, not
+    // nested.
+    const auto tick = [this](bool& busy, void (Addon::*handler)()) {
+        if (busy) {
+            return;
+        }
+        busy = true;
+        Forward([this, handler] { (addon_.*handler)(); });
+        busy = false;
+    };
+    connect(&scan_timer_, &QTimer::timeout, this,
+            [this, tick] { tick(scan_busy_, &Addon::ScanTick); });
+    connect(&alarm_timer_, &QTimer::timeout, this,
+            [this, tick] { tick(alarm_busy_, &Addon::AlarmTick); });
+    connect(&keep_alive_timer_, &QTimer::timeout, this,
+            [this, tick] { tick(keep_alive_busy_, &Addon::KeepAliveTick); });
+}
+
+void MainWindow::ShowAll() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        for (PanelField field : {PanelField::LampColour, PanelField::LampVisible,
+                                 PanelField::SwitchPosition, PanelField::EditEnabled}) {
+            ShowSlot(field, slot);
+        }
+    }
+    for (PanelField field : {PanelField::StartStopCaption, PanelField::GlobalKeys,
+                             PanelField::DataWindowText, PanelField::QuickReferenceEnabled,
+                             PanelField::Timers, PanelField::WindowGeometry,
+                             PanelField::Caption}) {
+        PanelChanged(field, -1);
+    }
+}
+
+template <typename Call>
+void MainWindow::Forward(Call&& call) {
+    AddonCall guard(*this);
+    try {
+        call();
+    } catch (const std::exception& error) {
+        // An exception must not unwind through Qt's event loop; keep it visible instead.
+        qCritical("Quillon: %s", error.what());
+        panel_.SetStatus(error.what());
+    }
+}
+
+void MainWindow::AfterAddonCalls() {
+    if (closed_) {
+        return;
+    }
+    if (addon_.Ended() && !ending_) {
+        ending_ = true;
+        scan_timer_.stop();
+        alarm_timer_.stop();
+        keep_alive_timer_.stop();
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    } else if (close_pending_) {
+        close_pending_ = false;
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::Load(const std::string& argument_text) {
+    Forward([this, &argument_text] { addon_.Load(argument_text); });
+}
+
+void MainWindow::HostExited() {
+    Forward([this] { addon_.HostExited(); });
+}
+
+void MainWindow::PanelChanged(PanelField field, int slot) {
+    switch (field) {
+        case PanelField::LampColour:
+        case PanelField::LampVisible:
+        case PanelField::SwitchPosition:
+        case PanelField::EditEnabled:
+            ShowSlot(field, slot);
+            break;
+        case PanelField::StartStopCaption:
+            start_stop_->setText(QString::fromStdString(panel_.StartStopCaption()));
+            break;
+        case PanelField::GlobalKeys: {
+            const QSignalBlocker blocker(global_keys_);
+            global_keys_->setChecked(panel_.GlobalKeys());
+            break;
+        }
+        case PanelField::DataWindowText: {
+            const QString text = QString::fromStdString(panel_.DataWindowText());
+            if (data_window_->text() != text) {
+                const QSignalBlocker blocker(data_window_);
+                data_window_->setText(text);
+            }
+            data_window_->setEnabled(panel_.DataWindowEnabled());
+            break;
+        }
+        case PanelField::QuickReferenceEnabled:
+            quick_reference_->setEnabled(panel_.QuickReferenceEnabled());
+            break;
+        case PanelField::Timers:
+            ShowTimers();
+            break;
+        case PanelField::WindowGeometry:
+            ShowGeometry();
+            break;
+        case PanelField::Caption:
+        case PanelField::Status:
+            ShowTitle();
+            break;
+        default:
+            // Modes, equations, labels, manual outputs and the math switch are not drawn.
+            break;
+    }
+}
+
+void MainWindow::ShowSlot(PanelField field, int slot) {
+    if (slot < 0 || slot >= kSlotCount) {
+        return;
+    }
+    const auto index = static_cast<std::size_t>(slot);
+    const SlotState& state = panel_.Slot(slot);
+    switch (field) {
+        case PanelField::LampColour:
+            lamps_[index]->SetColour(ToQColor(state.lamp, palette()));
+            break;
+        case PanelField::LampVisible:
+            lamps_[index]->setVisible(state.lamp_visible);
+            break;
+        case PanelField::SwitchPosition: {
+            const QSignalBlocker blocker(switches_[index]);
+            switches_[index]->setValue(state.switch_position);
+            break;
+        }
+        case PanelField::EditEnabled:
+            edit_buttons_[index]->setEnabled(state.edit_enabled);
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::ShowTimers() {
+    if (closed_ || ending_) {
+        return;
+    }
+    SyncTimer(scan_timer_, panel_.ScanTimerEnabled());
+    SyncTimer(alarm_timer_, panel_.AlarmTimerEnabled());
+    SyncTimer(keep_alive_timer_, panel_.KeepAliveTimerEnabled());
+}
+
+QSize MainWindow::PanelClientSize() const {
+    return {TwipsToPixels(panel_.WindowWidth() - kFrameWidth),
+            TwipsToPixels(panel_.WindowHeight() - kFrameHeight)};
+}
+
+QPoint MainWindow::PanelPosition() const {
+    return {TwipsToPixels(panel_.WindowLeft()), TwipsToPixels(panel_.WindowTop())};
+}
+
+void MainWindow::ShowGeometry() {
+    const QSize size = PanelClientSize();
+    if (size != this->size()) {
+        resize(size);
+    }
+    // A window's position is that of its frame, as the Panel's is.
+    const QPoint position = PanelPosition();
+    if (position != pos()) {
+        move(position);
+    }
+}
+
+void MainWindow::ShowTitle() {
+    const QString caption = QString::fromStdString(panel_.Caption());
+    const QString status = QString::fromStdString(panel_.Status());
+    setWindowTitle(status.isEmpty() ? caption : caption + QStringLiteral(" - ") + status);
+    start_stop_->setToolTip(status);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The window's QWindow gets each key press once, before it goes to the focused control.
+    if (event->type() == QEvent::KeyPress && watched == windowHandle() && !closed_) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        for (const QChar character : text) {
+            // One byte per character, as the host's code page gives it.
+            if (character.unicode() < 0x100) {
+                const char byte = static_cast<char>(character.unicode());
+                Forward([this, byte] { addon_.CharacterTyped(byte); });
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (addon_depth_ > 0) {
+        close_pending_ = true;
+        event->ignore();
+        return;
+    }
+    closed_ = true;
+    if (!ending_) {
+        Forward([this] { addon_.Unload(); });
+    }
+    scan_timer_.stop();
+    alarm_timer_.stop();
+    keep_alive_timer_.stop();
+    event->accept();
+    emit Closed();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // The operator moved the window: the Panel keeps the position the settings save.
+    if (isVisible() && pos() != PanelPosition()) {
+        panel_.SetWindowPosition(PixelsToTwips(pos().x()), PixelsToTwips(pos().y()));
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize size = event->size();
+    if (size == PanelClientSize()) {
+        return;
+    }
+    Forward([this, size] {
+        addon_.Resize(PixelsToTwips(size.width()) + kFrameWidth,
+                      PixelsToTwips(size.height()) + kFrameHeight);
+    });
+    // The Panel may have bounded the size, or kept it unchanged without telling.
+    ShowGeometry();
+}
+
+void MainWindow::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    DrawGuideLine(painter, kTrueLineColour, 2, 840, 4920, 600);
+    DrawGuideLine(painter, kProgLineColour, 1, 4680, 4920, 960);
+    DrawGuideLine(painter, kFalseLineColour, 2, 840, 4920, 1320);
+}
+
+}  // namespace quillon

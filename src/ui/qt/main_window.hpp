@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <string>
+
+#include <QTimer>
+#include <QWidget>
+
+#include "panel/panel.hpp"
+#include "panel/panel_observer.hpp"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace quillon {
+
+class Addon;
+class LampWidget;
+
+// The Quillon window: draws the Addon's Panel in a fixed twips layout and forwards every
+// user action and timer tick to the Addon.
+class MainWindow final : public QWidget, public PanelObserver {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Addon& addon, QWidget* parent = nullptr);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Start-up with the command line after the program name.
+    void Load(const std::string& argument_text);
+    // The host's exit event: the window then closes without saving.
+    void HostExited();
+
+    void PanelChanged(PanelField field, int slot) override;
+
+signals:
+    // The window has closed, by the operator or because the host exited.
+    void Closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class AddonCall;
+
+    void CreateControls();
+    void SetTabOrder();
+    void ConnectControls();
+    void SetUpTimers();
+    void ShowAll();
+
+    template <typename Call>
+    void Forward(Call&& call);
+    void AfterAddonCalls();
+
+    void ShowSlot(PanelField field, int slot);
+    void ShowTimers();
+    void ShowGeometry();
+    void ShowTitle();
+    QSize PanelClientSize() const;
+    QPoint PanelPosition() const;
+
+    Addon& addon_;
+    Panel& panel_;
+
+    std::array<LampWidget*, kSlotCount> lamps_{};
+    std::array<QScrollBar*, kSlotCount> switches_{};
+    std::array<QPushButton*, kSlotCount> edit_buttons_{};
+    QPushButton* start_stop_ = nullptr;
+    QLineEdit* data_window_ = nullptr;
+    QPushButton* quick_reference_ = nullptr;
+    QCheckBox* global_keys_ = nullptr;
+    QPushButton* alarm_settings_ = nullptr;
+    QPushButton* email_settings_ = nullptr;
+
+    QTimer scan_timer_;
+    QTimer alarm_timer_;
+    QTimer keep_alive_timer_;
+
+    int addon_depth_ = 0;        // addon calls on the stack (modal boxes nest them)
+    bool close_pending_ = false; // a close that came while an addon call was on the stack
+    bool ending_ = false;        // the host exited: close without Unload
+    bool closed_ = false;
+    bool scan_busy_ = false;
+    bool alarm_busy_ = false;
+    bool keep_alive_busy_ = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#include "ui/qt/qt_front_end.hpp"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "host/host_control.hpp"
+
+namespace quillon {
+
+QtFrontEnd::QtFrontEnd(const FrontEndPorts& ports)
+    : host_(ports.host),
+      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock}),
+      window_(addon_) {
+    QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
+    prompter_.SetParentWidget(&window_);
+    // The host may report its exit from inside one of its own calls, or from another thread:
+    // the window hears of it from the event loop, once that call has returned.
+    MainWindow* window = &window_;
+    host_.OnExit([window] {
+        QMetaObject::invokeMethod(window, [window] { window->HostExited(); },
+                                  Qt::QueuedConnection);
+    });
+    // Other windows (the demo instrument's) may still be open: the program ends with this one.
+    QObject::connect(&window_, &MainWindow::Closed, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+}
+
+QtFrontEnd::~QtFrontEnd() { host_.OnExit({}); }
+
+int QtFrontEnd::Run(const std::string& argument_text) {
+    window_.show();
+    QTimer::singleShot(0, &window_, [this, argument_text] { window_.Load(argument_text); });
+    return QApplication::exec();
+}
+
+}  // namespace quillon

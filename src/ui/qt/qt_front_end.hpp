@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+#include "app/addon.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/qt_prompter.hpp"
+
+namespace quillon {
+
+class Clock;
+class HostControl;
+class Locale;
+class ProfileStore;
+
+// The platform the Qt front end runs on; it brings its own prompter.
+struct FrontEndPorts {
+    HostControl& host;
+    ProfileStore& profiles;
+    Locale& locale;
+    Clock& clock;
+};
+
+// The Addon, its window and the modal boxes; a QApplication must exist first and the ports
+// must outlive this object.
+class QtFrontEnd {
+public:
+    explicit QtFrontEnd(const FrontEndPorts& ports);
+    ~QtFrontEnd();
+    QtFrontEnd(const QtFrontEnd&) = delete;
+    QtFrontEnd& operator=(const QtFrontEnd&) = delete;
+
+    // Shows the window, loads with the argument text once the event loop runs, and runs the
+    // loop until the window has closed. Returns the loop's exit code.
+    int Run(const std::string& argument_text);
+
+    Addon& GetAddon() { return addon_; }
+    MainWindow& Window() { return window_; }
+
+private:
+    HostControl& host_;
+    QtPrompter prompter_;
+    Addon addon_;
+    MainWindow window_;
+};
+
+}  // namespace quillon

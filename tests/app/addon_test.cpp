@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "app/startup_fixture.hpp"
+
+namespace quillon {
+namespace {
+
+using testing::StartupFixture;
+
+TEST_F(StartupFixture, ClosingWhileRunningStopsThenSaves) {
+    addon.Load("");
+    addon.Unload();
+    EXPECT_EQ(panel.StartStopCaption(), "Start");
+    EXPECT_FALSE(panel.ScanTimerEnabled());
+    EXPECT_NE(Settings().find("EmailAlarmInterval=20"), std::string::npos);
+}
+
+TEST_F(StartupFixture, ClosingWhileStoppedOnlySaves) {
+    addon.Load("");
+    addon.StartStopClicked();
+    panel.SetEquation(0, "#1>0");
+    addon.Unload();
+    EXPECT_EQ(panel.StartStopCaption(), "Start");
+    EXPECT_NE(Settings().find("MathExpression0=#1>0\n"), std::string::npos);
+}
+
+TEST_F(StartupFixture, AFailedSaveIsReportedOnceInTheStatus) {
+    addon.Load("");
+    store.fail_writes = true;
+    addon.Unload();
+    EXPECT_EQ(panel.Status(), "Settings not saved (45 keys): disk full");
+}
+
+TEST_F(StartupFixture, HostExitStopsSavesAndEnds) {
+    addon.Load("");
+    addon.HostExited();
+    EXPECT_TRUE(addon.Ended());
+    EXPECT_FALSE(panel.ScanTimerEnabled());
+    EXPECT_FALSE(Settings().empty());
+}
+
+TEST_F(StartupFixture, ResizeKeepsTheWindowInBounds) {
+    addon.Resize(300, 6000);
+    EXPECT_EQ(panel.WindowWidth(), 480);
+    EXPECT_EQ(panel.WindowHeight(), 5505);
+}
+
+}  // namespace
+}  // namespace quillon

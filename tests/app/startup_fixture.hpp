@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/addon.hpp"
+#include "fakes/fake_platform.hpp"
+#include "fakes/memory_profile_store.hpp"
+#include "fakes/recording_host.hpp"
+
+namespace quillon::testing {
+
+// Logs profile reads into the host's call list, so that one list shows the whole order.
+class LoggingProfileStore final : public ProfileStore {
+public:
+    LoggingProfileStore(ProfileStore& inner, std::vector<std::string>& log)
+        : inner_(inner), log_(log) {}
+    std::string Read(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& fallback) override {
+        log_.push_back("read:" + key);
+        return inner_.Read(file, section, key, fallback);
+    }
+    bool Write(const std::string& file, const std::string& section, const std::string& key,
+               const std::string& value) override {
+        return inner_.Write(file, section, key, value);
+    }
+    std::string LastError() const override { return inner_.LastError(); }
+
+private:
+    ProfileStore& inner_;
+    std::vector<std::string>& log_;
+};
+
+class StartupFixture : public ::testing::Test {
+protected:
+    std::string Settings() { return store.files["NorvaneAlarm.ini"]; }
+
+    RecordingHost host;
+    MemoryProfileStore store;
+    LoggingProfileStore profiles{store, host.calls};
+    FakePrompter prompter;
+    FakeLocale locale;
+    FakeClock clock;
+    Addon addon{Ports{host, profiles, prompter, locale, clock}};
+    Panel& panel = addon.GetPanel();
+};
+
+}  // namespace quillon::testing

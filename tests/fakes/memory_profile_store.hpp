@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/ini_file.hpp"
+#include "platform/profile_store.hpp"
+
+namespace quillon::testing {
+
+// Profile files as texts in memory, with the same line semantics as the files on disk.
+class MemoryProfileStore final : public ProfileStore {
+public:
+    std::map<std::string, std::string> files;
+    bool fail_writes = false;
+
+    std::string Read(const std::string& file, const std::string& section,
+                     const std::string& key, const std::string& fallback) override {
+        return IniFile(files[file]).Value(section, key).value_or(fallback);
+    }
+    bool Write(const std::string& file, const std::string& section, const std::string& key,
+               const std::string& value) override {
+        if (fail_writes) {
+            return false;
+        }
+        IniFile ini(files[file]);
+        ini.SetValue(section, key, value, "\n");
+        files[file] = ini.Text();
+        return true;
+    }
+    std::string LastError() const override { return fail_writes ? "disk full" : ""; }
+};
+
+}  // namespace quillon::testing
