@@ -16,7 +16,9 @@ Addon::Addon(const Ports& ports)
     panel_.SetHandlers(this);
 }
 
-Addon::~Addon() { panel_.SetHandlers(nullptr); }
+Addon::~Addon() {
+    panel_.SetHandlers(nullptr);
+}
 
 void Addon::Load(const std::string& argument_text) {
     Startup(ports_, panel_, session_, settings_, run_control_).Run(argument_text);
@@ -52,7 +54,9 @@ void Addon::SaveSettings() {
     }
 }
 
-void Addon::StartStopClicked() { run_control_.StartStop(); }
+void Addon::StartStopClicked() {
+    run_control_.StartStop();
+}
 
 void Addon::ScanTick() {
     // Seam: the scan cycle reads the host, evaluates the equations and drives the outputs.
@@ -91,7 +95,9 @@ void Addon::EmailSettingsClicked() {
     // Seam: the e-mail interval settings dialog.
 }
 
-void Addon::SwitchChanged(int slot) { mode_switch_.SwitchChanged(slot); }
+void Addon::SwitchChanged(int slot) {
+    mode_switch_.SwitchChanged(slot);
+}
 
 void Addon::ManualOutputChanged(int output) {
     // Seam: the manual output word is written to the host.

@@ -15,7 +15,7 @@ namespace quillon {
 // Owns the window's state and its controllers, and offers the window's events as plain
 // calls. Front ends draw the Panel and forward input here; nothing here blocks.
 class Addon final : private PanelHandlers {
-public:
+  public:
     explicit Addon(const Ports& ports);
     ~Addon() override;
     Addon(const Addon&) = delete;
@@ -40,12 +40,12 @@ public:
     void AlarmTick();         // Timer2
     void KeepAliveTick();     // Timer3
     void CharacterTyped(char character);
-    void QuickReferenceClicked();       // Command2
-    void EditEquationClicked(int slot); // Command4(i)
-    void AlarmSettingsClicked();        // Command3
-    void EmailSettingsClicked();        // Command5
+    void QuickReferenceClicked();        // Command2
+    void EditEquationClicked(int slot);  // Command4(i)
+    void AlarmSettingsClicked();         // Command3
+    void EmailSettingsClicked();         // Command5
 
-private:
+  private:
     void SwitchChanged(int slot) override;
     void ManualOutputChanged(int output) override;
     void SaveSettings();

@@ -17,10 +17,18 @@ constexpr std::array<int, kOutputCount> kDefaultFalseKeys = {65, 83, 68, 70, 71,
 constexpr int kControlKey = 17;
 constexpr int kAltKey = 18;
 
-std::string EquationKey(int slot) { return "MathExpression" + std::to_string(slot); }
-std::string ModeKey(int slot) { return "S" + std::to_string(slot); }
-std::string TrueKey(int output) { return "DoutTrueKey" + std::to_string(output); }
-std::string FalseKey(int output) { return "DoutFalseKey" + std::to_string(output); }
+std::string EquationKey(int slot) {
+    return "MathExpression" + std::to_string(slot);
+}
+std::string ModeKey(int slot) {
+    return "S" + std::to_string(slot);
+}
+std::string TrueKey(int output) {
+    return "DoutTrueKey" + std::to_string(output);
+}
+std::string FalseKey(int output) {
+    return "DoutFalseKey" + std::to_string(output);
+}
 
 template <typename Int>
 Int ReadNumber(const std::string& text) {
@@ -88,9 +96,7 @@ void Settings::DefineAlarmKeys() {
         [this](const std::string& text) {
             session_.alarm_interval = ReadNumber<std::int16_t>(text);
         },
-        [this]() -> std::optional<std::string> {
-            return std::to_string(session_.alarm_interval);
-        });
+        [this]() -> std::optional<std::string> { return std::to_string(session_.alarm_interval); });
     // The stored value is not applied: every start begins in math mode.
     Define(
         "UseMathExpression", "1", [this](const std::string&) { panel_.SetMathMode(1); },
@@ -141,8 +147,7 @@ void Settings::DefineHotKeys() {
 void Settings::DefineWindowKeys() {
     // The data window is kept as typed; run control reads the number out of it.
     Define(
-        "DataWindow", "100",
-        [this](const std::string& text) { panel_.SetDataWindowText(text); },
+        "DataWindow", "100", [this](const std::string& text) { panel_.SetDataWindowText(text); },
         [this]() -> std::optional<std::string> { return panel_.DataWindowText(); });
     Define(
         "Window Top", "1000",

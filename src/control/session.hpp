@@ -22,11 +22,11 @@ struct Session {
 
     // Loaded from the settings file.
     std::string sound_file = "c:\\windows\\media\\ding.wav";
-    std::int16_t alarm_interval = 1;              // seconds between repeated alarm sounds
-    std::array<std::int16_t, 17> dout_true_key{};  // virtual key forcing DOUT n on
-    std::array<std::int16_t, 17> dout_false_key{}; // virtual key forcing DOUT n off
-    std::array<std::int16_t, 3> hot_key{};         // HKey: both held enable the hot keys
-    std::int32_t email_alarm_interval = 20;        // keep-alive interval in half-minutes
+    std::int16_t alarm_interval = 1;                // seconds between repeated alarm sounds
+    std::array<std::int16_t, 17> dout_true_key{};   // virtual key forcing DOUT n on
+    std::array<std::int16_t, 17> dout_false_key{};  // virtual key forcing DOUT n off
+    std::array<std::int16_t, 3> hot_key{};          // HKey: both held enable the hot keys
+    std::int32_t email_alarm_interval = 20;         // keep-alive interval in half-minutes
 
     // Run-wide values, fixed by each Start and Stop.
     int first_slot = 0;

@@ -8,9 +8,9 @@ namespace quillon {
 // Windows colour values (00BBGGRR); 8000000F is the system button-face colour.
 using Colour = std::uint32_t;
 
-inline constexpr Colour kLampActive = 0x000000FF;   // red
-inline constexpr Colour kLampInactive = 0x0000C000; // green
-inline constexpr Colour kLampNeutral = 0x8000000F;  // button face while stopped
+inline constexpr Colour kLampActive = 0x000000FF;    // red
+inline constexpr Colour kLampInactive = 0x0000C000;  // green
+inline constexpr Colour kLampNeutral = 0x8000000F;   // button face while stopped
 
 inline constexpr Colour kTrueLabelColour = 0x000000C0;
 inline constexpr Colour kProgLabelColour = 0x00FF0000;

@@ -8,16 +8,17 @@ namespace quillon {
 Panel::Panel() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         MutableSlot(slot).lamp = DesignLampColour(slot);
-        MutableSlot(slot).switch_position = slot < kOutputCount ? kForceSetPosition
-                                                                : kEquationPosition;
+        MutableSlot(slot).switch_position =
+            slot < kOutputCount ? kForceSetPosition : kEquationPosition;
     }
 }
 
-void Panel::AddObserver(PanelObserver* observer) { observers_.push_back(observer); }
+void Panel::AddObserver(PanelObserver* observer) {
+    observers_.push_back(observer);
+}
 
 void Panel::RemoveObserver(PanelObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer),
-                     observers_.end());
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
 template <typename T>
@@ -94,7 +95,9 @@ void Panel::SetManualOutput(int output, int value) {
 void Panel::SetStartStopCaption(const std::string& caption) {
     Assign(start_stop_caption_, caption, PanelField::StartStopCaption, -1);
 }
-void Panel::SetMathMode(int value) { Assign(math_mode_, value, PanelField::MathMode, -1); }
+void Panel::SetMathMode(int value) {
+    Assign(math_mode_, value, PanelField::MathMode, -1);
+}
 void Panel::SetMathModeEnabled(bool enabled) {
     Assign(math_mode_enabled_, enabled, PanelField::MathMode, -1);
 }

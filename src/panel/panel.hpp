@@ -32,26 +32,26 @@ inline constexpr int kFrameHeight = kStoppedWindowHeight - kClientHeight;
 
 // The state of one equation slot, as its controls hold it.
 struct SlotState {
-    std::string mode = "Set";         // Combo2(i): the output mode as text
-    bool mode_enabled = true;         // Combo2(i)
-    bool mode_visible = true;         // Combo2(i)
-    std::string equation;             // Text4(i): the equation text
-    bool equation_enabled = true;     // Text4(i)
-    bool equation_visible = true;     // Text4(i)
-    bool label_visible = true;        // Label3(i)
-    bool label_enabled = true;        // Label3(i)
-    Colour lamp = 0;                  // Shape1(i) fill colour
-    bool lamp_visible = true;         // Shape1(i)
-    int switch_position = 1;          // VScroll1(i): 1 Force Set, 2 equation, 3 Force Reset
-    bool edit_enabled = true;         // Command4(i): the equation edit button
-    int manual_output = 0;            // D(i), slots 0..7 only: manual output state
+    std::string mode = "Set";      // Combo2(i): the output mode as text
+    bool mode_enabled = true;      // Combo2(i)
+    bool mode_visible = true;      // Combo2(i)
+    std::string equation;          // Text4(i): the equation text
+    bool equation_enabled = true;  // Text4(i)
+    bool equation_visible = true;  // Text4(i)
+    bool label_visible = true;     // Label3(i)
+    bool label_enabled = true;     // Label3(i)
+    Colour lamp = 0;               // Shape1(i) fill colour
+    bool lamp_visible = true;      // Shape1(i)
+    int switch_position = 1;       // VScroll1(i): 1 Force Set, 2 equation, 3 Force Reset
+    bool edit_enabled = true;      // Command4(i): the equation edit button
+    int manual_output = 0;         // D(i), slots 0..7 only: manual output state
 };
 
 // The window's state as data. Setters keep the controls' change semantics: a new value is
 // stored, observers are told, and for the switch and the manual outputs the change handler
 // runs at once; assigning the current value does nothing.
 class Panel {
-public:
+  public:
     Panel();
 
     void SetHandlers(PanelHandlers* handlers) { handlers_ = handlers; }
@@ -121,7 +121,7 @@ public:
     const std::string& Status() const { return status_; }
     void SetStatus(const std::string& status);
 
-private:
+  private:
     SlotState& MutableSlot(int slot) { return slots_.at(static_cast<std::size_t>(slot)); }
     template <typename T>
     bool Assign(T& field, const T& value, PanelField what, int slot);

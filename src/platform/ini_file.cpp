@@ -19,8 +19,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -83,10 +82,8 @@ std::optional<IniFile::SectionSpan> IniFile::FindSection(std::string_view sectio
     return span;
 }
 
-std::optional<IniFile::Line> IniFile::FindKey(const SectionSpan& span,
-                                              std::string_view key) const {
-    for (auto line = LineAt(span.body); line && line->begin < span.end;
-         line = LineAt(line->next)) {
+std::optional<IniFile::Line> IniFile::FindKey(const SectionSpan& span, std::string_view key) const {
+    for (auto line = LineAt(span.body); line && line->begin < span.end; line = LineAt(line->next)) {
         const std::string_view text = LineText(*line);
         const std::size_t equals = text.find('=');
         if (equals != std::string_view::npos && SameName(Trim(text.substr(0, equals)), key)) {

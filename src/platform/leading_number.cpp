@@ -7,12 +7,16 @@
 namespace quillon {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Collects the characters of the leading number without blanks, in a form strtod reads.
 class NumberScanner {
-public:
+  public:
     explicit NumberScanner(std::string_view text) : text_(text) {}
 
     std::string Scan() {
@@ -25,7 +29,7 @@ public:
         return out_;
     }
 
-private:
+  private:
     char Peek() {
         while (pos_ < text_.size() && IsBlank(text_[pos_])) {
             ++pos_;
@@ -90,7 +94,8 @@ double LeadingNumber(std::string_view text) {
     // from_chars: the point is "." whatever the process locale, and it takes no "+".
     const std::size_t start = number[0] == '+' ? 1 : 0;
     double value = 0.0;
-    const auto result = std::from_chars(number.data() + start, number.data() + number.size(), value);
+    const auto result =
+        std::from_chars(number.data() + start, number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         const bool negative = number[0] == '-';
         const bool tiny = number.find("e-") != std::string::npos;

@@ -36,8 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"-dABC  -nLab1", "ABC", std::nullopt},
                       CommandLineCase{" -nLab1", std::nullopt, "Lab1"},
                       CommandLineCase{" -dABC", std::nullopt, std::nullopt},
-                      CommandLineCase{"-dA -n", "A", ""},
-                      CommandLineCase{"-dA -nB -nC", "A", "B"},
+                      CommandLineCase{"-dA -n", "A", ""}, CommandLineCase{"-dA -nB -nC", "A", "B"},
                       CommandLineCase{"-x -n", std::nullopt, ""},
                       CommandLineCase{"d -n", std::nullopt, ""},
                       CommandLineCase{"-dsim:/tmp/a b", "sim:/tmp/a", std::nullopt}));

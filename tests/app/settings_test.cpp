@@ -10,7 +10,7 @@ namespace quillon {
 namespace {
 
 class SettingsTest : public ::testing::Test, private PanelHandlers {
-protected:
+  protected:
     SettingsTest() { panel.SetHandlers(this); }
 
     void Store(const std::string& text) { profiles.files[kSettingsFile] = text; }
@@ -22,7 +22,7 @@ protected:
     testing::MemoryProfileStore profiles;
     Settings settings{panel, session, profiles};
 
-private:
+  private:
     void SwitchChanged(int slot) override { ModeSwitch(panel).SwitchChanged(slot); }
     void ManualOutputChanged(int) override {}
 };
@@ -84,8 +84,9 @@ TEST_P(SettingsModeTest, SwitchIsPositionedFromTheLoadedText) {
 INSTANTIATE_TEST_SUITE_P(
     Modes, SettingsModeTest,
     ::testing::Values(ModeCase{3, "Reset", "Set", 2}, ModeCase{8, "Reset", "Reset", 2},
-                      ModeCase{9, "whatever", "whatever", 2}, ModeCase{3, "Force Set", "Force Set", 1},
-                      ModeCase{3, "force set", "Set", 2}, ModeCase{0, "Force Reset", "Force Reset", 3},
+                      ModeCase{9, "whatever", "whatever", 2},
+                      ModeCase{3, "Force Set", "Force Set", 1}, ModeCase{3, "force set", "Set", 2},
+                      ModeCase{0, "Force Reset", "Force Reset", 3},
                       ModeCase{8, "Force Set", "Force Set", 1}, ModeCase{9, "Set", "Set", 2}));
 
 TEST_F(SettingsModeTest, KeepAliveTimerFollowsTheEmailSlotAfterLoad) {
@@ -118,18 +119,15 @@ const auto kKey3 = [](const Session& s, const Panel&) -> long long { return s.do
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, SettingsNumberTest,
-    ::testing::Values(NumberCase{"AlarmInterval= 2.5 ", kAlarm, 2},
-                      NumberCase{"AlarmInterval=3.5", kAlarm, 4},
-                      NumberCase{"AlarmInterval=-4", kAlarm, -4},
-                      NumberCase{"AlarmInterval=99999", kAlarm, 32767},
-                      NumberCase{"AlarmInterval=abc", kAlarm, 0},
-                      NumberCase{"AlarmInterval=", kAlarm, 0},
-                      NumberCase{"EmailAlarmInterval=1e3", kEmail, 1000},
-                      NumberCase{"EmailAlarmInterval=1e20", kEmail, 2147483647},
-                      NumberCase{"Window Top=-300", kTop, 0},
-                      NumberCase{"window top=123456", kTop, 123456},
-                      NumberCase{"Window Left=x", kLeft, 0},
-                      NumberCase{"DoutTrueKey3=1 1 2", kKey3, 112}));
+    ::testing::Values(
+        NumberCase{"AlarmInterval= 2.5 ", kAlarm, 2}, NumberCase{"AlarmInterval=3.5", kAlarm, 4},
+        NumberCase{"AlarmInterval=-4", kAlarm, -4},
+        NumberCase{"AlarmInterval=99999", kAlarm, 32767},
+        NumberCase{"AlarmInterval=abc", kAlarm, 0}, NumberCase{"AlarmInterval=", kAlarm, 0},
+        NumberCase{"EmailAlarmInterval=1e3", kEmail, 1000},
+        NumberCase{"EmailAlarmInterval=1e20", kEmail, 2147483647},
+        NumberCase{"Window Top=-300", kTop, 0}, NumberCase{"window top=123456", kTop, 123456},
+        NumberCase{"Window Left=x", kLeft, 0}, NumberCase{"DoutTrueKey3=1 1 2", kKey3, 112}));
 
 TEST_F(SettingsTest, EmptiedEquationIsSavedAsBlankAndLoadsEmpty) {
     Load();

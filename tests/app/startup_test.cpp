@@ -26,9 +26,15 @@ std::vector<std::string> Sequence(const std::vector<std::string>& calls) {
 TEST_F(StartupFixture, CallsTheHostInOrderAndStartsTheRun) {
     host.model = 480;
     addon.Load("-dABC -nLab1");
-    const std::vector<std::string> expected = {
-        "read:SenderID", "1put:ABC", "read:MathExpression0", "read:EmailAlarmInterval", "14",
-        "1get", "8:-2", "16:-32765", "15"};
+    const std::vector<std::string> expected = {"read:SenderID",
+                                               "1put:ABC",
+                                               "read:MathExpression0",
+                                               "read:EmailAlarmInterval",
+                                               "14",
+                                               "1get",
+                                               "8:-2",
+                                               "16:-32765",
+                                               "15"};
     EXPECT_EQ(Sequence(host.calls), expected);
     EXPECT_EQ(panel.Caption(), "Lab1");
     EXPECT_EQ(addon.GetSession().host_id, "Lab1");
@@ -45,7 +51,8 @@ TEST_F(StartupFixture, WithoutArgumentsNothingIsPutToTheHost) {
 }
 
 TEST_F(StartupFixture, SettingsComeFromTheHostIdSection) {
-    store.files["NorvaneAlarm.ini"] = "[Quillon]\nMathExpression0=#1<0\n[Lab1]\nMathExpression0=#2>5\n";
+    store.files["NorvaneAlarm.ini"] =
+        "[Quillon]\nMathExpression0=#1<0\n[Lab1]\nMathExpression0=#2>5\n";
     addon.Load("-d -nLab1");
     EXPECT_EQ(panel.Slot(0).equation, "#2>5");
     addon.Unload();
@@ -65,8 +72,8 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     host.model = GetParam().model;
     addon.Load("");
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        const bool hidden = std::count(GetParam().hidden_rows.begin(),
-                                       GetParam().hidden_rows.end(), slot) > 0;
+        const bool hidden =
+            std::count(GetParam().hidden_rows.begin(), GetParam().hidden_rows.end(), slot) > 0;
         const SlotState& s = panel.Slot(slot);
         EXPECT_EQ(s.lamp_visible && s.mode_visible && s.label_visible && s.equation_visible,
                   !hidden)
@@ -80,12 +87,13 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     EXPECT_EQ(addon.GetSession().first_slot, GetParam().first_slot);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Models, StartupModelTest,
-    ::testing::Values(ModelCase{154, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
-                      ModelCase{145, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
-                      ModelCase{480, {0, 1}, true, 2}, ModelCase{1581, {0, 1}, true, 2},
-                      ModelCase{2108, {}, false, 0}, ModelCase{70000, {}, false, 0}));
+INSTANTIATE_TEST_SUITE_P(Models, StartupModelTest,
+                         ::testing::Values(ModelCase{154, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
+                                           ModelCase{145, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
+                                           ModelCase{480, {0, 1}, true, 2},
+                                           ModelCase{1581, {0, 1}, true, 2},
+                                           ModelCase{2108, {}, false, 0},
+                                           ModelCase{70000, {}, false, 0}));
 
 TEST_F(StartupFixture, ModelWithFourOutputsDisablesAndEmptiesTheUpperSlots) {
     host.model = 149;
@@ -111,7 +119,8 @@ struct LayoutCase {
     bool high_byte;
 };
 
-class StartupLayoutTest : public StartupFixture, public ::testing::WithParamInterface<LayoutCase> {};
+class StartupLayoutTest : public StartupFixture,
+                          public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(StartupLayoutTest, ThirdCharacterSevenSelectsTheHighByteLayout) {
     host.identification = GetParam().identification;
@@ -129,7 +138,8 @@ struct SuffixCase {
     const char* suffix;
 };
 
-class StartupSuffixTest : public StartupFixture, public ::testing::WithParamInterface<SuffixCase> {};
+class StartupSuffixTest : public StartupFixture,
+                          public ::testing::WithParamInterface<SuffixCase> {};
 
 TEST_P(StartupSuffixTest, SenderSuffixComesFromTheAgentSettings) {
     store.files["pellomar.ini"] = GetParam().agent_settings;

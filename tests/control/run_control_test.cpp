@@ -9,7 +9,7 @@ namespace quillon {
 namespace {
 
 class RunControlTest : public ::testing::Test {
-protected:
+  protected:
     RunControlTest() {
         panel.SetMathMode(1);
         for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -46,7 +46,8 @@ TEST_P(DataWindowTest, EveryPressReadsTheDataWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, DataWindowTest,
-                         ::testing::Values(DataWindowCase{"0", 1, "1"}, DataWindowCase{"-5", 1, "1"},
+                         ::testing::Values(DataWindowCase{"0", 1, "1"},
+                                           DataWindowCase{"-5", 1, "1"},
                                            DataWindowCase{"abc", 1, "1"},
                                            DataWindowCase{"12.9", 12, "12.9"},
                                            DataWindowCase{"1000", 1000, "1000"},
@@ -117,7 +118,8 @@ TEST_P(KeepAliveTest, StartEnablesTheKeepAliveTimerByTheEmailMode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, KeepAliveTest,
-                         ::testing::Values(KeepAliveCase{"Set", true}, KeepAliveCase{"Force Set", true},
+                         ::testing::Values(KeepAliveCase{"Set", true},
+                                           KeepAliveCase{"Force Set", true},
                                            KeepAliveCase{"Reset", false},
                                            KeepAliveCase{"Force Reset", false},
                                            KeepAliveCase{"set", false}));

@@ -11,12 +11,12 @@ namespace quillon::testing {
 
 // Profile files as texts in memory, with the same line semantics as the files on disk.
 class MemoryProfileStore final : public ProfileStore {
-public:
+  public:
     std::map<std::string, std::string> files;
     bool fail_writes = false;
 
-    std::string Read(const std::string& file, const std::string& section,
-                     const std::string& key, const std::string& fallback) override {
+    std::string Read(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& fallback) override {
         return IniFile(files[file]).Value(section, key).value_or(fallback);
     }
     bool Write(const std::string& file, const std::string& section, const std::string& key,

@@ -52,7 +52,9 @@ exit-at 60
 }
 
 TEST(ParseScenario, DefaultsForUnsetValues) {
-    const Scenario s = Parse("channels 2\n");
+    const Scenario s = Parse(
+        "\xEF\xBB\xBF"
+        "channels 2\n");  // UTF-8 mark ignored
     EXPECT_EQ(s.scan_rate, 1000.0);
     EXPECT_EQ(s.channels[1].upper_range, 10.0);
     EXPECT_EQ(s.channels[1].lower_range, -10.0);
@@ -90,8 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "test.scn:1: unknown keyword \"chanels\"; expected channels, scan-rate, "
                   "identification, model, host-value, output-log, channel, fail-reads-from, "
                   "short-blocks-from or exit-at"},
-        ErrorCase{"channels 0\n", "test.scn:1: channels must be a whole number from 1 to 256, got "
-                                  "\"0\""},
+        ErrorCase{"channels 0\n",
+                  "test.scn:1: channels must be a whole number from 1 to 256, got "
+                  "\"0\""},
         ErrorCase{"channels 2\nscan-rate fast\n",
                   "test.scn:2: scan-rate must be a number, got \"fast\""},
         ErrorCase{"channels 2\nscan-rate 10 20\n",
@@ -140,12 +143,11 @@ TEST(DemoScenario, ChannelZeroCrossesThresholdBothWaysWithinTenSeconds) {
 
 TEST(DemoScenario, IdentifiesAsAPlainModel) {
     const Scenario demo = DemoScenario();
-    constexpr std::array<int, 17> kSpecialModels = {154,  194,  195,  718,  145,  149,
-                                                    480,  481,  580,  581,  710,  715,
-                                                    719,  1480, 1481, 1580, 1581};
+    constexpr std::array<int, 17> kReservedModels = {154, 194, 195, 718, 145,  149,  480,  481, 580,
+                                                     581, 710, 715, 719, 1480, 1481, 1580, 1581};
     EXPECT_EQ(demo.identification, "DI-2108 Quillon demo");
     EXPECT_NE(demo.identification.at(2), '7');
-    EXPECT_EQ(std::count(kSpecialModels.begin(), kSpecialModels.end(), demo.model), 0);
+    EXPECT_EQ(std::count(kReservedModels.begin(), kReservedModels.end(), demo.model), 0);
     EXPECT_EQ(std::count_if(demo.channels.begin(), demo.channels.end(),
                             [](const auto& channel) { return channel.digital_input; }),
               1);

@@ -25,7 +25,7 @@ exit-at 60
 }
 
 class SimulatedInstrumentTest : public ::testing::Test {
-protected:
+  protected:
     double now_ = 0.0;
     SimulatedInstrument sim_{CountingScenario(), [this] { return now_; }};
     SampleBlock block_;
@@ -128,7 +128,8 @@ TEST(OutputLog, FormatsTimeDecimalAndHex) {
 
 std::filesystem::path TempDir() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const auto dir = std::filesystem::temp_directory_path() / ("quillon-sim-" + std::string(test->name()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("quillon-sim-" + std::string(test->name()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

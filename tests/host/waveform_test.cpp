@@ -32,23 +32,20 @@ const Waveform kSteps = Waveform::Steps({{0.5, 1.0}, {2.5, 5.0}, {5.0, -2.0}});
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, WaveformValue,
-    ::testing::Values(ValueCase{"constant", Waveform::Constant(4.5), 7.0, 4.5},
-                      ValueCase{"sine_start", kSine, 0.0, 3.3},
-                      ValueCase{"sine_peak", kSine, 1.5, 5.3},
-                      ValueCase{"sine_trough", kSine, 4.5, 1.3},
-                      ValueCase{"sine_next_period", kSine, 7.5, 5.3},
-                      ValueCase{"sine_phase", Waveform::Sine(0.0, 1.0, 4.0, 90.0), 0.0, 1.0},
-                      ValueCase{"square_high", kSquare, 0.0, 255.0},
-                      ValueCase{"square_duty_end", kSquare, 0.5, 0.0},
-                      ValueCase{"square_next_period", kSquare, 2.1, 255.0},
-                      ValueCase{"ramp_start", kRamp, 0.0, -1.0},
-                      ValueCase{"ramp_middle", kRamp, 2.0, 1.0},
-                      ValueCase{"ramp_restarts", kRamp, 5.0, 0.0},
-                      ValueCase{"steps_before_first", kSteps, 0.25, 0.0},
-                      ValueCase{"steps_at_first", kSteps, 0.5, 1.0},
-                      ValueCase{"steps_between", kSteps, 2.0, 1.0},
-                      ValueCase{"steps_second", kSteps, 2.5, 5.0},
-                      ValueCase{"steps_after_last", kSteps, 100.0, -2.0}),
+    ::testing::Values(
+        ValueCase{"constant", Waveform::Constant(4.5), 7.0, 4.5},
+        ValueCase{"sine_start", kSine, 0.0, 3.3}, ValueCase{"sine_peak", kSine, 1.5, 5.3},
+        ValueCase{"sine_trough", kSine, 4.5, 1.3}, ValueCase{"sine_next_period", kSine, 7.5, 5.3},
+        ValueCase{"sine_phase", Waveform::Sine(0.0, 1.0, 4.0, 90.0), 0.0, 1.0},
+        ValueCase{"square_high", kSquare, 0.0, 255.0},
+        ValueCase{"square_duty_end", kSquare, 0.5, 0.0},
+        ValueCase{"square_next_period", kSquare, 2.1, 255.0},
+        ValueCase{"ramp_start", kRamp, 0.0, -1.0}, ValueCase{"ramp_middle", kRamp, 2.0, 1.0},
+        ValueCase{"ramp_restarts", kRamp, 5.0, 0.0},
+        ValueCase{"steps_before_first", kSteps, 0.25, 0.0},
+        ValueCase{"steps_at_first", kSteps, 0.5, 1.0}, ValueCase{"steps_between", kSteps, 2.0, 1.0},
+        ValueCase{"steps_second", kSteps, 2.5, 5.0},
+        ValueCase{"steps_after_last", kSteps, 100.0, -2.0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WaveformNoise, SameScanSameValueWithinAmplitude) {
@@ -65,7 +62,8 @@ TEST(WaveformNoise, SameScanSameValueWithinAmplitude) {
 }
 
 TEST(WaveformNoise, SeedChangesTheSeries) {
-    EXPECT_NE(Waveform::Noise(0, 1, 1).ValueAt(5, kRate), Waveform::Noise(0, 1, 2).ValueAt(5, kRate));
+    EXPECT_NE(Waveform::Noise(0, 1, 1).ValueAt(5, kRate),
+              Waveform::Noise(0, 1, 2).ValueAt(5, kRate));
 }
 
 TEST(WaveformFactory, RejectsBadShapes) {

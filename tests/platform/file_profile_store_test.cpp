@@ -14,7 +14,7 @@ namespace quillon {
 namespace {
 
 class FileProfileStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("quillon-profile-" + std::to_string(::getpid()) + "-" +
@@ -38,8 +38,8 @@ TEST_F(FileProfileStoreTest, CreatesDirectoryAndFileAndReadsBack) {
     EXPECT_EQ(store.Read("test.ini", "Q", "k", "fallback"), "fallback");
     ASSERT_TRUE(store.Write("test.ini", "Q", "k", "  value  "));
     EXPECT_EQ(store.Read("test.ini", "q", "K", "fallback"), "value");
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "nested" / ("test.ini.new." +
-                                                            std::to_string(::getpid()))));
+    EXPECT_FALSE(
+        std::filesystem::exists(dir_ / "nested" / ("test.ini.new." + std::to_string(::getpid()))));
 }
 
 TEST_F(FileProfileStoreTest, UnwritableLocationIsReportedNotThrown) {

@@ -40,12 +40,14 @@ TEST_P(RoundToFieldTest, RoundsHalfToEvenAndSaturates) {
     EXPECT_EQ(RoundToField<std::int32_t>(GetParam().value), GetParam().as32);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, RoundToFieldTest,
-    ::testing::Values(RoundCase{0.5, 0, 0}, RoundCase{1.5, 2, 2}, RoundCase{2.5, 2, 2},
-                      RoundCase{-2.5, -2, -2}, RoundCase{2.6, 3, 3}, RoundCase{40000, 32767, 40000},
-                      RoundCase{-40000, -32768, -40000}, RoundCase{1e12, 32767, 2147483647},
-                      RoundCase{-1e300, -32768, -2147483647 - 1}, RoundCase{HUGE_VAL, 32767, 2147483647}));
+INSTANTIATE_TEST_SUITE_P(Values, RoundToFieldTest,
+                         ::testing::Values(RoundCase{0.5, 0, 0}, RoundCase{1.5, 2, 2},
+                                           RoundCase{2.5, 2, 2}, RoundCase{-2.5, -2, -2},
+                                           RoundCase{2.6, 3, 3}, RoundCase{40000, 32767, 40000},
+                                           RoundCase{-40000, -32768, -40000},
+                                           RoundCase{1e12, 32767, 2147483647},
+                                           RoundCase{-1e300, -32768, -2147483647 - 1},
+                                           RoundCase{HUGE_VAL, 32767, 2147483647}));
 
 }  // namespace
 }  // namespace quillon

@@ -75,8 +75,8 @@ void ChannelParser::ParseWord(const std::string& word) {
     } else if (kind_ == "steps") {
         steps_.push_back(ParseStep(word));
     } else {
-        throw std::invalid_argument("unexpected \"" + word + "\" for " +
-                                    kind_ + "; write settings as name=value");
+        throw std::invalid_argument("unexpected \"" + word + "\" for " + kind_ +
+                                    "; write settings as name=value");
     }
 }
 
@@ -91,8 +91,8 @@ void ChannelParser::ParseSetting(const std::string& name, const std::string& val
     } else if (IsParameter(name)) {
         ParseParameter(name, value);
     } else {
-        throw std::invalid_argument("unknown setting \"" + name + "\" for " +
-                                    kind_ + "; expected " + SettingChoices());
+        throw std::invalid_argument("unknown setting \"" + name + "\" for " + kind_ +
+                                    "; expected " + SettingChoices());
     }
 }
 
@@ -160,9 +160,8 @@ double ChannelParser::Parameter(const std::string& name) const {
         return given->second;
     }
     const auto& known = FindKind(kind_).parameters;
-    return std::find_if(known.begin(), known.end(), [&](const auto& p) {
-               return p.name == name;
-           })->fallback;
+    return std::find_if(known.begin(), known.end(), [&](const auto& p) { return p.name == name; })
+        ->fallback;
 }
 
 bool ChannelParser::IsParameter(const std::string& name) const {

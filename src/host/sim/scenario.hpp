@@ -18,9 +18,9 @@ inline constexpr int kMaxScenarioChannels = 256;
 struct Scenario {
     struct Channel {
         Waveform waveform = Waveform::Constant(0.0);
-        double upper_range = 10.0;  // UpperRange, the first range value
+        double upper_range = 10.0;   // UpperRange, the first range value
         double lower_range = -10.0;  // LowerRange, the second range value
-        std::string text;  // empty: "Channel N", N the channel's index
+        std::string text;            // empty: "Channel N", N the channel's index
         bool digital_input = false;
     };
     struct ShortBlocks {

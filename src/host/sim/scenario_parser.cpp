@@ -16,9 +16,13 @@ namespace {
 
 // Beyond this, floor(elapsed * rate) stops being an exact scan index within a human lifetime.
 constexpr double kMaxScanRate = 1'000'000.0;
+// Editors on Windows start UTF-8 files with it.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::int64_t kMaxBlockScans = std::numeric_limits<std::int16_t>::max();
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 }  // namespace
 
@@ -43,6 +47,9 @@ Scenario ScenarioParser::Parse(std::istream& in) {
     std::string line;
     while (std::getline(in, line)) {
         ++line_;
+        if (line_ == 1 && line.rfind(kUtf8Mark, 0) == 0) {
+            line.erase(0, kUtf8Mark.size());
+        }
         ParseLine(line);
     }
     if (in.bad()) {
@@ -97,8 +104,7 @@ void ScenarioParser::MarkSet(const std::string& keyword) {
 
 void ScenarioParser::ParseChannels(const Words& values) {
     MarkSet("channels");
-    channel_count_ =
-        static_cast<int>(ParseInteger(values[0], "channels", 1, kMaxScenarioChannels));
+    channel_count_ = static_cast<int>(ParseInteger(values[0], "channels", 1, kMaxScenarioChannels));
 }
 
 void ScenarioParser::ParseScanRate(const Words& values) {
@@ -195,8 +201,8 @@ void ScenarioParser::CheckSingleDigitalInput() const {
     for (const auto& [index, pending] : channels_) {
         if (pending.channel.digital_input && first) {
             FailAt(pending.line, "channel " + std::to_string(index) +
-                                     " cannot be digital too; channel " +
-                                     std::to_string(*first) + " already is");
+                                     " cannot be digital too; channel " + std::to_string(*first) +
+                                     " already is");
         }
         if (pending.channel.digital_input) {
             first = index;

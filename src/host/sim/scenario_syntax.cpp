@@ -9,9 +9,13 @@ namespace quillon::sim {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 // Reads a quoted part starting after its opening quote; returns the index after the closing one.
 std::size_t AppendQuoted(std::string_view line, std::size_t at, std::string& word) {
@@ -20,8 +24,8 @@ std::size_t AppendQuoted(std::string_view line, std::size_t at, std::string& wor
         if (c == '"') {
             return at + 1;
         }
-        const bool escape = c == '\\' && at + 1 < line.size() &&
-                            (line[at + 1] == '"' || line[at + 1] == '\\');
+        const bool escape =
+            c == '\\' && at + 1 < line.size() && (line[at + 1] == '"' || line[at + 1] == '\\');
         word += escape ? line[at + 1] : c;
         at += escape ? 2 : 1;
     }
@@ -67,8 +71,7 @@ double ParseNumber(std::string_view text, std::string_view what) {
     double value = 0.0;
     const auto [stop, error] = std::from_chars(begin, end, value);
     if (begin == end || error != std::errc() || stop != end || !std::isfinite(value)) {
-        throw std::invalid_argument(std::string(what) + " must be a number, got " +
-                                    Quoted(text));
+        throw std::invalid_argument(std::string(what) + " must be a number, got " + Quoted(text));
     }
     return value;
 }
@@ -89,8 +92,8 @@ std::int64_t ParseInteger(std::string_view text, std::string_view what, std::int
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error != std::errc() || stop != end || value < low || value > high) {
         throw std::invalid_argument(std::string(what) + " must be a whole number from " +
-                                    std::to_string(low) + " to " + std::to_string(high) +
-                                    ", got " + Quoted(text));
+                                    std::to_string(low) + " to " + std::to_string(high) + ", got " +
+                                    Quoted(text));
     }
     return value;
 }

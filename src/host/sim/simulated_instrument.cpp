@@ -52,13 +52,17 @@ void SimulatedInstrument::SetIdentification(const std::string& text) {
     selected_identification_ = text;
 }
 
-std::string SimulatedInstrument::Identification() { return scenario_.identification; }
+std::string SimulatedInstrument::Identification() {
+    return scenario_.identification;
+}
 
 std::int16_t SimulatedInstrument::ChannelCount() {
     return static_cast<std::int16_t>(scenario_.channels.size());
 }
 
-double SimulatedInstrument::HostValue() { return scenario_.host_value; }
+double SimulatedInstrument::HostValue() {
+    return scenario_.host_value;
+}
 
 double SimulatedInstrument::UpperRange(std::int16_t channel) {
     return ChannelAt(channel, "UpperRange").upper_range;
@@ -68,15 +72,21 @@ double SimulatedInstrument::LowerRange(std::int16_t channel) {
     return ChannelAt(channel, "LowerRange").lower_range;
 }
 
-std::int32_t SimulatedInstrument::InstrumentModel(std::int16_t) { return scenario_.model; }
+std::int32_t SimulatedInstrument::InstrumentModel(std::int16_t) {
+    return scenario_.model;
+}
 
 std::int16_t SimulatedInstrument::DigitalInputMark(std::int16_t channel) {
     return ChannelAt(channel, "DigitalInputMark").digital_input ? -1 : 0;
 }
 
-void SimulatedInstrument::PrepareAcquisition() { ++prepare_calls_; }
+void SimulatedInstrument::PrepareAcquisition() {
+    ++prepare_calls_;
+}
 
-void SimulatedInstrument::CompleteStartup() { ++startup_calls_; }
+void SimulatedInstrument::CompleteStartup() {
+    ++startup_calls_;
+}
 
 void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
     const double now = Now();
@@ -110,16 +120,17 @@ void SimulatedInstrument::Service() {
     }
 }
 
-double SimulatedInstrument::Now() const { return std::max(0.0, clock_()); }
+double SimulatedInstrument::Now() const {
+    return std::max(0.0, clock_());
+}
 
 const Scenario::Channel& SimulatedInstrument::ChannelAt(std::int16_t channel,
                                                         const char* operation) const {
     const int count = static_cast<int>(scenario_.channels.size());
     if (channel < 0 || channel >= count) {
         throw HostError(std::string(operation) + ": channel " + std::to_string(channel) +
-                        " is out of range; the simulated instrument has " +
-                        std::to_string(count) + " channels (0 to " + std::to_string(count - 1) +
-                        ")");
+                        " is out of range; the simulated instrument has " + std::to_string(count) +
+                        " channels (0 to " + std::to_string(count - 1) + ")");
     }
     return scenario_.channels[static_cast<std::size_t>(channel)];
 }

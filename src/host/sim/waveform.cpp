@@ -119,9 +119,9 @@ double Waveform::Value(const NoiseShape& shape, std::int64_t scan, double) {
 }
 
 double Waveform::Value(const StepsShape& shape, std::int64_t, double seconds) {
-    const auto after = std::upper_bound(
-        shape.steps.begin(), shape.steps.end(), seconds,
-        [](double time, const Step& step) { return time < step.seconds; });
+    const auto after =
+        std::upper_bound(shape.steps.begin(), shape.steps.end(), seconds,
+                         [](double time, const Step& step) { return time < step.seconds; });
     return after == shape.steps.begin() ? 0.0 : std::prev(after)->value;
 }
 

@@ -26,7 +26,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 // Holds an exclusive flock on a side file; the data file itself is replaced by rename, so
 // it cannot carry the lock.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::filesystem::path& path)
         : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
         if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
@@ -43,7 +43,7 @@ public:
     FileLock& operator=(const FileLock&) = delete;
     bool Held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -92,8 +92,7 @@ bool FileProfileStore::WriteLocked(const std::filesystem::path& path, const std:
                                    const std::string& key, const std::string& value) {
     IniFile ini(ReadWholeFile(path));
     ini.SetValue(section, key, value, "\n");
-    const std::filesystem::path temporary =
-        path.string() + ".new." + std::to_string(::getpid());
+    const std::filesystem::path temporary = path.string() + ".new." + std::to_string(::getpid());
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return Fail("cannot write " + temporary.string() + ": " + std::strerror(errno));

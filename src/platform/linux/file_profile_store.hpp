@@ -13,18 +13,18 @@ namespace quillon {
 // by rename: a concurrent save of another section is never lost, and a crash mid-save leaves
 // the previous file whole.
 class FileProfileStore final : public ProfileStore {
-public:
+  public:
     explicit FileProfileStore(std::filesystem::path directory);
 
-    std::string Read(const std::string& file, const std::string& section,
-                     const std::string& key, const std::string& fallback) override;
+    std::string Read(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& fallback) override;
     bool Write(const std::string& file, const std::string& section, const std::string& key,
                const std::string& value) override;
 
     std::string LastError() const override { return last_error_; }
     std::filesystem::path PathOf(const std::string& file) const { return directory_ / file; }
 
-private:
+  private:
     bool WriteLocked(const std::filesystem::path& path, const std::string& section,
                      const std::string& key, const std::string& value);
     bool Fail(const std::string& what);

@@ -19,6 +19,7 @@
 #include "app/addon.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/lamp_widget.hpp"
+#include "ui/qt/switch_style.hpp"
 #include "ui/qt/twips.hpp"
 #include "ui/qt/windows_colour.hpp"
 
@@ -118,8 +119,17 @@ private:
 };
 
 MainWindow::MainWindow(Addon& addon, QWidget* parent)
-    : QWidget(parent), addon_(addon), panel_(addon.GetPanel()) {
+    : QWidget(parent),
+      addon_(addon),
+      panel_(addon.GetPanel()),
+      switch_style_(new SwitchStyle) {
+    switch_style_->setParent(this);
     setWindowIcon(ApplicationIcon());
+    // The layout's 17-pixel controls were sized for an 8-point dialog font of about 11 pixels.
+    QFont face = font();
+    face.setPixelSize(11);
+    face.setStretch(QFont::SemiCondensed);
+    setFont(face);
     CreateControls();
     SetTabOrder();
     ConnectControls();
@@ -151,6 +161,7 @@ void MainWindow::CreateControls() {
         // A drag changes the mode once, where the thumb is let go.
         position->setTracking(false);
         position->setFocusPolicy(Qt::StrongFocus);
+        position->setStyle(switch_style_);
         Place(position, SlotLeft(slot), kSwitchTop, kSwitchWidth, kSwitchHeight);
         switches_[static_cast<std::size_t>(slot)] = position;
     }

@@ -20,6 +20,7 @@ namespace quillon {
 
 class Addon;
 class LampWidget;
+class SwitchStyle;
 
 // The Quillon window: draws the Addon's Panel in a fixed twips layout and forwards every
 // user action and timer tick to the Addon.
@@ -73,6 +74,7 @@ private:
     Addon& addon_;
     Panel& panel_;
 
+    SwitchStyle* switch_style_;  // a child of the window
     std::array<LampWidget*, kSlotCount> lamps_{};
     std::array<QScrollBar*, kSlotCount> switches_{};
     std::array<QPushButton*, kSlotCount> edit_buttons_{};

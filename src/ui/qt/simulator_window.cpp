@@ -30,17 +30,20 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     setWindowTitle(QStringLiteral("Quillon demo instrument"));
 
     auto* outputs = new QGridLayout;
-    outputs->setHorizontalSpacing(10);
+    outputs->setHorizontalSpacing(12);
+    outputs->addWidget(new QLabel(QStringLiteral("DOUT"), this), 0, 0);
     for (int output = 0; output < kOutputs; ++output) {
         auto* led = new LampWidget(this);
         led->setObjectName(QStringLiteral("Led%1").arg(output));
         led->setFixedSize(14, 14);
         led->SetColour(kDark);
+        led->setToolTip(QStringLiteral("DOUT %1").arg(output));
         leds_[static_cast<std::size_t>(output)] = led;
-        auto* name = new QLabel(QStringLiteral("DOUT %1").arg(output), this);
-        outputs->addWidget(led, 0, output, Qt::AlignHCenter);
-        outputs->addWidget(name, 1, output, Qt::AlignHCenter);
+        outputs->addWidget(led, 0, output + 1, Qt::AlignHCenter);
+        outputs->addWidget(new QLabel(QString::number(output), this), 1, output + 1,
+                           Qt::AlignHCenter);
     }
+    outputs->setColumnStretch(kOutputs + 1, 1);
 
     last_write_ = new QLabel(QStringLiteral("No output written yet"), this);
     last_write_->setObjectName(QStringLiteral("LastWrite"));
@@ -56,7 +59,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     layout->addWidget(last_write_);
     layout->addWidget(new QLabel(QStringLiteral("Recent writes (newest first):"), this));
     layout->addWidget(history_, 1);
-    resize(420, 300);
+    resize(320, 300);
 }
 
 void SimulatorWindow::ShowOutputWrite(double seconds, std::int16_t word) {

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include "app/program_options.hpp"
+
+#include "app/command_line.hpp"
+#include "platform/linux/profile_directory.hpp"
+
+namespace quillon {
+
+ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
+    ProgramOptions options;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.rfind("--", 0) != 0) {
+            words.push_back(word);
+        } else if (word == "--headless") {
+            options.headless = true;
+        } else if (word == "--help") {
+            options.help = true;
+        } else if (word == "--version") {
+            options.version = true;
+        } else {
+            options.unknown.push_back(word);
+        }
+    }
+    options.argument_text = JoinArguments(words);
+    return options;
+}
+
+std::string UsageText(const std::string& program) {
+    return "Usage: " + program + " [--headless] [-dHOST [-nNAME]]\n"
+           "\n"
+           "Quillon watches live measurement channels and drives eight digital outputs, an\n"
+           "audio alarm and an e-mail alarm from up to ten logical equations.\n"
+           "\n"
+           "Instance words: only the first two words count.\n"
+           "  -dHOST      first word: the host. -dsim (or no -d) is the built-in demo\n"
+           "              instrument, -dsim:PATH a scenario file.\n"
+           "  -nNAME      second word: the window caption and the instance's section in the\n"
+           "              settings file (default Quillon). It counts only as the second word:\n"
+           "              give it after a -d word, for example: -dsim -nLab1\n"
+           "\n"
+           "Options:\n"
+           "  --headless  run without a window: print every output write, lamp change and\n"
+           "              message; message boxes are printed, input boxes are cancelled.\n"
+           "              Ctrl+C stops, saves the settings and ends.\n"
+           "  --help      show this text\n"
+           "  --version   show the version\n"
+           "\n"
+           "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
+           std::string(kProfileDirectoryVariable) +
+           ",\n"
+           "otherwise in $XDG_CONFIG_HOME/quillon, otherwise in ~/.config/quillon.\n";
+}
+
+}  // namespace quillon

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+#include "ui/headless/console_printer.hpp"
+
+#include <bitset>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+#include "ui/headless/timestamp.hpp"
+
+namespace quillon {
+namespace {
+
+std::string SlotName(int slot) {
+    if (slot == kAudioSlot) {
+        return "audio alarm";
+    }
+    if (slot == kEmailSlot) {
+        return "e-mail alarm";
+    }
+    return "D" + std::to_string(slot);
+}
+
+std::string ColourName(Colour colour) {
+    switch (colour) {
+        case kLampActive:
+            return "red (on)";
+        case kLampInactive:
+            return "green (off)";
+        case kLampNeutral:
+            return "neutral";
+        default: {
+            std::ostringstream text;
+            text << "colour " << std::hex << std::setw(8) << std::setfill('0') << colour;
+            return text.str();
+        }
+    }
+}
+
+}  // namespace
+
+ConsolePrinter::ConsolePrinter(const Panel& panel, std::ostream& out, std::ostream& err)
+    : panel_(panel), out_(out), err_(err) {}
+
+void ConsolePrinter::Line(const std::string& text) {
+    out_ << Timestamp() << ' ' << text << std::endl;
+}
+
+void ConsolePrinter::PanelChanged(PanelField field, int slot) {
+    switch (field) {
+        case PanelField::LampColour:
+            Line("lamp " + SlotName(slot) + " " + ColourName(panel_.Slot(slot).lamp));
+            break;
+        case PanelField::Mode:
+            Line("mode " + SlotName(slot) + " \"" + panel_.Slot(slot).mode + "\"");
+            break;
+        case PanelField::StartStopCaption:
+            Line(panel_.StartStopCaption() == "Stop" ? "running" : "stopped");
+            break;
+        case PanelField::Status:
+            if (!panel_.Status().empty()) {
+                err_ << Timestamp() << " status: " << panel_.Status() << std::endl;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void ConsolePrinter::OutputWritten(double seconds, std::int16_t word) {
+    const auto pattern = static_cast<std::uint16_t>(word);
+    std::ostringstream text;
+    text << "output word " << word << " (0x" << std::hex << std::setw(4) << std::setfill('0')
+         << pattern << ", bits " << std::bitset<16>(pattern) << ") at " << std::dec
+         << std::fixed << std::setprecision(3) << seconds << " s";
+    Line(text.str());
+}
+
+}  // namespace quillon

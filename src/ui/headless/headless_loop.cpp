@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#include "ui/headless/headless_loop.hpp"
+
+#include <thread>
+
+namespace quillon {
+namespace {
+
+// How often the host is serviced and the stop flag looked at when no timer runs.
+constexpr std::chrono::milliseconds kIdlePoll{10};
+
+}  // namespace
+
+HeadlessLoop::HeadlessLoop(Addon& addon, Service service_host)
+    : addon_(addon),
+      service_host_(std::move(service_host)),
+      timers_{Timer{std::chrono::milliseconds(10), &Panel::ScanTimerEnabled, &Addon::ScanTick},
+              Timer{std::chrono::milliseconds(1000), &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
+              Timer{std::chrono::milliseconds(30000), &Panel::KeepAliveTimerEnabled,
+                    &Addon::KeepAliveTick}} {}
+
+void HeadlessLoop::Run(const std::atomic<bool>& stop) {
+    while (!stop.load() && !addon_.Ended()) {
+        const Time now = std::chrono::steady_clock::now();
+        std::this_thread::sleep_until(NextWake(now));
+        service_host_();
+        if (stop.load() || addon_.Ended()) {
+            break;
+        }
+        FireDueTimers(std::chrono::steady_clock::now());
+    }
+}
+
+HeadlessLoop::Time HeadlessLoop::NextWake(Time now) {
+    Time wake = now + kIdlePoll;
+    Panel& panel = addon_.GetPanel();
+    for (Timer& timer : timers_) {
+        const bool enabled = (panel.*timer.enabled)();
+        if (enabled && !timer.running) {
+            timer.due = now + timer.period;  // an enabled timer first ticks one period later
+        }
+        timer.running = enabled;
+        if (enabled && timer.due < wake) {
+            wake = timer.due;
+        }
+    }
+    return wake;
+}
+
+void HeadlessLoop::FireDueTimers(Time now) {
+    Panel& panel = addon_.GetPanel();
+    for (Timer& timer : timers_) {
+        if (!timer.running || !(panel.*timer.enabled)() || timer.due > now) {
+            continue;
+        }
+        (addon_.*timer.tick)();
+        timer.due += timer.period;
+        const Time after = std::chrono::steady_clock::now();
+        if (timer.due < after) {
+            timer.due = after;  // overrun: the next tick follows at once, no backlog
+        }
+        if (addon_.Ended()) {
+            return;
+        }
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <functional>
+
+#include "app/addon.hpp"
+
+namespace quillon {
+
+// The window's three timers without a window: each enabled timer ticks on a fixed grid of its
+// period on the monotonic clock, so periods do not drift. A tick that overruns delays the
+// next one; ticks never pile up and never run inside one another.
+class HeadlessLoop {
+public:
+    using Service = std::function<void()>;
+
+    HeadlessLoop(Addon& addon, Service service_host);
+
+    // Runs until `stop` is set or the program must end (the host exited).
+    void Run(const std::atomic<bool>& stop);
+
+private:
+    using Time = std::chrono::steady_clock::time_point;
+    struct Timer {
+        std::chrono::milliseconds period;
+        bool (Panel::*enabled)() const;
+        void (Addon::*tick)();
+        bool running = false;
+        Time due{};
+    };
+
+    Time NextWake(Time now);
+    void FireDueTimers(Time now);
+
+    Addon& addon_;
+    Service service_host_;
+    std::array<Timer, 3> timers_;
+};
+
+}  // namespace quillon

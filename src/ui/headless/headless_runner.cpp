@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+#include "ui/headless/headless_runner.hpp"
+
+#include <atomic>
+#include <csignal>
+#include <ostream>
+
+#include "app/addon.hpp"
+#include "app/host_selection.hpp"
+#include "platform/linux/file_profile_store.hpp"
+#include "platform/linux/profile_directory.hpp"
+#include "platform/linux/std_clock.hpp"
+#include "platform/linux/std_locale.hpp"
+#include "ui/headless/console_printer.hpp"
+#include "ui/headless/console_prompter.hpp"
+#include "ui/headless/headless_loop.hpp"
+
+namespace quillon {
+namespace {
+
+std::atomic<bool> g_stop_requested{false};
+
+extern "C" void RequestStop(int) { g_stop_requested.store(true); }
+
+void InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, std::ostream& out,
+                std::ostream& err) {
+    FileProfileStore profiles(ProfileDirectory());
+    ConsolePrompter prompter(out);
+    StdLocale locale;
+    StdClock clock;
+    Addon addon(Ports{host, profiles, prompter, locale, clock});
+    ConsolePrinter printer(addon.GetPanel(), out, err);
+    addon.GetPanel().AddObserver(&printer);
+    host.SetOutputListener([&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
+    host.SetProblemListener([&](const std::string& problem) { err << problem << std::endl; });
+    host.OnExit([&] {
+        printer.Line("host exited: stopping, saving the settings, ending");
+        addon.HostExited();
+    });
+    printer.Line("Quillon " QUILLON_VERSION " headless; host \"" + host.Identification() +
+                 "\"; settings in " + profiles.PathOf(kSettingsFile).string());
+    try {
+        addon.Load(options.argument_text);
+    } catch (const std::exception& error) {
+        err << "quillon: start-up failed: " << error.what() << std::endl;
+        return 1;
+    }
+    InstallStopSignals();
+    HeadlessLoop(addon, [&] { host.Service(); }).Run(g_stop_requested);
+    if (!addon.Ended()) {
+        printer.Line("stop requested: stopping, saving the settings, ending");
+        addon.Unload();
+    }
+    addon.GetPanel().RemoveObserver(&printer);
+    return 0;
+}
+
+}  // namespace
+
+int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
+    std::unique_ptr<sim::SimulatedInstrument> host;
+    try {
+        host = CreateSelectedHost(options.argument_text);
+    } catch (const std::exception& error) {
+        err << "quillon: " << error.what() << std::endl;
+        return 2;
+    }
+    return RunWithHost(*host, options, out, err);
+}
+
+}  // namespace quillon

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#include <iostream>
+
+#include "app/program_options.hpp"
+#include "ui/headless/headless_runner.hpp"
+
+int main(int argc, char** argv) {
+    const quillon::ProgramOptions options = quillon::ParseProgramOptions(argc, argv);
+    if (options.help) {
+        std::cout << quillon::UsageText("quillon-headless");
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quillon-headless " QUILLON_VERSION "\n";
+        return 0;
+    }
+    if (!options.unknown.empty()) {
+        std::cerr << "quillon-headless: unknown option " << options.unknown.front()
+                  << " (see --help)\n";
+        return 2;
+    }
+    return quillon::RunHeadless(options, std::cout, std::cerr);
+}
