@@ -15,7 +15,7 @@ namespace quillon {
 // Owns the window's state and its controllers, and offers the window's events as plain
 // calls. Front ends draw the Panel and forward input here; nothing here blocks.
 class Addon final : private PanelHandlers {
-  public:
+public:
     explicit Addon(const Ports& ports);
     ~Addon() override;
     Addon(const Addon&) = delete;
@@ -45,7 +45,7 @@ class Addon final : private PanelHandlers {
     void AlarmSettingsClicked();         // Command3
     void EmailSettingsClicked();         // Command5
 
-  private:
+private:
     void SwitchChanged(int slot) override;
     void ManualOutputChanged(int output) override;
     void SaveSettings();

@@ -25,8 +25,9 @@ sim::Scenario ScenarioFor(const std::string& host_text) {
 
 std::unique_ptr<sim::SimulatedInstrument> CreateSelectedHost(const std::string& argument_text) {
     const CommandLine options = ParseCommandLine(argument_text);
-    return std::make_unique<sim::SimulatedInstrument>(ScenarioFor(options.host_text.value_or("")),
-                                                      sim::SimulatedInstrument::SteadyClockFromNow());
+    return std::make_unique<sim::SimulatedInstrument>(
+        ScenarioFor(options.host_text.value_or("")),
+        sim::SimulatedInstrument::SteadyClockFromNow());
 }
 
 }  // namespace quillon

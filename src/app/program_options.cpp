@@ -28,7 +28,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 }
 
 std::string UsageText(const std::string& program) {
-    return "Usage: " + program + " [--headless] [-dHOST [-nNAME]]\n"
+    return "Usage: " + program +
+           " [--headless] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"

@@ -25,7 +25,7 @@ struct SaveResult {
 // The instance's section of the settings file: equations, modes, alarm sound, hot keys, data
 // window, window position and keep-alive interval. Loaded once at start-up, saved once a run.
 class Settings {
-  public:
+public:
     Settings(Panel& panel, Session& session, ProfileStore& profiles);
 
     void GetSetupInfo();
@@ -35,7 +35,7 @@ class Settings {
     static std::vector<std::string> LoadOrder();
     static std::vector<std::string> SaveOrder(int last_slot);
 
-  private:
+private:
     // One key: its default, how a loaded text is applied, and the text a save writes (none
     // when the key is not written this time).
     struct Key {

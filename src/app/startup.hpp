@@ -18,13 +18,13 @@ inline constexpr const char* kAgentSettingsFile = "pellomar.ini";
 // instrument, adapts the slot rows to it and starts the run. A failing host call propagates:
 // the program cannot run without its host.
 class Startup {
-  public:
+public:
     Startup(const Ports& ports, Panel& panel, Session& session, Settings& settings,
             RunControl& run_control);
 
     void Run(const std::string& argument_text);
 
-  private:
+private:
     void FindDecimalSeparator();
     void FillAdvancedFunctionNames();
     void SetUpEvaluators();

@@ -18,13 +18,13 @@ int SwitchPositionForMode(const std::string& mode);
 // The change handling of the three-position switches: a new position sets the slot's mode,
 // and every change re-evaluates the keep-alive timer from the e-mail slot's mode.
 class ModeSwitch {
-  public:
+public:
     explicit ModeSwitch(Panel& panel) : panel_(panel) {}
     void SwitchChanged(int slot);
     // Timer3 runs while the e-mail slot is in "Set" or "Force Set".
     void UpdateKeepAliveTimer();
 
-  private:
+private:
     Panel& panel_;
 };
 

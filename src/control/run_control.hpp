@@ -12,7 +12,7 @@ namespace quillon {
 // The Start/Stop operation behind Command1: Start validates the equations in math mode, runs
 // the scan timer and locks the editing controls; Stop halts the timer and unlocks them.
 class RunControl {
-  public:
+public:
     // Validates one equation before a run and reports its own failures to the operator.
     using EquationCheck = std::function<bool(const std::string& equation)>;
 
@@ -21,7 +21,7 @@ class RunControl {
     void StartStop();
     bool Running() const { return panel_.ScanTimerEnabled(); }
 
-  private:
+private:
     void Prologue();
     void ReadDataWindow();
     void Start();

@@ -13,7 +13,7 @@ namespace quillon {
 // The data-acquisition host, one operation per dispatch id of its control. Every operation
 // raises HostError when the host cannot answer.
 class HostControl {
-  public:
+public:
     virtual ~HostControl() = default;
     HostControl(const HostControl&) = delete;
     HostControl& operator=(const HostControl&) = delete;
@@ -49,7 +49,7 @@ class HostControl {
     // Event 10: the host is exiting. The handler runs on the caller's thread.
     void OnExit(std::function<void()> handler) { exit_handler_ = std::move(handler); }
 
-  protected:
+protected:
     HostControl() = default;
     void NotifyExit() {
         if (exit_handler_) {
@@ -57,7 +57,7 @@ class HostControl {
         }
     }
 
-  private:
+private:
     std::function<void()> exit_handler_;
 };
 

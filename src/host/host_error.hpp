@@ -8,7 +8,7 @@ namespace quillon {
 
 // Raised by every HostControl operation that the host could not carry out.
 class HostError : public std::runtime_error {
-  public:
+public:
     explicit HostError(const std::string& what) : std::runtime_error(what) {}
 };
 

@@ -9,7 +9,7 @@ namespace quillon {
 // A block of scans as the host returns it: indexed (channel, scan), newest scan at the highest
 // index. Storage is reused between reads so that the 10 ms tick does not allocate.
 class SampleBlock {
-  public:
+public:
     SampleBlock() = default;
     SampleBlock(int channels, int scans) { Resize(channels, scans); }
 
@@ -25,7 +25,7 @@ class SampleBlock {
     double At(int channel, int scan) const { return values_[Index(channel, scan)]; }
     void Set(int channel, int scan, double value) { values_[Index(channel, scan)] = value; }
 
-  private:
+private:
     std::size_t Index(int channel, int scan) const {
         return static_cast<std::size_t>(scan) * static_cast<std::size_t>(channels_) +
                static_cast<std::size_t>(channel);

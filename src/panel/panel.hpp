@@ -51,7 +51,7 @@ struct SlotState {
 // stored, observers are told, and for the switch and the manual outputs the change handler
 // runs at once; assigning the current value does nothing.
 class Panel {
-  public:
+public:
     Panel();
 
     void SetHandlers(PanelHandlers* handlers) { handlers_ = handlers; }
@@ -121,7 +121,7 @@ class Panel {
     const std::string& Status() const { return status_; }
     void SetStatus(const std::string& status);
 
-  private:
+private:
     SlotState& MutableSlot(int slot) { return slots_.at(static_cast<std::size_t>(slot)); }
     template <typename T>
     bool Assign(T& field, const T& value, PanelField what, int slot);

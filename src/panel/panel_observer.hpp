@@ -30,7 +30,7 @@ enum class PanelField {
 
 // Told about every change of the Panel: the Qt view, the headless printer, tests.
 class PanelObserver {
-  public:
+public:
     virtual ~PanelObserver() = default;
     virtual void PanelChanged(PanelField field, int slot) = 0;
 };
@@ -38,7 +38,7 @@ class PanelObserver {
 // The change handlers of the controls that have one: the owner runs them on the same call
 // stack as the assignment that changed the value.
 class PanelHandlers {
-  public:
+public:
     virtual ~PanelHandlers() = default;
     virtual void SwitchChanged(int slot) = 0;
     virtual void ManualOutputChanged(int output) = 0;

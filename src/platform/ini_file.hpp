@@ -10,7 +10,7 @@ namespace quillon {
 // The text of a private-profile file: "[section]" lines and "key=value" lines. Section and key
 // names match without regard to case. Lines may end in LF or CR LF.
 class IniFile {
-  public:
+public:
     explicit IniFile(std::string text) : text_(std::move(text)) {}
 
     const std::string& Text() const { return text_; }
@@ -25,7 +25,7 @@ class IniFile {
     void SetValue(std::string_view section, std::string_view key, std::string_view value,
                   std::string_view newline);
 
-  private:
+private:
     struct Line {
         std::size_t begin;  // first character
         std::size_t end;    // one past the last character before the line end

@@ -16,7 +16,7 @@ bool IsDigit(char c) {
 
 // Collects the characters of the leading number without blanks, in a form strtod reads.
 class NumberScanner {
-  public:
+public:
     explicit NumberScanner(std::string_view text) : text_(text) {}
 
     std::string Scan() {
@@ -29,7 +29,7 @@ class NumberScanner {
         return out_;
     }
 
-  private:
+private:
     char Peek() {
         while (pos_ < text_.size() && IsBlank(text_[pos_])) {
             ++pos_;

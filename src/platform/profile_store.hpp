@@ -7,7 +7,7 @@ namespace quillon {
 
 // Private-profile access to one key of a bare-named INI file, as the platform keeps them.
 class ProfileStore {
-  public:
+public:
     virtual ~ProfileStore() = default;
     // The key's value, trimmed and without enclosing quotes; the default when the file,
     // section or key is missing. Keys and sections match without regard to case.

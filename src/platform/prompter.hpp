@@ -10,7 +10,7 @@ enum class MessageIcon { Critical, Information };
 
 // The operator's modal boxes.
 class Prompter {
-  public:
+public:
     virtual ~Prompter() = default;
     // A modal message box; an empty title means the program's default title.
     virtual void MessageBox(MessageIcon icon, const std::string& text,

@@ -10,7 +10,7 @@ namespace quillon {
 namespace {
 
 class SettingsTest : public ::testing::Test, private PanelHandlers {
-  protected:
+protected:
     SettingsTest() { panel.SetHandlers(this); }
 
     void Store(const std::string& text) { profiles.files[kSettingsFile] = text; }
@@ -22,7 +22,7 @@ class SettingsTest : public ::testing::Test, private PanelHandlers {
     testing::MemoryProfileStore profiles;
     Settings settings{panel, session, profiles};
 
-  private:
+private:
     void SwitchChanged(int slot) override { ModeSwitch(panel).SwitchChanged(slot); }
     void ManualOutputChanged(int) override {}
 };

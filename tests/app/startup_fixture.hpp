@@ -12,7 +12,7 @@ namespace quillon::testing {
 
 // Logs profile reads into the host's call list, so that one list shows the whole order.
 class LoggingProfileStore final : public ProfileStore {
-  public:
+public:
     LoggingProfileStore(ProfileStore& inner, std::vector<std::string>& log)
         : inner_(inner), log_(log) {}
     std::string Read(const std::string& file, const std::string& section, const std::string& key,
@@ -26,13 +26,13 @@ class LoggingProfileStore final : public ProfileStore {
     }
     std::string LastError() const override { return inner_.LastError(); }
 
-  private:
+private:
     ProfileStore& inner_;
     std::vector<std::string>& log_;
 };
 
 class StartupFixture : public ::testing::Test {
-  protected:
+protected:
     std::string Settings() { return store.files["NorvaneAlarm.ini"]; }
 
     RecordingHost host;

@@ -9,7 +9,7 @@ namespace quillon {
 namespace {
 
 class RunControlTest : public ::testing::Test {
-  protected:
+protected:
     RunControlTest() {
         panel.SetMathMode(1);
         for (int slot = 0; slot < kSlotCount; ++slot) {

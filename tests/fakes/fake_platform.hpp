@@ -11,7 +11,7 @@
 namespace quillon::testing {
 
 class FakeLocale final : public Locale {
-  public:
+public:
     std::string separator = ".";
     std::string FormatGeneral(double value) override {
         std::string text = std::to_string(value);
@@ -24,7 +24,7 @@ class FakeLocale final : public Locale {
 };
 
 class FakeClock final : public Clock {
-  public:
+public:
     std::chrono::system_clock::time_point wall{};
     std::chrono::steady_clock::time_point monotonic{};
     std::chrono::system_clock::time_point WallTime() override { return wall; }
@@ -33,7 +33,7 @@ class FakeClock final : public Clock {
 
 // Records every box; input boxes answer from a queue, then cancel.
 class FakePrompter final : public Prompter {
-  public:
+public:
     std::vector<std::string> messages;
     std::vector<std::string> answers;
 

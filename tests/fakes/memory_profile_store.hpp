@@ -11,7 +11,7 @@ namespace quillon::testing {
 
 // Profile files as texts in memory, with the same line semantics as the files on disk.
 class MemoryProfileStore final : public ProfileStore {
-  public:
+public:
     std::map<std::string, std::string> files;
     bool fail_writes = false;
 

@@ -10,7 +10,7 @@ namespace quillon::testing {
 
 // A host that answers from fields and records every call as "id" or "id:argument".
 class RecordingHost final : public HostControl {
-  public:
+public:
     std::string identification = "DI-2108";
     std::int32_t model = 2108;
     std::int16_t channels = 4;
@@ -50,7 +50,7 @@ class RecordingHost final : public HostControl {
 
     void Exit() { NotifyExit(); }
 
-  private:
+private:
     template <typename T>
     T Record(const std::string& id, int argument, T answer) {
         calls.push_back(id + ":" + std::to_string(argument));

@@ -25,7 +25,7 @@ exit-at 60
 }
 
 class SimulatedInstrumentTest : public ::testing::Test {
-  protected:
+protected:
     double now_ = 0.0;
     SimulatedInstrument sim_{CountingScenario(), [this] { return now_; }};
     SampleBlock block_;

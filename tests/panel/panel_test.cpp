@@ -9,7 +9,7 @@ namespace quillon {
 namespace {
 
 class RecordingHandlers final : public PanelHandlers, public PanelObserver {
-  public:
+public:
     std::vector<std::string> events;
     void SwitchChanged(int slot) override { events.push_back("switch " + std::to_string(slot)); }
     void ManualOutputChanged(int n) override { events.push_back("manual " + std::to_string(n)); }

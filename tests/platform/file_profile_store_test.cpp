@@ -14,7 +14,7 @@ namespace quillon {
 namespace {
 
 class FileProfileStoreTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("quillon-profile-" + std::to_string(::getpid()) + "-" +

@@ -14,12 +14,12 @@ namespace quillon::sim {
 // Reads the words of a channel line after its index: a waveform name, then its settings
 // (name=value), "digital", and for steps the time:value pairs. Raises std::invalid_argument.
 class ChannelParser {
-  public:
+public:
     explicit ChannelParser(std::vector<std::string> words) : words_(std::move(words)) {}
 
     Scenario::Channel Parse();
 
-  private:
+private:
     void ParseWord(const std::string& word);
     void ParseSetting(const std::string& name, const std::string& value);
     void ParseParameter(const std::string& name, const std::string& value);

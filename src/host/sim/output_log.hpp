@@ -11,7 +11,7 @@ namespace quillon::sim {
 // Appends one line per digital-output write: "SECONDS DECIMAL 0xHEX". The file is opened on
 // the first write. A failure is reported once and ends logging; it never stops the outputs.
 class OutputLog {
-  public:
+public:
     using ProblemListener = std::function<void(const std::string& message)>;
 
     explicit OutputLog(std::string path) : path_(std::move(path)) {}  // empty: no log
@@ -21,7 +21,7 @@ class OutputLog {
     // "12.345 255 0x00FF": 3 decimals, the word as given, its 16-bit pattern in hex.
     static std::string FormatLine(double seconds, std::int16_t word);
 
-  private:
+private:
     bool EnsureOpen(const ProblemListener& report);
     void Fail(const std::string& action, int reason, const ProblemListener& report);
 

@@ -14,12 +14,12 @@ namespace quillon::sim {
 // Reads scenario text line by line: one keyword and its values per line. Raises
 // ScenarioError "source:line: what".
 class ScenarioParser {
-  public:
+public:
     explicit ScenarioParser(std::string source_name) : source_(std::move(source_name)) {}
 
     Scenario Parse(std::istream& in);
 
-  private:
+private:
     using Words = std::vector<std::string>;
     using Handler = void (ScenarioParser::*)(const Words&);
     struct Keyword {

@@ -16,7 +16,7 @@ namespace quillon::sim {
 // A host that answers from a Scenario in real time: scan k is taken at k / scan rate seconds
 // and the newest scan is floor(elapsed * scan rate). Use it from one thread.
 class SimulatedInstrument final : public HostControl {
-  public:
+public:
     using Clock = std::function<double()>;  // seconds since start
     using OutputListener = std::function<void(double seconds, std::int16_t word)>;
     using ProblemListener = OutputLog::ProblemListener;
@@ -60,7 +60,7 @@ class SimulatedInstrument final : public HostControl {
     int CompleteStartupCalls() const { return startup_calls_; }
     std::vector<OutputWrite> OutputWrites() const { return {writes_.begin(), writes_.end()}; }
 
-  private:
+private:
     double Now() const;
     const Scenario::Channel& ChannelAt(std::int16_t channel, const char* operation) const;
     void CheckReadsWork(double now) const;

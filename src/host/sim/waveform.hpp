@@ -11,7 +11,7 @@ namespace quillon::sim {
 // The value of one channel as a function of its scan index. Time is scan / scan rate, so a
 // scan read twice gives the same value. Factories raise std::invalid_argument on bad shapes.
 class Waveform {
-  public:
+public:
     struct Step {
         double seconds;
         double value;
@@ -33,7 +33,7 @@ class Waveform {
     // scan >= 0, scan_rate > 0.
     double ValueAt(std::int64_t scan, double scan_rate) const;
 
-  private:
+private:
     struct ConstantShape {
         double value;
     };

@@ -26,7 +26,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 // Holds an exclusive flock on a side file; the data file itself is replaced by rename, so
 // it cannot carry the lock.
 class FileLock {
-  public:
+public:
     explicit FileLock(const std::filesystem::path& path)
         : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
         if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
@@ -43,7 +43,7 @@ class FileLock {
     FileLock& operator=(const FileLock&) = delete;
     bool Held() const { return fd_ >= 0; }
 
-  private:
+private:
     int fd_;
 };
 

@@ -13,7 +13,7 @@ namespace quillon {
 // by rename: a concurrent save of another section is never lost, and a crash mid-save leaves
 // the previous file whole.
 class FileProfileStore final : public ProfileStore {
-  public:
+public:
     explicit FileProfileStore(std::filesystem::path directory);
 
     std::string Read(const std::string& file, const std::string& section, const std::string& key,
@@ -24,7 +24,7 @@ class FileProfileStore final : public ProfileStore {
     std::string LastError() const override { return last_error_; }
     std::filesystem::path PathOf(const std::string& file) const { return directory_ / file; }
 
-  private:
+private:
     bool WriteLocked(const std::filesystem::path& path, const std::string& section,
                      const std::string& key, const std::string& value);
     bool Fail(const std::string& what);

@@ -6,7 +6,7 @@
 namespace quillon {
 
 class StdClock final : public Clock {
-  public:
+public:
     std::chrono::system_clock::time_point WallTime() override {
         return std::chrono::system_clock::now();
     }

@@ -10,11 +10,11 @@ namespace quillon {
 // The environment's locale (LC_ALL, LC_NUMERIC, LANG); the classic locale when it names one
 // this system does not have.
 class StdLocale final : public Locale {
-  public:
+public:
     StdLocale();
     std::string FormatGeneral(double value) override;
 
-  private:
+private:
     std::locale locale_;
 };
 

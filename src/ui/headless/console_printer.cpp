@@ -71,8 +71,8 @@ void ConsolePrinter::OutputWritten(double seconds, std::int16_t word) {
     const auto pattern = static_cast<std::uint16_t>(word);
     std::ostringstream text;
     text << "output word " << word << " (0x" << std::hex << std::setw(4) << std::setfill('0')
-         << pattern << ", bits " << std::bitset<16>(pattern) << ") at " << std::dec
-         << std::fixed << std::setprecision(3) << seconds << " s";
+         << pattern << ", bits " << std::bitset<16>(pattern) << ") at " << std::dec << std::fixed
+         << std::setprecision(3) << seconds << " s";
     Line(text.str());
 }
 

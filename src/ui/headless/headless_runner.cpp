@@ -20,7 +20,9 @@ namespace {
 
 std::atomic<bool> g_stop_requested{false};
 
-extern "C" void RequestStop(int) { g_stop_requested.store(true); }
+extern "C" void RequestStop(int) {
+    g_stop_requested.store(true);
+}
 
 void InstallStopSignals() {
     struct sigaction action {};
