@@ -1,46 +1,77 @@
 // SPDX-License-Identifier: MIT
-// A placeholder start-up: the Qt front end on the demo instrument.
-#include <string>
-#include <vector>
-
+// The Quillon program: the window on the selected host, or the console front end with
+// --headless.
 #include <QApplication>
 #include <QTimer>
+#include <iostream>
 
-#include "app/command_line.hpp"
-#include "host/sim/scenario.hpp"
-#include "host/sim/simulated_instrument.hpp"
+#include "app/host_selection.hpp"
+#include "app/program_options.hpp"
 #include "platform/linux/file_profile_store.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "ui/headless/headless_runner.hpp"
 #include "ui/qt/qt_front_end.hpp"
 #include "ui/qt/simulator_window.hpp"
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+namespace {
 
-    quillon::sim::SimulatedInstrument instrument(
-        quillon::sim::DemoScenario(), quillon::sim::SimulatedInstrument::SteadyClockFromNow());
+// How often the simulated host looks at its clock for a scripted exit.
+constexpr int kHostServiceMilliseconds = 100;
+
+int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
+    std::unique_ptr<quillon::sim::SimulatedInstrument> instrument;
+    try {
+        instrument = quillon::CreateSelectedHost(options.argument_text);
+    } catch (const std::exception& error) {
+        std::cerr << "quillon: " << error.what() << "\n";
+        return 2;
+    }
+    // Qt reads only the program name: the instance words are Quillon's, even where they look
+    // like Qt's own options.
+    int qt_argc = argc > 0 ? 1 : 0;
+    QApplication application(qt_argc, argv);
+
     quillon::FileProfileStore profiles(quillon::ProfileDirectory());
     quillon::StdLocale locale;
     quillon::StdClock clock;
 
     quillon::SimulatorWindow instrument_window;
-    instrument.SetOutputListener([&instrument_window](double seconds, std::int16_t word) {
+    instrument->SetOutputListener([&instrument_window](double seconds, std::int16_t word) {
         instrument_window.ShowOutputWrite(seconds, word);
     });
+    quillon::QtFrontEnd front_end({*instrument, profiles, locale, clock});
+    instrument->SetProblemListener([&front_end](const std::string& problem) {
+        front_end.GetAddon().GetPanel().SetStatus(problem);
+    });
 
-    quillon::QtFrontEnd front_end({instrument, profiles, locale, clock});
-
-    // The simulated host fires its exit event only when asked to look at the time.
     QTimer service;
-    QObject::connect(&service, &QTimer::timeout, [&instrument] { instrument.Service(); });
-    service.start(100);
+    QObject::connect(&service, &QTimer::timeout, [&instrument] { instrument->Service(); });
+    service.start(kHostServiceMilliseconds);
 
-    instrument_window.move(460, 0);
     instrument_window.show();
+    return front_end.Run(options.argument_text);
+}
 
-    // QApplication has taken its own options out of argv.
-    const std::vector<std::string> words(argv + 1, argv + argc);
-    return front_end.Run(quillon::JoinArguments(words));
+}  // namespace
+
+int main(int argc, char** argv) {
+    const quillon::ProgramOptions options = quillon::ParseProgramOptions(argc, argv);
+    if (options.help) {
+        std::cout << quillon::UsageText("quillon");
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quillon " QUILLON_VERSION "\n";
+        return 0;
+    }
+    if (!options.unknown.empty()) {
+        std::cerr << "quillon: unknown option " << options.unknown.front() << " (see --help)\n";
+        return 2;
+    }
+    if (options.headless) {
+        return quillon::RunHeadless(options, std::cout, std::cerr);
+    }
+    return RunWindow(argc, argv, options);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/main_window.hpp"
 
+#include <QMessageBox>
+
 #include <exception>
 #include <vector>
 
@@ -45,8 +47,12 @@ constexpr int SlotLeft(int slot) {
 }
 
 // The alarm slots' picture buttons are wider and start a little further left.
-constexpr int EditLeft(int slot) { return slot < kOutputCount ? SlotLeft(slot) : SlotLeft(slot) - 30; }
-constexpr int EditWidth(int slot) { return slot < kOutputCount ? 255 : 315; }
+constexpr int EditLeft(int slot) {
+    return slot < kOutputCount ? SlotLeft(slot) : SlotLeft(slot) - 30;
+}
+constexpr int EditWidth(int slot) {
+    return slot < kOutputCount ? 255 : 315;
+}
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
@@ -101,28 +107,8 @@ void SyncTimer(QTimer& timer, bool enabled) {
 
 }  // namespace
 
-// Counts the addon calls on the stack: a modal box opened by one lets other events in, and
-// closing or ending must wait until the outermost call has returned.
-class MainWindow::AddonCall {
-public:
-    explicit AddonCall(MainWindow& window) : window_(window) { ++window_.addon_depth_; }
-    ~AddonCall() {
-        if (--window_.addon_depth_ == 0) {
-            window_.AfterAddonCalls();
-        }
-    }
-    AddonCall(const AddonCall&) = delete;
-    AddonCall& operator=(const AddonCall&) = delete;
-
-private:
-    MainWindow& window_;
-};
-
 MainWindow::MainWindow(Addon& addon, QWidget* parent)
-    : QWidget(parent),
-      addon_(addon),
-      panel_(addon.GetPanel()),
-      switch_style_(new SwitchStyle) {
+    : QWidget(parent), addon_(addon), panel_(addon.GetPanel()), switch_style_(new SwitchStyle) {
     switch_style_->setParent(this);
     setWindowIcon(ApplicationIcon());
     // The layout's 17-pixel controls were sized for an 8-point dialog font of about 11 pixels.
@@ -144,6 +130,11 @@ MainWindow::MainWindow(Addon& addon, QWidget* parent)
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     panel_.RemoveObserver(this);
+    // Children go in creation order: the switches must not outlive their style.
+    for (QScrollBar*& position : switches_) {
+        delete position;
+        position = nullptr;
+    }
 }
 
 void MainWindow::CreateControls() {
@@ -257,19 +248,21 @@ void MainWindow::ConnectControls() {
     connect(data_window_, &QLineEdit::textEdited, this, [this](const QString& text) {
         Forward([this, &text] { panel_.SetDataWindowText(text.toStdString()); });
     });
-    connect(global_keys_, &QCheckBox::toggled, this, [this](bool checked) {
-        Forward([this, checked] { panel_.SetGlobalKeys(checked); });
-    });
+    connect(global_keys_, &QCheckBox::toggled, this,
+            [this](bool checked) { Forward([this, checked] { panel_.SetGlobalKeys(checked); }); });
 }
 
 void MainWindow::SetUpTimers() {
-    scan_timer_.setObjectName(QStringLiteral("Timer1"));
-    scan_timer_.setTimerType(Qt::PreciseTimer);
-    scan_timer_.setInterval(10);
-    alarm_timer_.setObjectName(QStringLiteral("Timer2"));
-    alarm_timer_.setInterval(1000);
-    keep_alive_timer_.setObjectName(QStringLiteral("Timer3"));
-    keep_alive_timer_.setInterval(30000);
+    const auto make = [this](const char* name, int interval) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QLatin1String(name));
+        timer->setInterval(interval);
+        return timer;
+    };
+    scan_timer_ = make("Timer1", 10);
+    scan_timer_->setTimerType(Qt::PreciseTimer);
+    alarm_timer_ = make("Timer2", 1000);
+    keep_alive_timer_ = make("Timer3", 30000);
     // A tick whose handler is still on the stack (a modal box is open) is skipped, not
     // nested.
     const auto tick = [this](bool& busy, void (Addon::*handler)()) {
@@ -280,12 +273,18 @@ void MainWindow::SetUpTimers() {
         Forward([this, handler] { (addon_.*handler)(); });
         busy = false;
     };
-    connect(&scan_timer_, &QTimer::timeout, this,
+    connect(scan_timer_, &QTimer::timeout, this,
             [this, tick] { tick(scan_busy_, &Addon::ScanTick); });
-    connect(&alarm_timer_, &QTimer::timeout, this,
+    connect(alarm_timer_, &QTimer::timeout, this,
             [this, tick] { tick(alarm_busy_, &Addon::AlarmTick); });
-    connect(&keep_alive_timer_, &QTimer::timeout, this,
+    connect(keep_alive_timer_, &QTimer::timeout, this,
             [this, tick] { tick(keep_alive_busy_, &Addon::KeepAliveTick); });
+}
+
+void MainWindow::StopTimers() {
+    scan_timer_->stop();
+    alarm_timer_->stop();
+    keep_alive_timer_->stop();
 }
 
 void MainWindow::ShowAll() {
@@ -297,21 +296,25 @@ void MainWindow::ShowAll() {
     }
     for (PanelField field : {PanelField::StartStopCaption, PanelField::GlobalKeys,
                              PanelField::DataWindowText, PanelField::QuickReferenceEnabled,
-                             PanelField::Timers, PanelField::WindowGeometry,
-                             PanelField::Caption}) {
+                             PanelField::Timers, PanelField::WindowGeometry, PanelField::Caption}) {
         PanelChanged(field, -1);
     }
 }
 
+// Modal boxes opened by an addon call let other events in, so calls nest: closing and ending
+// wait until the outermost call has returned.
 template <typename Call>
 void MainWindow::Forward(Call&& call) {
-    AddonCall guard(*this);
+    ++addon_depth_;
     try {
         call();
     } catch (const std::exception& error) {
         // An exception must not unwind through Qt's event loop; keep it visible instead.
         qCritical("Quillon: %s", error.what());
         panel_.SetStatus(error.what());
+    }
+    if (--addon_depth_ == 0) {
+        AfterAddonCalls();
     }
 }
 
@@ -321,18 +324,37 @@ void MainWindow::AfterAddonCalls() {
     }
     if (addon_.Ended() && !ending_) {
         ending_ = true;
-        scan_timer_.stop();
-        alarm_timer_.stop();
-        keep_alive_timer_.stop();
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        StopTimers();
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
     } else if (close_pending_) {
         close_pending_ = false;
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
     }
 }
 
+// Without its host or settings the program cannot run: report the failure and end, as a
+// failed start-up always has, without the save of a normal close.
 void MainWindow::Load(const std::string& argument_text) {
-    Forward([this, &argument_text] { addon_.Load(argument_text); });
+    try {
+        ++addon_depth_;
+        addon_.Load(argument_text);
+        --addon_depth_;
+    } catch (const std::exception& error) {
+        --addon_depth_;
+        QMessageBox::critical(this, QStringLiteral("Quillon"),
+                              QStringLiteral("Quillon could not start: %1").arg(error.what()));
+        ending_ = true;
+        StopTimers();
+        emit StartupFailed();
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (addon_depth_ == 0) {
+        AfterAddonCalls();
+    }
 }
 
 void MainWindow::HostExited() {
@@ -413,9 +435,9 @@ void MainWindow::ShowTimers() {
     if (closed_ || ending_) {
         return;
     }
-    SyncTimer(scan_timer_, panel_.ScanTimerEnabled());
-    SyncTimer(alarm_timer_, panel_.AlarmTimerEnabled());
-    SyncTimer(keep_alive_timer_, panel_.KeepAliveTimerEnabled());
+    SyncTimer(*scan_timer_, panel_.ScanTimerEnabled());
+    SyncTimer(*alarm_timer_, panel_.AlarmTimerEnabled());
+    SyncTimer(*keep_alive_timer_, panel_.KeepAliveTimerEnabled());
 }
 
 QSize MainWindow::PanelClientSize() const {
@@ -455,6 +477,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             if (character.unicode() < 0x100) {
                 const char byte = static_cast<char>(character.unicode());
                 Forward([this, byte] { addon_.CharacterTyped(byte); });
+                emit CharacterPreviewed(byte);
             }
         }
     }
@@ -475,9 +498,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!ending_) {
         Forward([this] { addon_.Unload(); });
     }
-    scan_timer_.stop();
-    alarm_timer_.stop();
-    keep_alive_timer_.stop();
+    StopTimers();
     event->accept();
     emit Closed();
 }

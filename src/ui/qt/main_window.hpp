@@ -43,6 +43,10 @@ public:
 signals:
     // The window has closed, by the operator or because the host exited.
     void Closed();
+    // Start-up failed and was reported; the window closes without saving.
+    void StartupFailed();
+    // A typed character has gone to the Addon, before the focused control sees the key.
+    void CharacterPreviewed(char character);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,12 +56,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    class AddonCall;
-
     void CreateControls();
     void SetTabOrder();
     void ConnectControls();
     void SetUpTimers();
+    void StopTimers();
     void ShowAll();
 
     template <typename Call>
@@ -85,13 +88,13 @@ private:
     QPushButton* alarm_settings_ = nullptr;
     QPushButton* email_settings_ = nullptr;
 
-    QTimer scan_timer_;
-    QTimer alarm_timer_;
-    QTimer keep_alive_timer_;
+    QTimer* scan_timer_ = nullptr;
+    QTimer* alarm_timer_ = nullptr;
+    QTimer* keep_alive_timer_ = nullptr;
 
-    int addon_depth_ = 0;        // addon calls on the stack (modal boxes nest them)
-    bool close_pending_ = false; // a close that came while an addon call was on the stack
-    bool ending_ = false;        // the host exited: close without Unload
+    int addon_depth_ = 0;         // addon calls on the stack (modal boxes nest them)
+    bool close_pending_ = false;  // a close that came while an addon call was on the stack
+    bool ending_ = false;         // the host exited: close without Unload
     bool closed_ = false;
     bool scan_busy_ = false;
     bool alarm_busy_ = false;

@@ -18,20 +18,24 @@ QtFrontEnd::QtFrontEnd(const FrontEndPorts& ports)
     // the window hears of it from the event loop, once that call has returned.
     MainWindow* window = &window_;
     host_.OnExit([window] {
-        QMetaObject::invokeMethod(window, [window] { window->HostExited(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window, [window] { window->HostExited(); }, Qt::QueuedConnection);
     });
     // Other windows (the demo instrument's) may still be open: the program ends with this one.
     QObject::connect(&window_, &MainWindow::Closed, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    QObject::connect(&window_, &MainWindow::StartupFailed, [this] { startup_failed_ = true; });
 }
 
-QtFrontEnd::~QtFrontEnd() { host_.OnExit({}); }
+QtFrontEnd::~QtFrontEnd() {
+    host_.OnExit({});
+}
 
 int QtFrontEnd::Run(const std::string& argument_text) {
     window_.show();
     QTimer::singleShot(0, &window_, [this, argument_text] { window_.Load(argument_text); });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return startup_failed_ ? 1 : status;
 }
 
 }  // namespace quillon

@@ -32,7 +32,8 @@ public:
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
 
     // Shows the window, loads with the argument text once the event loop runs, and runs the
-    // loop until the window has closed. Returns the loop's exit code.
+    // loop until the window has closed. Returns 1 when start-up failed, else the loop's
+    // exit code.
     int Run(const std::string& argument_text);
 
     Addon& GetAddon() { return addon_; }
@@ -43,6 +44,7 @@ private:
     QtPrompter prompter_;
     Addon addon_;
     MainWindow window_;
+    bool startup_failed_ = false;
 };
 
 }  // namespace quillon

@@ -16,15 +16,13 @@ QString TitleOrDefault(const std::string& title) {
 }  // namespace
 
 void QtPrompter::MessageBox(MessageIcon icon, const std::string& text, const std::string& title) {
-    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical
-                                                  : QMessageBox::Information,
-                    TitleOrDefault(title), QString::fromStdString(text), QMessageBox::Ok,
-                    parent_.data());
+    QMessageBox box(
+        icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+        TitleOrDefault(title), QString::fromStdString(text), QMessageBox::Ok, parent_.data());
     box.exec();
 }
 
-std::optional<std::string> QtPrompter::InputBox(const std::string& prompt,
-                                                const std::string& title,
+std::optional<std::string> QtPrompter::InputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& fallback) {
     QInputDialog dialog(parent_.data());
     dialog.setInputMode(QInputDialog::TextInput);

@@ -89,7 +89,9 @@ bool SimulatorWindow::OutputLit(int output) const {
     return leds_.at(static_cast<std::size_t>(output))->Colour() == kLit;
 }
 
-QString SimulatorWindow::LastWriteText() const { return last_write_->text(); }
+QString SimulatorWindow::LastWriteText() const {
+    return last_write_->text();
+}
 
 QStringList SimulatorWindow::ScrollBack() const {
     QStringList lines;

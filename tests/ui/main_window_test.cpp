@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: MIT
+#include <string>
+#include <vector>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include "ui/qt/lamp_widget.hpp"
+#include "ui/qt/qt_front_end.hpp"
+#include "ui_fixture.hpp"
+
+namespace quillon::testing {
+namespace {
+
+struct Placement {
+    QString name;
+    int left, top, width, height;  // twips
+};
+
+QString Slot(const char* control, int slot) {
+    return QStringLiteral("%1(%2)").arg(control).arg(slot);
+}
+
+std::vector<Placement> DisplayedControls() {
+    std::vector<Placement> table;
+    for (int slot = 0; slot < 10; ++slot) {
+        const int x = slot < 8 ? 120 + 480 * slot : (slot == 8 ? 3960 : 4440);
+        table.push_back({Slot("Shape1", slot), x, 120, 255, 255});
+        table.push_back({Slot("VScroll1", slot), x, 480, 255, 975});
+        if (slot < 8) {
+            table.push_back({Slot("Command4", slot), x, 1680, 255, 495});
+        } else {
+            table.push_back({Slot("Command4", slot), x - 30, 1680, 315, 495});
+        }
+    }
+    table.insert(table.end(), {{"Label8", 5040, 480, 495, 255},
+                               {"Label10", 5040, 840, 495, 255},
+                               {"Label9", 5040, 1200, 495, 255},
+                               {"Command1", 4920, 1680, 615, 495},
+                               {"Text5", 120, 2400, 735, 285},
+                               {"Command2", 960, 2400, 375, 375},
+                               {"Check2", 1560, 2400, 2175, 255},
+                               {"Command3", 3930, 2400, 315, 255},
+                               {"Command5", 4410, 2400, 315, 255}});
+    return table;
+}
+
+QRect Pixels(const Placement& p) {
+    return {p.left / 15, p.top / 15, p.width / 15, p.height / 15};
+}
+
+using MainWindowTest = UiFixture;
+
+TEST_F(MainWindowTest, EveryDisplayedControlSitsAtItsPlaceInsideTheClientArea) {
+    EXPECT_EQ(window_.size(), QSize(5655 / 15, 2895 / 15));
+    const QRect client(0, 0, 5655 / 15, 2895 / 15);
+    for (const Placement& placement : DisplayedControls()) {
+        SCOPED_TRACE(placement.name.toStdString());
+        QWidget* control = Control(placement.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), Pixels(placement));
+        EXPECT_TRUE(client.contains(control->geometry()));
+    }
+}
+
+TEST_F(MainWindowTest, CaptionsAndToolTips) {
+    struct Row {
+        QString name, text, tip;
+    };
+    std::vector<Row> table = {
+        {"Command1", "Start", ""},
+        {"Check2", "Global Key", "When checked, you can use Alt+Ctrl+Keys to set/reset DOs"},
+        {"Text5", "100",
+         "Number of data points for advanced math functions like #rms, #ave, #min, #max and "
+         "#acrms"},
+        {"Command2", "", "Quick reference of math operators"},
+        {"Command3", "", "Alarm sound file configuration"},
+        {"Command5", "", "Email interval configuration"},
+        {"Command4(8)", "", "Logical Equation for Audio Alarm (PROG Mode)"},
+        {"Command4(9)", "", "Logical Equation for Email Alarm (PROG Mode)"}};
+    for (int output = 0; output < 8; ++output) {
+        table.push_back(
+            {Slot("Command4", output), QStringLiteral("D%1").arg(output),
+             QStringLiteral("Logical Equation for Digital Output %1 (PROG Mode)").arg(output)});
+    }
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name.toStdString());
+        QWidget* control = Control(row.name);
+        ASSERT_NE(control, nullptr);
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            text = button->text();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            text = edit->text();
+        }
+        EXPECT_EQ(text, row.text);
+        EXPECT_EQ(control->toolTip(), row.tip);
+    }
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Quillon"));
+    EXPECT_FALSE(window_.windowIcon().isNull());
+}
+
+TEST_F(MainWindowTest, TabOrder) {
+    QStringList expected = {"Command1", "Command2", "Text5", "Command3"};
+    for (int slot = 0; slot <= 8; ++slot) {
+        expected << Slot("VScroll1", slot);
+    }
+    for (int slot = 0; slot <= 8; ++slot) {
+        expected << Slot("Command4", slot);
+    }
+    expected << "Check2"
+             << "VScroll1(9)"
+             << "Command4(9)"
+             << "Command5";
+
+    QStringList chain;
+    QWidget* first = Control("Command1");
+    QWidget* widget = first;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->parentWidget() == &window_) {
+            chain << widget->objectName();
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != first);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(MainWindowTest, PanelChangesReachTheControls) {
+    Panel& panel = addon_.GetPanel();
+    panel.SetStartStopCaption("Stop");
+    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Stop"));
+    panel.SetEditEnabled(4, false);
+    EXPECT_FALSE(Control("Command4(4)")->isEnabled());
+    panel.SetQuickReferenceEnabled(false);
+    EXPECT_FALSE(Control("Command2")->isEnabled());
+    panel.SetDataWindowText("250");
+    EXPECT_EQ(Control<QLineEdit>("Text5")->text(), QStringLiteral("250"));
+    panel.SetGlobalKeys(true);
+    EXPECT_TRUE(Control<QCheckBox>("Check2")->isChecked());
+    panel.SetWindowSize(5655 + 120, 2850);
+    EXPECT_EQ(window_.size(), QSize(377, 153));
+}
+
+TEST_F(MainWindowTest, LampColourReachesTheLamp) {
+    struct Row {
+        Colour colour;
+        QColor shown;
+    };
+    const std::vector<Row> table = {{0x000000FF, QColor(255, 0, 0)},
+                                    {0x0000C000, QColor(0, 192, 0)},
+                                    {0x00FF0000, QColor(0, 0, 255)},
+                                    {0x8000000F, window_.palette().color(QPalette::Button)}};
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.colour);
+        addon_.GetPanel().SetLampColour(6, row.colour);
+        const QImage image = Control("Shape1(6)")->grab().toImage();
+        EXPECT_EQ(image.pixelColor(image.rect().center()), row.shown);
+    }
+}
+
+TEST_F(MainWindowTest, SwitchesForwardTheOperatorsMoveAndFollowThePanel) {
+    struct Row {
+        int slot, position;
+        std::string mode;
+    };
+    const std::vector<Row> table = {{0, 3, "Force Reset"}, {5, 2, "Set"}, {9, 1, "Force Set"}};
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.slot);
+        auto* position = Control<QScrollBar>(Slot("VScroll1", row.slot));
+        position->setValue(row.position);
+        EXPECT_EQ(addon_.GetPanel().Slot(row.slot).switch_position, row.position);
+        EXPECT_EQ(addon_.GetPanel().Slot(row.slot).mode, row.mode);
+        addon_.GetPanel().SetSwitchPosition(row.slot, row.position == 1 ? 3 : 1);
+        EXPECT_EQ(position->value(), row.position == 1 ? 3 : 1);
+    }
+}
+
+TEST_F(MainWindowTest, TimersFollowThePanel) {
+    struct Row {
+        const char* name;
+        void (Panel::*set)(bool);
+        int interval;
+    };
+    const std::vector<Row> table = {{"Timer1", &Panel::SetScanTimerEnabled, 10},
+                                    {"Timer2", &Panel::SetAlarmTimerEnabled, 1000},
+                                    {"Timer3", &Panel::SetKeepAliveTimerEnabled, 30000}};
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name);
+        auto* timer = window_.findChild<QTimer*>(row.name);
+        ASSERT_NE(timer, nullptr);
+        EXPECT_FALSE(timer->isActive());
+        (addon_.GetPanel().*row.set)(true);
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_EQ(timer->interval(), row.interval);
+        (addon_.GetPanel().*row.set)(false);
+        EXPECT_FALSE(timer->isActive());
+    }
+    EXPECT_EQ(window_.findChild<QTimer*>("Timer1")->timerType(), Qt::PreciseTimer);
+}
+
+TEST_F(MainWindowTest, StartStopClickGoesToTheAddon) {
+    QTest::mouseClick(Control("Command1"), Qt::LeftButton);
+    EXPECT_EQ(addon_.GetPanel().StartStopCaption(), "Stop");
+    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Stop"));
+    EXPECT_TRUE(window_.findChild<QTimer*>("Timer1")->isActive());
+}
+
+TEST_F(MainWindowTest, StatusShowsInTitleAndStartStopTip) {
+    addon_.GetPanel().SetCaption("Rig 2");
+    addon_.GetPanel().SetStatus("Settings not saved");
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2 - Settings not saved"));
+    EXPECT_EQ(Control("Command1")->toolTip(), QStringLiteral("Settings not saved"));
+    addon_.GetPanel().SetStatus("");
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2"));
+}
+
+TEST_F(MainWindowTest, TypedCharacterGoesToTheAddonFirstAndStillReachesTheControl) {
+    window_.show();
+    auto* data_window = Control<QLineEdit>("Text5");
+    data_window->setFocus();
+    std::vector<std::pair<char, QString>> previewed;  // the character, Text5 at that moment
+    QObject::connect(&window_, &MainWindow::CharacterPreviewed, [&](char character) {
+        previewed.emplace_back(character, data_window->text());
+    });
+    QTest::keyClick(window_.windowHandle(), '1');
+    ASSERT_EQ(previewed.size(), 1u);
+    EXPECT_EQ(previewed[0], std::make_pair('1', QStringLiteral("100")));
+    EXPECT_EQ(data_window->text(), QStringLiteral("1001"));
+    EXPECT_EQ(addon_.GetPanel().DataWindowText(), "1001");
+}
+
+TEST_F(MainWindowTest, HiddenLampsStayHiddenAndNothingMoves) {
+    std::vector<QRect> before;
+    for (const Placement& placement : DisplayedControls()) {
+        before.push_back(Control(placement.name)->geometry());
+    }
+    addon_.GetPanel().SetLampVisible(3, false);
+    addon_.GetPanel().SetLampVisible(9, false);
+    window_.show();
+    for (int slot = 0; slot < 10; ++slot) {
+        EXPECT_EQ(Control(Slot("Shape1", slot))->isVisible(), slot != 3 && slot != 9) << slot;
+    }
+    std::size_t index = 0;
+    for (const Placement& placement : DisplayedControls()) {
+        EXPECT_EQ(Control(placement.name)->geometry(), before[index++])
+            << placement.name.toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, OperatorResizeIsBoundedByTheAddon) {
+    struct Row {
+        QSize asked;
+        int outer_width, outer_height;
+        QSize shown;
+    };
+    const std::vector<Row> table = {{{400, 193}, 6120, 3450, {400, 193}},
+                                    {{700, 193}, 9240, 3450, {608, 193}},
+                                    {{10, 100}, 480, 2055, {24, 100}}};
+    window_.show();
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.outer_width);
+        window_.resize(row.asked);
+        DeliverPostedEvents();
+        EXPECT_EQ(addon_.GetPanel().WindowWidth(), row.outer_width);
+        EXPECT_EQ(addon_.GetPanel().WindowHeight(), row.outer_height);
+        EXPECT_EQ(window_.size(), row.shown);
+    }
+}
+
+TEST_F(MainWindowTest, ClosingUnloadsAndSaves) {
+    QSignalSpy closed(&window_, &MainWindow::Closed);
+    window_.show();
+    window_.close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(profiles_.files.empty());
+}
+
+TEST(QtFrontEndTest, HostExitClosesTheWindow) {
+    RecordingHost host;
+    MemoryProfileStore profiles;
+    FakeLocale locale;
+    FakeClock clock;
+    QtFrontEnd front_end({host, profiles, locale, clock});
+    QSignalSpy closed(&front_end.Window(), &MainWindow::Closed);
+    front_end.Window().show();
+    host.Exit();
+    EXPECT_FALSE(front_end.GetAddon().Ended());  // told through the event loop
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(front_end.GetAddon().Ended());
+    EXPECT_FALSE(front_end.Window().isVisible());
+    EXPECT_EQ(closed.count(), 1);
+}
+
+}  // namespace
+}  // namespace quillon::testing

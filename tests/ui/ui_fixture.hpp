@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include "app/addon.hpp"
+#include "fakes/fake_platform.hpp"
+#include "fakes/memory_profile_store.hpp"
+#include "fakes/recording_host.hpp"
+#include "ui/qt/main_window.hpp"
+
+namespace quillon::testing {
+
+// A real Addon on fake ports, with its window, not yet shown.
+class UiFixture : public ::testing::Test {
+protected:
+    UiFixture() : addon_(Ports{host_, profiles_, prompter_, locale_, clock_}), window_(addon_) {}
+
+    template <typename T = QWidget>
+    T* Control(const QString& name) {
+        T* control = window_.findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
+    }
+
+    static void DeliverPostedEvents() { QApplication::processEvents(); }
+
+    RecordingHost host_;
+    MemoryProfileStore profiles_;
+    FakePrompter prompter_;
+    FakeLocale locale_;
+    FakeClock clock_;
+    Addon addon_;
+    MainWindow window_;
+};
+
+}  // namespace quillon::testing
