@@ -3,15 +3,22 @@
 
 #include "app/startup.hpp"
 #include "app/window_bounds.hpp"
+#include "equations/equation_editor.hpp"
+#include "equations/quick_reference.hpp"
 
 namespace quillon {
 
 Addon::Addon(const Ports& ports)
     : ports_(ports),
+      preparation_(ports.host, ports.prompter, evaluator_, session_),
       mode_switch_(panel_),
-      // Seam: equation validation comes with the equation engine; until then every equation
-      // is accepted.
-      run_control_(panel_, session_, [](const std::string&) { return true; }),
+      run_control_(panel_, session_,
+                   [this](const std::string& equation) {
+                       return preparation_.PrepareForRun(equation);
+                   }),
+      output_word_(session_, ports.host),
+      scan_cycle_(panel_, session_, ports.host, ports.prompter, ports.clock, run_control_,
+                  output_word_),
       settings_(panel_, session_, ports.profiles) {
     panel_.SetHandlers(this);
 }
@@ -59,7 +66,9 @@ void Addon::StartStopClicked() {
 }
 
 void Addon::ScanTick() {
-    // Seam: the scan cycle reads the host, evaluates the equations and drives the outputs.
+    if (panel_.ScanTimerEnabled()) {
+        scan_cycle_.Tick();
+    }
 }
 
 void Addon::AlarmTick() {
@@ -78,14 +87,9 @@ void Addon::CharacterTyped(char character) {
     static_cast<void>(character);
 }
 
-void Addon::QuickReferenceClicked() {
-    // Seam: the quick reference of the equation language.
-}
+void Addon::QuickReferenceClicked() { ShowQuickReference(panel_, ports_.prompter); }
 
-void Addon::EditEquationClicked(int slot) {
-    // Seam: the equation editing dialog.
-    static_cast<void>(slot);
-}
+void Addon::EditEquationClicked(int slot) { EditEquation(slot, panel_, ports_.prompter); }
 
 void Addon::AlarmSettingsClicked() {
     // Seam: the alarm sound settings dialog.

@@ -6,8 +6,12 @@
 #include "app/ports.hpp"
 #include "app/settings.hpp"
 #include "control/mode_switch.hpp"
+#include "control/output_word.hpp"
 #include "control/run_control.hpp"
+#include "control/scan_cycle.hpp"
 #include "control/session.hpp"
+#include "equations/equation_preparation.hpp"
+#include "equations/evaluator.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
@@ -53,8 +57,12 @@ private:
     Ports ports_;
     Panel panel_;
     Session session_;
+    Evaluator evaluator_;
+    EquationPreparation preparation_;
     ModeSwitch mode_switch_;
     RunControl run_control_;
+    OutputWord output_word_;
+    ScanCycle scan_cycle_;
     Settings settings_;
     bool ended_ = false;
 };

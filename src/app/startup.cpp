@@ -31,7 +31,7 @@ void Startup::Run(const std::string& argument_text) {
     session_.email_armed = true;
     panel_.SetKeyPreview(true);
     FindDecimalSeparator();
-    FillAdvancedFunctionNames();
+    // The statistic names are the fixed table kAdvancedFunctionNames.
     SetUpEvaluators();
     ReadSenderSuffix();
     session_.last_slot = 9;
@@ -54,12 +54,8 @@ void Startup::FindDecimalSeparator() {
     }
 }
 
-void Startup::FillAdvancedFunctionNames() {
-    session_.advanced_function_names = {"min", "max", "ave", "rms", "acrms", "dig", "digx"};
-}
-
 void Startup::SetUpEvaluators() {
-    // Seam: the equation engine creates its evaluator instances here.
+    // Quillon's evaluator keeps no state between calls: there is nothing to create or link.
 }
 
 void Startup::ReadSenderSuffix() {

@@ -26,7 +26,6 @@ public:
 
 private:
     void FindDecimalSeparator();
-    void FillAdvancedFunctionNames();
     void SetUpEvaluators();
     void ReadSenderSuffix();
     void ApplyCommandLine(const std::string& argument_text);

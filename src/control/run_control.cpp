@@ -49,6 +49,7 @@ void RunControl::ReadDataWindow() {
 }
 
 void RunControl::Start() {
+    panel_.SetStatus("");  // the reason for the last stop is old news now
     if (panel_.MathMode() == 1 && !ValidateEquations()) {
         return;
     }

@@ -17,8 +17,6 @@ struct Session {
     int last_slot = 9;
     std::int16_t instrument_model = 0;
     bool high_byte_layout = false;
-    // The windowed-statistics names that equations may use, index 0 to 6.
-    std::array<std::string, 7> advanced_function_names{};
 
     // Loaded from the settings file.
     std::string sound_file = "c:\\windows\\media\\ding.wav";

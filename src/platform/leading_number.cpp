@@ -2,6 +2,7 @@
 #include "platform/leading_number.hpp"
 
 #include <charconv>
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -17,7 +18,8 @@ bool IsDigit(char c) {
 // Collects the characters of the leading number without blanks, in a form strtod reads.
 class NumberScanner {
 public:
-    explicit NumberScanner(std::string_view text) : text_(text) {}
+    NumberScanner(std::string_view text, std::string_view separator)
+        : text_(text), separator_(separator) {}
 
     std::string Scan() {
         TakeSign();
@@ -55,10 +57,14 @@ private:
     }
 
     int TakePointAndFraction() {
-        if (Peek() != '.') {
+        if (Peek() == '.') {
+            ++pos_;
+        } else if (!separator_.empty() && text_.substr(pos_).starts_with(separator_)) {
+            pos_ += separator_.size();
+        } else {
             return 0;
         }
-        out_ += text_[pos_++];
+        out_ += '.';
         return TakeDigits();
     }
 
@@ -80,14 +86,70 @@ private:
     }
 
     std::string_view text_;
+    std::string_view separator_;
     std::size_t pos_ = 0;
     std::string out_;
 };
 
+// Skips blanks from `pos`; the next character, or '\0' at the end.
+char NextCharacter(std::string_view text, std::size_t& pos) {
+    while (pos < text.size() && IsBlank(text[pos])) {
+        ++pos;
+    }
+    return pos < text.size() ? text[pos] : '\0';
+}
+
+int DigitValue(char c) {
+    if (IsDigit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return 99;
+}
+
+// The base an "&H" or "&O" prefix at the start announces, and the position after it.
+std::optional<int> RadixPrefix(std::string_view text, std::size_t& pos) {
+    if (NextCharacter(text, pos) != '&') {
+        return std::nullopt;
+    }
+    std::size_t after = pos + 1;
+    const char letter = NextCharacter(text, after);
+    const int base = (letter == 'H' || letter == 'h') ? 16 : (letter == 'O' || letter == 'o') ? 8 : 0;
+    if (base == 0) {
+        return std::nullopt;
+    }
+    pos = after + 1;
+    return base;
+}
+
+double RadixInteger(std::string_view text, std::size_t pos, int base) {
+    double value = 0.0;
+    for (int digit = DigitValue(NextCharacter(text, pos)); digit < base;
+         digit = DigitValue(NextCharacter(text, ++pos))) {
+        value = value * base + digit;
+    }
+    return value;
+}
+
 }  // namespace
 
 double LeadingNumber(std::string_view text) {
-    const std::string number = NumberScanner(text).Scan();
+    return LeadingNumber(text, NumberSyntax{});
+}
+
+double LeadingNumber(std::string_view text, const NumberSyntax& syntax) {
+    if (syntax.radix_prefixes) {
+        std::size_t pos = 0;
+        if (const std::optional<int> base = RadixPrefix(text, pos)) {
+            return RadixInteger(text, pos, *base);
+        }
+    }
+    const std::string number = NumberScanner(text, syntax.decimal_separator).Scan();
     if (number.empty()) {
         return 0.0;
     }

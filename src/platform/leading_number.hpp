@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace quillon {
@@ -13,6 +14,17 @@ namespace quillon {
 // optional sign, digits). Reading stops at the first character that cannot continue the
 // number; a text without a number is 0.
 double LeadingNumber(std::string_view text);
+
+// What a leading number may hold besides the plain form above.
+struct NumberSyntax {
+    // "&H" and "&O" (either case) at the start introduce unsigned hexadecimal and octal
+    // integers, blanks skipped as anywhere else.
+    bool radix_prefixes = false;
+    // Read as a decimal point besides ".", so that a number shown in the user's locale reads
+    // back as shown.
+    std::string_view decimal_separator = ".";
+};
+double LeadingNumber(std::string_view text, const NumberSyntax& syntax);
 
 // Rounds to the nearest integer, a half to the even neighbour, and saturates to Int's range
 // so that a value too large for its field keeps the nearest value it can hold.
@@ -27,6 +39,20 @@ Int RoundToField(double value) {
     }
     if (rounded >= static_cast<double>(std::numeric_limits<Int>::max())) {
         return std::numeric_limits<Int>::max();
+    }
+    return static_cast<Int>(rounded);
+}
+
+// Rounds like RoundToField, but gives nothing when the rounded value does not fit Int.
+template <typename Int>
+std::optional<Int> RoundIfFits(double value) {
+    if (std::isnan(value)) {
+        return std::nullopt;
+    }
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::nullopt;
     }
     return static_cast<Int>(rounded);
 }

@@ -10,10 +10,14 @@ namespace {
 
 using testing::StartupFixture;
 
-// The host calls in order, with the profile reads reduced to their first and last.
+// The host calls of start-up in order, up to the Start, with the profile reads reduced to
+// their first and last.
 std::vector<std::string> Sequence(const std::vector<std::string>& calls) {
     std::vector<std::string> out;
     for (const std::string& call : calls) {
+        if (!out.empty() && out.back() == "15") {
+            break;
+        }
         const bool read = call.rfind("read:", 0) == 0;
         if (!read || call == "read:SenderID" || call == "read:MathExpression0" ||
             call == "read:EmailAlarmInterval") {
@@ -36,6 +40,10 @@ TEST_F(StartupFixture, CallsTheHostInOrderAndStartsTheRun) {
                                                "16:-32765",
                                                "15"};
     EXPECT_EQ(Sequence(host.calls), expected);
+    // Then Start validates the equations from slot 2 of this model on, asking the host.
+    const auto start = std::find(host.calls.begin(), host.calls.end(), "15");
+    ASSERT_NE(start, host.calls.end());
+    EXPECT_EQ(*(start + 1), "2");
     EXPECT_EQ(panel.Caption(), "Lab1");
     EXPECT_EQ(addon.GetSession().host_id, "Lab1");
     EXPECT_EQ(panel.StartStopCaption(), "Stop");

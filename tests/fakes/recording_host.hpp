@@ -14,35 +14,56 @@ public:
     std::string identification = "DI-2108";
     std::int32_t model = 2108;
     std::int16_t channels = 4;
+    double host_value = 0.0;
+    int digital_channel = -1;  // the channel whose mark is -1, or none
+    double upper_range = 10.0;
+    double lower_range = -10.0;
+    SampleBlock block;         // what a read returns, cut or padded with zeros to the ask
+    bool fail_reads = false;
+    bool fail_writes = false;
+    bool record = true;        // off for the hot loops of the substitution tests
     std::vector<std::string> calls;
 
-    void SetIdentification(const std::string& text) override { calls.push_back("1put:" + text); }
+    void SetIdentification(const std::string& text) override { Note("1put:" + text); }
     std::string Identification() override {
-        calls.push_back("1get");
+        Note("1get");
         return identification;
     }
     std::int16_t ChannelCount() override {
-        calls.push_back("2");
+        Note("2");
         return channels;
     }
     double HostValue() override {
-        calls.push_back("3");
-        return 0.0;
+        Note("3");
+        return host_value;
     }
-    double UpperRange(std::int16_t channel) override { return Record("6", channel, 10.0); }
-    double LowerRange(std::int16_t channel) override { return Record("7", channel, -10.0); }
+    double UpperRange(std::int16_t channel) override { return Record("6", channel, upper_range); }
+    double LowerRange(std::int16_t channel) override { return Record("7", channel, lower_range); }
     std::int32_t InstrumentModel(std::int16_t selector) override {
         return Record("8", selector, model);
     }
     std::int16_t DigitalInputMark(std::int16_t channel) override {
-        return Record<std::int16_t>("12", channel, 0);
+        return Record<std::int16_t>("12", channel, channel == digital_channel ? -1 : 0);
     }
-    void PrepareAcquisition() override { calls.push_back("14"); }
-    void CompleteStartup() override { calls.push_back("15"); }
-    void WriteDigitalOutputs(std::int16_t word) override { Record("16", word, 0); }
-    void ReadScans(std::int16_t scans, SampleBlock& block) override {
+    void PrepareAcquisition() override { Note("14"); }
+    void CompleteStartup() override { Note("15"); }
+    void WriteDigitalOutputs(std::int16_t word) override {
+        Record("16", word, 0);
+        if (fail_writes) {
+            throw HostError("write failed");
+        }
+    }
+    void ReadScans(std::int16_t scans, SampleBlock& out) override {
         Record("20", scans, 0);
-        block.Resize(channels, scans);
+        if (fail_reads) {
+            throw HostError("read failed");
+        }
+        out.Resize(channels, scans);
+        for (int ch = 0; ch < channels && ch < block.Channels(); ++ch) {
+            for (int scan = 0; scan < scans && scan < block.Scans(); ++scan) {
+                out.Set(ch, scan, block.At(ch, scan));
+            }
+        }
     }
     std::string ChannelText(std::int16_t channel) override {
         return Record<std::string>("21", channel, "text");
@@ -51,9 +72,14 @@ public:
     void Exit() { NotifyExit(); }
 
 private:
+    void Note(const std::string& call) {
+        if (record) {
+            calls.push_back(call);
+        }
+    }
     template <typename T>
     T Record(const std::string& id, int argument, T answer) {
-        calls.push_back(id + ":" + std::to_string(argument));
+        Note(id + ":" + std::to_string(argument));
         return answer;
     }
 };

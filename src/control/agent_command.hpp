@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// The e-mail agent, resolved by the process launcher (QUILLON_PELLOMAR, or beside Quillon).
+inline constexpr char kAgentProgram[] = "pellomar";
+inline constexpr char kAlarmEvent[] = "Alarm";
+inline constexpr char kHostExitEvent[] = "WinDaq_Exits";
+
+// One launch of the e-mail agent. Its Windows command line is "Pellomar.exe Global Norvane",
+// the event word, the sender suffix ("@" with the sender id, then one space; or one space
+// alone) and the message. As an argument vector the same words are: "Global", "Norvane", the
+// event word with the "@" part attached and the separating space dropped, and the message as
+// one argument whatever characters it holds.
+class AgentCommand {
+public:
+    AgentCommand(std::string event, std::string sender_suffix, std::string message)
+        : event_(std::move(event)),
+          sender_suffix_(std::move(sender_suffix)),
+          message_(std::move(message)) {}
+
+    // "Pellomar.exe Global Norvane Alarm@Line_3 14:03:07<br>...", as Windows would run it.
+    std::string CommandLine() const;
+    // {"Global", "Norvane", "Alarm@Line_3", "14:03:07<br>..."}.
+    std::vector<std::string> Arguments() const;
+    std::string EventWord() const;
+    const std::string& Message() const { return message_; }
+
+private:
+    std::string event_;
+    std::string sender_suffix_;
+    std::string message_;
+};
+
+}  // namespace quillon

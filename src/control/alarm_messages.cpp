@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+#include "control/alarm_messages.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+#include "control/channel_value_text.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr char kBreak[] = "<br>";
+
+std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    std::ostringstream text;
+    text << std::put_time(&local, format);
+    return text.str();
+}
+
+// The message must reach the agent as one command-line word.
+std::string SpacesToUnderscores(std::string text) {
+    std::replace(text.begin(), text.end(), ' ', '_');
+    return text;
+}
+
+}  // namespace
+
+std::string AlarmMessages::AlarmMessage(const SampleBlock& block) {
+    std::string message = LocalTimeText(clock_.WallTime(), "%H:%M:%S") + kBreak;
+    message += "DI" + std::to_string(session_.instrument_model) + "#" + session_.host_id + kBreak;
+    message += panel_.Slot(kEmailSlot).equation + kBreak + kBreak;
+    const std::int16_t channels = host_.ChannelCount();
+    for (std::int16_t channel = 0; channel < channels; ++channel) {
+        message += ChannelLine(channel, block);
+    }
+    return SpacesToUnderscores(std::move(message));
+}
+
+std::string AlarmMessages::HostExitMessage() {
+    std::string message = LocalTimeText(clock_.WallTime(), "%m-%d-%Y%H:%M:%S") + kBreak;
+    message += "WinDaq ID=" + session_.host_id + kBreak;
+    message += "Devce=" + std::to_string(session_.instrument_model) + kBreak;
+    return SpacesToUnderscores(std::move(message));
+}
+
+std::string AlarmMessages::ChannelLine(std::int16_t channel, const SampleBlock& block) {
+    const double larger_range = LargerRange(channel);
+    return "#" + std::to_string(channel) + "=" +
+           CurrentSampleText(channel, larger_range, block) + "_" + host_.ChannelText(channel) +
+           kBreak;
+}
+
+// The second range value is read first; on a tie of magnitudes the first one counts, and the
+// chosen one is read once more.
+double AlarmMessages::LargerRange(std::int16_t channel) {
+    const double second = host_.LowerRange(channel);
+    const double first = host_.UpperRange(channel);
+    return std::abs(second) > std::abs(first) ? host_.LowerRange(channel)
+                                              : host_.UpperRange(channel);
+}
+
+// The current sample is scan HistoryDepth, the newest one the tick read; a block that lacks the
+// channel or the scan gives an empty text.
+std::string AlarmMessages::CurrentSampleText(std::int16_t channel, double larger_range,
+                                             const SampleBlock& block) {
+    const int scan = std::min(session_.history_depth, block.Scans() - 1);
+    if (channel >= block.Channels() || scan < 0) {
+        return "";
+    }
+    return ChannelValueText(block.At(channel, scan), larger_range, locale_,
+                            session_.decimal_separator);
+}
+
+}  // namespace quillon

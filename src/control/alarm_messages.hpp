@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "control/session.hpp"
+#include "host/host_control.hpp"
+#include "panel/panel.hpp"
+#include "platform/clock.hpp"
+#include "platform/locale.hpp"
+
+namespace quillon {
+
+// The texts handed to the e-mail agent: "<br>" breaks lines for its HTML mail, and every
+// space becomes "_".
+class AlarmMessages {
+public:
+    AlarmMessages(const Panel& panel, const Session& session, HostControl& host, Locale& locale,
+                  Clock& clock)
+        : panel_(panel), session_(session), host_(host), locale_(locale), clock_(clock) {}
+
+    // The time, the instrument, the e-mail equation, then one line per channel with its current
+    // sample (scan HistoryDepth of the tick's block) and its text. Raises HostError when the
+    // host cannot answer.
+    std::string AlarmMessage(const SampleBlock& block);
+    // The date and time, the host id and the instrument model.
+    std::string HostExitMessage();
+
+private:
+    std::string ChannelLine(std::int16_t channel, const SampleBlock& block);
+    double LargerRange(std::int16_t channel);
+    std::string CurrentSampleText(std::int16_t channel, double larger_range,
+                                  const SampleBlock& block);
+
+    const Panel& panel_;
+    const Session& session_;
+    HostControl& host_;
+    Locale& locale_;
+    Clock& clock_;
+};
+
+}  // namespace quillon

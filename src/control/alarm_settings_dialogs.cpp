@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include "control/alarm_settings_dialogs.hpp"
+
+#include <cstdint>
+
+#include "platform/leading_number.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr char kAlarmTitle[] = "Alarm Configuration";
+constexpr char kSoundPrompt[] = "You may modify the filepath for the Alarm sound (.wav) file";
+constexpr char kIntervalPrompt[] = "Please specify the interval (in seconds) between each alarm";
+constexpr char kEmailTitle[] = "Email Configuration";
+constexpr char kEmailPrompt[] =
+    "Email configuration can be found in WinDaq's add-on menu\r\n\r\n"
+    "Please specify the interval (in minutes) between keep alive emails (0 to disable keep "
+    "alive) ";
+
+}  // namespace
+
+std::optional<std::string> AlarmSettingsDialogs::Ask(const std::string& prompt,
+                                                     const std::string& title,
+                                                     const std::string& fallback) {
+    std::optional<std::string> answer = prompter_.InputBox(prompt, title, fallback);
+    // Cancel and OK on an empty field are the same answer.
+    if (!answer || answer->empty()) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+void AlarmSettingsDialogs::AlarmDialog() {
+    const std::optional<std::string> path = Ask(kSoundPrompt, kAlarmTitle, session_.sound_file);
+    if (!path) {
+        return;
+    }
+    session_.sound_file = *path;  // verbatim: the player stays silent for a file it cannot play
+    AskAlarmInterval();
+}
+
+void AlarmSettingsDialogs::AskAlarmInterval() {
+    const std::optional<std::string> answer =
+        Ask(kIntervalPrompt, kAlarmTitle, std::to_string(session_.alarm_interval));
+    if (!answer) {
+        return;
+    }
+    const double seconds = LeadingNumber(*answer, NumberSyntax{.radix_prefixes = true});
+    const std::optional<std::int16_t> interval = RoundIfFits<std::int16_t>(seconds);
+    if (seconds >= 1.0 && interval) {
+        session_.alarm_interval = *interval;
+    }
+}
+
+void AlarmSettingsDialogs::EmailIntervalDialog() {
+    const std::optional<std::string> answer =
+        Ask(kEmailPrompt, kEmailTitle, locale_.FormatGeneral(session_.email_alarm_interval / 2.0));
+    if (!answer) {
+        return;
+    }
+    // The default was shown with the locale's separator: it reads back as shown.
+    const double minutes = LeadingNumber(
+        *answer, {.radix_prefixes = true, .decimal_separator = session_.decimal_separator});
+    const std::optional<std::int32_t> half_minutes = RoundIfFits<std::int32_t>(2.0 * minutes);
+    if (minutes >= 0.0 && half_minutes) {
+        session_.email_alarm_interval = *half_minutes;
+        session_.keep_alive_countdown = *half_minutes;
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "control/session.hpp"
+#include "platform/locale.hpp"
+#include "platform/prompter.hpp"
+
+namespace quillon {
+
+// The two settings dialogs of the bottom row. Their changes live in memory and take effect at
+// once; the settings file gets them at shutdown. No answer is an error: an empty one (Cancel
+// or OK on an empty field) changes nothing, and so does a number below the field's minimum or
+// one that does not fit it.
+class AlarmSettingsDialogs {
+public:
+    AlarmSettingsDialogs(Session& session, Prompter& prompter, Locale& locale)
+        : session_(session), prompter_(prompter), locale_(locale) {}
+
+    // Command3: the sound file, then the repeat interval in seconds (at least 1).
+    void AlarmDialog();
+    // Command5: the keep-alive interval in minutes (0 turns it off), kept in half-minutes.
+    void EmailIntervalDialog();
+
+private:
+    std::optional<std::string> Ask(const std::string& prompt, const std::string& title,
+                                   const std::string& fallback);
+    void AskAlarmInterval();
+
+    Session& session_;
+    Prompter& prompter_;
+    Locale& locale_;
+};
+
+}  // namespace quillon

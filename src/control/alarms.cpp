@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "control/alarms.hpp"
+
+#include <algorithm>
+
+namespace quillon {
+
+void Alarms::StartAudioAlarm() {
+    if (!panel_.AlarmTimerEnabled()) {
+        PlaySound();
+        alarm_countdown_ = Interval();
+    }
+    panel_.SetAlarmTimerEnabled(true);
+}
+
+void Alarms::AlarmTick() {
+    if (!panel_.AlarmTimerEnabled()) {
+        return;
+    }
+    if (alarm_countdown_ > 0) {
+        --alarm_countdown_;
+        return;
+    }
+    alarm_countdown_ = Interval();
+    PlaySound();
+}
+
+void Alarms::PlaySound() {
+    ports_.sound.Play(session_.sound_file, session_.sound_flags);
+}
+
+std::int16_t Alarms::Interval() const {
+    return std::max<std::int16_t>(session_.alarm_interval, 0);
+}
+
+std::optional<std::string> Alarms::SendAlarmEmail(const SampleBlock& block) {
+    std::string message;
+    try {
+        message = messages_.AlarmMessage(block);
+    } catch (const HostError& error) {
+        return "Alarm e-mail not sent: the host did not answer: " + std::string(error.what());
+    }
+    return Launch(AgentCommand(kAlarmEvent, session_.sender_suffix, message), "Alarm e-mail");
+}
+
+std::optional<std::string> Alarms::SendHostExitNotice() {
+    if (panel_.Slot(kEmailSlot).switch_position >= kForceResetPosition) {
+        return std::nullopt;
+    }
+    return Launch(AgentCommand(kHostExitEvent, session_.sender_suffix, messages_.HostExitMessage()),
+                  "Exit e-mail");
+}
+
+std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {
+    std::string error;
+    if (ports_.launcher.Launch(kAgentProgram, command.Arguments(), error)) {
+        return std::nullopt;
+    }
+    return what + " not sent: " + error;
+}
+
+}  // namespace quillon

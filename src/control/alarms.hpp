@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "control/agent_command.hpp"
+#include "control/alarm_messages.hpp"
+#include "control/alarm_ports.hpp"
+#include "control/session.hpp"
+#include "panel/panel.hpp"
+
+namespace quillon {
+
+// The audio alarm (slot 8), repeated by Timer2, and the e-mails of slot 9 and of the host's
+// exit, sent by launching the e-mail agent. A failed launch ends nothing: its reason comes
+// back for the operator.
+class Alarms {
+public:
+    Alarms(Panel& panel, Session& session, const AlarmPorts& ports)
+        : panel_(panel),
+          session_(session),
+          ports_(ports),
+          messages_(panel, session, ports.host, ports.locale, ports.clock) {}
+
+    // Plays at once unless already repeating, then leaves the repetition to Timer2.
+    void StartAudioAlarm();
+    // A sound already playing is not cut short.
+    void StopAudioAlarm() { panel_.SetAlarmTimerEnabled(false); }
+    // Timer2: the sound plays again every AlarmInterval + 1 seconds.
+    void AlarmTick();
+    std::int16_t AlarmCountdown() const { return alarm_countdown_; }
+
+    // The alarm e-mail with the samples of the tick's block; the reason when it was not sent
+    // (the agent could not be started, or the host could not answer).
+    std::optional<std::string> SendAlarmEmail(const SampleBlock& block);
+    // The exit e-mail, unless the e-mail slot is forced off; the reason when it was not sent.
+    // Stopping, saving and ending are the caller's.
+    std::optional<std::string> SendHostExitNotice();
+
+private:
+    void PlaySound();
+    // A negative interval counts as 0, so that the countdown always reaches 0.
+    std::int16_t Interval() const;
+    std::optional<std::string> Launch(const AgentCommand& command, const std::string& what);
+
+    Panel& panel_;
+    Session& session_;
+    AlarmPorts ports_;
+    AlarmMessages messages_;
+    std::int16_t alarm_countdown_ = 0;
+};
+
+}  // namespace quillon

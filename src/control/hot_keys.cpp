@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#include "control/hot_keys.hpp"
+
+namespace quillon {
+
+void HotKeys::Poll() {
+    if (!panel_.GlobalKeys()) {
+        return;
+    }
+    // Both states are read, in this order, before either is looked at.
+    const bool first = keys_.IsHeld(session_.hot_key[0]);
+    const bool second = keys_.IsHeld(session_.hot_key[1]);
+    if (!(first && second)) {
+        return;
+    }
+    for (int output = 0; output < kOutputCount; ++output) {
+        PollOutput(output);
+    }
+}
+
+// The true key wins; the false key is read only when the true key is not held.
+void HotKeys::PollOutput(int output) {
+    const auto index = static_cast<std::size_t>(output);
+    if (keys_.IsHeld(session_.dout_true_key[index])) {
+        panel_.SetSwitchPosition(output, kForceSetPosition);
+    } else if (keys_.IsHeld(session_.dout_false_key[index])) {
+        panel_.SetSwitchPosition(output, kForceResetPosition);
+    }
+}
+
+}  // namespace quillon

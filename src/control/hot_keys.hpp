@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "control/session.hpp"
+#include "panel/panel.hpp"
+#include "platform/key_state.hpp"
+
+namespace quillon {
+
+// The global hot keys, polled at the start of every scan tick: while "Global Key" is checked
+// and both HKey keys are held, DOUT n's true key forces it on and its false key forces it off.
+class HotKeys {
+public:
+    HotKeys(Panel& panel, const Session& session, KeyState& keys)
+        : panel_(panel), session_(session), keys_(keys) {}
+
+    void Poll();
+
+private:
+    void PollOutput(int output);
+
+    Panel& panel_;
+    const Session& session_;
+    KeyState& keys_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+#include "control/session.hpp"
+#include "host/host_control.hpp"
+
+namespace quillon {
+
+// DOUT 0 to 7 as the scan cycle decides them, in both layouts instruments take: bit n, or bit
+// n + 8 (DOUT 7 is the sign bit). Written at most once a tick, and only on a change unless
+// Start or Stop forced the next write.
+class OutputWord {
+public:
+    OutputWord(Session& session, HostControl& host) : session_(session), host_(host) {}
+
+    void SetOutputBit(int output, int value);
+    // A failing host write propagates; the last-written value and a forced write then stay.
+    void WriteOutputWord();
+
+    std::uint16_t Word() const { return word_; }
+    std::uint16_t HighByteWord() const { return high_byte_word_; }
+    std::uint16_t LastWrittenWord() const { return last_written_word_; }
+    std::uint16_t LastWrittenHighByteWord() const { return last_written_high_byte_word_; }
+
+private:
+    Session& session_;
+    HostControl& host_;
+    // Unsigned so that bit 15 is set and cleared without signed overflow.
+    std::uint16_t word_ = 0;
+    std::uint16_t high_byte_word_ = 0;
+    std::uint16_t last_written_word_ = 0;
+    std::uint16_t last_written_high_byte_word_ = 0;
+};
+
+}  // namespace quillon

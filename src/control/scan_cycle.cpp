@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: MIT
+#include "control/scan_cycle.hpp"
+
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+#include "control/mode_switch.hpp"
+#include "equations/evaluator.hpp"
+
+namespace quillon {
+namespace {
+
+// Raised inside a slot's processing so that the tick can name the slot.
+struct SlotFailure {
+    int slot;
+    std::string reason;
+};
+
+}  // namespace
+
+ScanCycle::ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter,
+                     Clock& clock, RunControl& run_control, OutputWord& output_word)
+    : panel_(panel),
+      session_(session),
+      host_(host),
+      prompter_(prompter),
+      clock_(clock),
+      run_control_(run_control),
+      output_word_(output_word) {}
+
+void ScanCycle::Tick() {
+    try {
+        actions_.poll_hot_keys();
+        if (panel_.MathMode() == 1) {
+            MathTick();
+        } else {
+            ManualTick();
+        }
+    } catch (const SlotFailure& failure) {
+        StopAfterSlotFailure(failure.slot, failure.reason);
+    } catch (const std::exception& error) {
+        // Not an equation: the output word or an alarm failed. Stop as for an equation.
+        StopAfterSlotFailure(-1, error.what());
+    }
+}
+
+void ScanCycle::MathTick() {
+    if (!ReadBlocks()) {
+        return;
+    }
+    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+        if (panel_.Slot(slot).mode_enabled) {
+            ProcessSlot(slot);
+        }
+    }
+    output_word_.WriteOutputWord();
+}
+
+bool ScanCycle::ReadBlocks() {
+    try {
+        if (session_.statistics_in_use) {
+            host_.ReadScans(session_.data_window, window_);
+        }
+        host_.ReadScans(static_cast<std::int16_t>(session_.history_depth + 1), samples_);
+        return true;
+    } catch (const std::exception& error) {
+        StopAfterReadFailure(error.what());
+        return false;
+    }
+}
+
+void ScanCycle::ProcessSlot(int slot) {
+    const std::string& mode = panel_.Slot(slot).mode;
+    if (mode == kModeForceSet) {
+        ForceSlot(slot, true);
+    } else if (mode == kModeForceReset) {
+        ForceSlot(slot, false);
+    } else {
+        ApplyResult(slot, mode == kModeSet, Evaluate(slot));
+    }
+}
+
+void ScanCycle::ForceSlot(int slot, bool on) {
+    if (slot < kOutputCount) {
+        output_word_.SetOutputBit(slot, on ? 1 : 0);
+    } else if (slot == kAudioSlot && on) {
+        actions_.start_audio_alarm();
+    } else if (!on) {
+        panel_.SetAlarmTimerEnabled(false);
+    }
+    SetLamp(slot, on);
+}
+
+bool ScanCycle::Evaluate(int slot) {
+    try {
+        const TickInputs inputs{samples_, window_, session_.history_depth,
+                                session_.statistics_in_use, session_.data_window, host_};
+        const std::string& expression =
+            substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
+        return Evaluator().Evaluate(expression) != 0.0;
+    } catch (const std::exception& error) {
+        throw SlotFailure{slot, error.what()};
+    }
+}
+
+void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
+    if (slot == kEmailSlot) {
+        ApplyEmailResult(set_mode, result);
+        return;
+    }
+    // "Set" follows the equation, every other mode its negation.
+    const bool on = set_mode ? result : !result;
+    SetLamp(slot, on);
+    if (slot < kOutputCount) {
+        output_word_.SetOutputBit(slot, on ? 1 : 0);
+    } else if (on) {
+        actions_.start_audio_alarm();
+    } else {
+        panel_.SetAlarmTimerEnabled(false);
+    }
+}
+
+// Only "Set" ever sends; any false result arms the next e-mail.
+void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
+    SetLamp(kEmailSlot, set_mode == result);
+    if (set_mode && result) {
+        session_.keep_alive_countdown = session_.email_alarm_interval - 1;
+        if (session_.email_armed) {
+            actions_.send_alarm_email(samples_);
+            session_.email_armed = false;
+        }
+    } else if (!result) {
+        session_.email_armed = true;
+    }
+}
+
+void ScanCycle::ManualTick() {
+    if (!ReadManualScan()) {
+        return;
+    }
+    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+        const SlotState& state = panel_.Slot(slot);
+        if (!state.mode_enabled) {
+            continue;
+        }
+        if (state.mode == kModeForceSet) {
+            ForceManualSlot(slot, true);
+        } else if (state.mode == kModeForceReset) {
+            ForceManualSlot(slot, false);
+        }
+    }
+}
+
+bool ScanCycle::ReadManualScan() {
+    try {
+        host_.ReadScans(1, samples_);
+        return true;
+    } catch (const std::exception& error) {
+        StopAfterReadFailure(error.what());
+        return false;
+    }
+}
+
+// Manual mode drives the outputs through the manual check boxes; both alarms sound alike.
+void ScanCycle::ForceManualSlot(int slot, bool on) {
+    if (slot < kOutputCount) {
+        panel_.SetManualOutput(slot, on ? 1 : 0);
+    } else if (on) {
+        actions_.start_audio_alarm();
+    } else {
+        panel_.SetAlarmTimerEnabled(false);
+    }
+    SetLamp(slot, on);
+}
+
+void ScanCycle::SetLamp(int slot, bool active) {
+    panel_.SetLampColour(slot, active ? kLampActive : kLampInactive);
+}
+
+// No box: the run stops quietly, and the reason stays in the status until the next Start.
+void ScanCycle::StopAfterReadFailure(const std::string& reason) {
+    run_control_.StartStop();
+    panel_.SetStatus("Stopped at " + Now() + ": host read failed: " + reason);
+}
+
+// Stop first, so that no tick runs while the box is open.
+void ScanCycle::StopAfterSlotFailure(int slot, const std::string& reason) {
+    if (run_control_.Running()) {
+        run_control_.StartStop();
+    }
+    if (slot < 0) {
+        panel_.SetStatus("Stopped at " + Now() + ": " + reason);
+        prompter_.MessageBox(MessageIcon::Critical,
+                             "The scan cycle stopped: " + reason, "");
+        return;
+    }
+    panel_.SetStatus("Stopped at " + Now() + ": D" + std::to_string(slot) + ": " + reason);
+    prompter_.MessageBox(MessageIcon::Critical,
+                         "Error in equation for D" + std::to_string(slot) +
+                             ". Please fix the error and start again",
+                         "");
+}
+
+std::string ScanCycle::Now() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(clock_.WallTime());
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::ostringstream text;
+    text << std::put_time(&local, "%H:%M:%S");
+    return text.str();
+}
+
+}  // namespace quillon

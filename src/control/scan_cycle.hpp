@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "control/output_word.hpp"
+#include "control/run_control.hpp"
+#include "control/session.hpp"
+#include "equations/token_substituter.hpp"
+#include "host/host_control.hpp"
+#include "panel/panel.hpp"
+#include "platform/clock.hpp"
+#include "platform/prompter.hpp"
+
+namespace quillon {
+
+// What the tick asks of the operator controls and the alarms.
+struct ScanCycleActions {
+    std::function<void()> poll_hot_keys = [] {};
+    std::function<void()> start_audio_alarm = [] {};
+    // The e-mail slot's condition was met while armed; the tick's block holds the samples.
+    std::function<void(const SampleBlock& samples)> send_alarm_email = [](const SampleBlock&) {};
+};
+
+// The 10 ms tick: hot keys, the host reads, every enabled slot by its mode and equation, the
+// lamps, and the output word. A failed read stops the run without a box; a failed equation
+// stops it and names the slot. Nothing that fails here ends the program.
+class ScanCycle {
+public:
+    ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter,
+              Clock& clock, RunControl& run_control, OutputWord& output_word);
+
+    void SetActions(ScanCycleActions actions) { actions_ = std::move(actions); }
+    void Tick();
+
+private:
+    void MathTick();
+    void ManualTick();
+    bool ReadBlocks();
+    bool ReadManualScan();
+    void ProcessSlot(int slot);
+    void ForceSlot(int slot, bool on);
+    void ForceManualSlot(int slot, bool on);
+    bool Evaluate(int slot);
+    void ApplyResult(int slot, bool set_mode, bool result);
+    void ApplyEmailResult(bool set_mode, bool result);
+    void SetLamp(int slot, bool active);
+    void StopAfterReadFailure(const std::string& reason);
+    void StopAfterSlotFailure(int slot, const std::string& reason);
+    std::string Now();
+
+    Panel& panel_;
+    Session& session_;
+    HostControl& host_;
+    Prompter& prompter_;
+    Clock& clock_;
+    RunControl& run_control_;
+    OutputWord& output_word_;
+    ScanCycleActions actions_;
+    TokenSubstituter substituter_;
+    SampleBlock samples_;
+    SampleBlock window_;
+};
+
+}  // namespace quillon

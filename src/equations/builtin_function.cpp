@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: MIT
+#include "equations/builtin_function.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "equations/number_format.hpp"
+
+namespace quillon {
+namespace {
+
+using Result = std::optional<double>;
+
+constexpr int kMostPlaces = 400;     // beyond every digit a double has
+constexpr int kFewestPlaces = -308;  // keeps the scale 10^-places finite
+
+double ReadFormatted(const char* text, std::size_t length) {
+    double value = 0.0;  // "." alone stays 0
+    std::from_chars(text, text + length, value);
+    return value;
+}
+
+// Rounds the decimal the user sees rather than the binary value, so round(2.675, 2) is 2.68.
+double RoundToPlaces(double value, double places) {
+    if (std::isnan(places)) {
+        return places;
+    }
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    const int digits = static_cast<int>(
+        std::clamp(std::trunc(places), double{kFewestPlaces}, double{kMostPlaces}));
+    if (digits < 0) {
+        const double scale = std::pow(10.0, -digits);
+        return std::round(value / scale) * scale;
+    }
+    char text[kFormattedNumberCapacity];
+    return ReadFormatted(text, FormatSubstitutedNumberInto(value, digits, text));
+}
+
+// Reads the decimal digits of the integer part, as substituted, as digits in another base.
+Result ReadDigitsInBase(double value, int base) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    char text[kFormattedNumberCapacity];
+    FormatSubstitutedNumberInto(std::trunc(std::fabs(value)), 0, text);
+    double reading = 0.0;
+    for (const char* digit = text; *digit != '.'; ++digit) {
+        if (*digit - '0' >= base) {
+            return std::nullopt;
+        }
+        reading = reading * base + (*digit - '0');
+    }
+    return std::signbit(value) ? -reading : reading;
+}
+
+Result Abs(const ArgumentFold& a) {
+    return std::fabs(a.first);
+}
+Result Round(const ArgumentFold& a) {
+    return RoundToPlaces(a.first, a.second);
+}
+Result Floor(const ArgumentFold& a) {
+    return std::floor(a.first);
+}
+Result Ceil(const ArgumentFold& a) {
+    return std::ceil(a.first);
+}
+Result Log(const ArgumentFold& a) {
+    return std::log(a.first);
+}
+Result Log10(const ArgumentFold& a) {
+    return std::log10(a.first);
+}
+Result Sqrt(const ArgumentFold& a) {
+    return std::sqrt(a.first);
+}
+Result Bin(const ArgumentFold& a) {
+    return ReadDigitsInBase(a.first, 2);
+}
+Result Hex(const ArgumentFold& a) {
+    return ReadDigitsInBase(a.first, 16);
+}
+Result Avg(const ArgumentFold& a) {
+    return a.Average();
+}
+Result Sum(const ArgumentFold& a) {
+    return a.sum;
+}
+Result Max(const ArgumentFold& a) {
+    return a.max;
+}
+Result Min(const ArgumentFold& a) {
+    return a.min;
+}
+
+constexpr int kAny = BuiltinFunction::kAnyCount;
+
+constexpr std::array kFunctions{
+    BuiltinFunction{"abs", 1, 1, Abs, ""},
+    BuiltinFunction{"round", 1, 2, Round, ""},
+    BuiltinFunction{"floor", 1, 1, Floor, ""},
+    BuiltinFunction{"ceil", 1, 1, Ceil, ""},
+    BuiltinFunction{"log", 1, 1, Log, ""},
+    BuiltinFunction{"log10", 1, 1, Log10, ""},
+    BuiltinFunction{"sqrt", 1, 1, Sqrt, ""},
+    BuiltinFunction{"bin", 1, 1, Bin, "bin reads only the digits 0 and 1"},
+    BuiltinFunction{"hex", 1, 1, Hex, ""},
+    BuiltinFunction{"avg", 1, kAny, Avg, ""},
+    BuiltinFunction{"sum", 1, kAny, Sum, ""},
+    BuiltinFunction{"max", 1, kAny, Max, ""},
+    BuiltinFunction{"min", 1, kAny, Min, ""},
+};
+
+}  // namespace
+
+const BuiltinFunction* FindBuiltinFunction(std::string_view name) {
+    const auto found = std::find_if(kFunctions.begin(), kFunctions.end(),
+                                    [name](const BuiltinFunction& f) { return f.name == name; });
+    return found == kFunctions.end() ? nullptr : &*found;
+}
+
+}  // namespace quillon

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace quillon {
+
+// Room FormatSubstitutedNumberInto needs whatever the value and the decimals.
+inline constexpr std::size_t kFormattedNumberCapacity = 400;
+
+// A number as it is substituted into an equation: fixed notation with at most `decimals`
+// digits after the point, from the shortest decimal that reads back as x, rounded half away
+// from zero on its decimal digits. Trailing zeros are dropped, 0 before the point is left
+// out, the point is always written and is "." in any locale: 5 is "5.", 0.25 is ".25" and
+// -0.5 is "-.5". Zero, -0 and a negative that rounds to zero are all ".".
+// NaN is "nan" and the infinities "inf" and "-inf": the evaluator knows no such names, so a
+// non-finite sample fails its equation loudly instead of reading as a number.
+std::string FormatSubstitutedNumber(double x, int decimals);
+
+// The same text written to `out`, which holds at least kFormattedNumberCapacity chars and is
+// not terminated; returns its length.
+std::size_t FormatSubstitutedNumberInto(double x, int decimals, char* out);
+
+}  // namespace quillon

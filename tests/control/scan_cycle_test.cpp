@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: MIT
+// The real core driven through the simulated instrument, tick by tick on a fake clock.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/addon.hpp"
+#include "fakes/fake_platform.hpp"
+#include "fakes/memory_profile_store.hpp"
+#include "fakes/recording_host.hpp"
+#include "host/sim/simulated_instrument.hpp"
+
+namespace quillon {
+namespace {
+
+sim::Scenario Scenario(const std::string& text) {
+    std::istringstream in(text);
+    return sim::ParseScenario(in, "test");
+}
+
+class ScanCycleTest : public ::testing::Test {
+protected:
+    void Start(const std::string& scenario, const std::string& settings = "") {
+        host_.emplace(Scenario(scenario), [this] { return now_; });
+        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
+        addon_.emplace(Ports{*host_, profiles_, prompter_, locale_, clock_});
+        addon_->Load("");
+    }
+    // Runs the timer for `seconds` of scenario time, 10 ms a tick.
+    void RunFor(double seconds) {
+        for (const double end = now_ + seconds - 1e-9; now_ < end;) {
+            now_ += 0.01;
+            addon_->ScanTick();
+        }
+    }
+    std::vector<int> Words() const {
+        std::vector<int> words;
+        for (const auto& write : host_->OutputWrites()) {
+            words.push_back(write.word);
+        }
+        return words;
+    }
+    Panel& panel() { return addon_->GetPanel(); }
+
+    double now_ = 0.0;
+    std::optional<sim::SimulatedInstrument> host_;
+    testing::MemoryProfileStore profiles_;
+    testing::FakePrompter prompter_;
+    testing::FakeLocale locale_;
+    testing::FakeClock clock_;
+    std::optional<Addon> addon_;
+};
+
+constexpr const char* kStepScenario =
+    "channels 1\nchannel 0 steps 0:1 0.5:5 1:1\nidentification \"%s\"\n";
+
+std::string StepScenario(const std::string& identification) {
+    std::string text = kStepScenario;
+    text.replace(text.find("%s"), 2, identification);
+    return text;
+}
+
+struct LayoutCase {
+    const char* identification;
+    std::vector<int> words;
+};
+
+class ScanCycleLayoutTest : public ScanCycleTest,
+                            public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(ScanCycleLayoutTest, WritesTheFirstTickThenOnlyChanges) {
+    Start(StepScenario(GetParam().identification));
+    RunFor(1.5);
+    EXPECT_EQ(Words(), GetParam().words);
+    EXPECT_EQ(panel().Slot(0).lamp, kLampInactive);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ScanCycleLayoutTest,
+                         ::testing::Values(LayoutCase{"DI-2108", {0, 255, 0}},
+                                           LayoutCase{"DI7xx", {0, -256, 0}}));
+
+TEST_F(ScanCycleTest, ModesDecideEverySlotAndDisabledSelectorsAreSkipped) {
+    Start("channels 1\nchannel 0 constant value=5\n");
+    RunFor(0.01);
+    EXPECT_EQ(Words(), std::vector<int>{255});
+    const std::vector<std::pair<int, const char*>> modes = {
+        {0, "Force Set"}, {1, "Force Reset"}, {2, "Set"}, {3, "Reset"}, {4, ""},
+        {6, "set"},       {8, "Set"},         {9, "Reset"}};
+    for (const auto& [slot, mode] : modes) {
+        panel().SetMode(slot, mode);
+    }
+    panel().SetModeEnabled(5, false);
+    panel().SetEquation(7, "0");  // Start is not pressed again: the text is read every tick
+    RunFor(0.01);
+    // Bits: 0 forced on, 1 forced off, 2 true, 3 and 4 and 6 negated, 5 untouched, 7 false.
+    EXPECT_EQ(Words(), (std::vector<int>{255, 0b00100101}));
+    EXPECT_EQ(panel().Slot(3).lamp, kLampInactive);
+    EXPECT_EQ(panel().Slot(5).lamp, kLampActive);
+    EXPECT_EQ(panel().Slot(8).lamp, kLampActive);
+    EXPECT_EQ(panel().Slot(9).lamp, kLampInactive);
+}
+
+TEST_F(ScanCycleTest, ManualModeForcesTheManualOutputsAndWritesNoOutputWord) {
+    Start("channels 1\nchannel 0 constant value=5\n", "S0=Force Set\nS1=Force Reset\n");
+    addon_->StartStopClicked();
+    panel().SetMathMode(0);
+    addon_->StartStopClicked();
+    const std::size_t writes = Words().size();
+    RunFor(0.05);
+    EXPECT_EQ(Words().size(), writes);
+    EXPECT_EQ(panel().Slot(0).manual_output, 1);
+    EXPECT_EQ(panel().Slot(1).manual_output, 0);
+    EXPECT_EQ(panel().Slot(0).lamp, kLampActive);
+    EXPECT_EQ(panel().Slot(1).lamp, kLampInactive);
+    EXPECT_EQ(panel().Slot(2).lamp, kLampNeutral);
+}
+
+TEST_F(ScanCycleTest, AFailingEquationStopsTheRunAndItsTickWritesNothing) {
+    Start("channels 1\nchannel 0 steps 0:20 0.5:5\n",
+          "MathExpression0=#0<10\nMathExpression1=#0<10\nMathExpression2=#0<10\n"
+          "MathExpression3=sqrt(#0-10)\nMathExpression4=0\nMathExpression5=0\n"
+          "MathExpression6=0\nMathExpression7=0\n");
+    RunFor(1.0);
+    EXPECT_EQ(Words(), std::vector<int>{8});
+    EXPECT_EQ(panel().StartStopCaption(), "Start");
+    EXPECT_EQ(prompter_.messages,
+              std::vector<std::string>{"Error in equation for D3. Please fix the error and start again"});
+    EXPECT_NE(panel().Status().find("D3"), std::string::npos);
+    panel().SetEquation(3, "1");
+    addon_->StartStopClicked();
+    RunFor(0.01);
+    EXPECT_EQ(Words(), (std::vector<int>{8, 15}));
+    EXPECT_EQ(panel().Status(), "");
+}
+
+struct FaultCase {
+    const char* fault;
+    bool message;
+};
+
+class ScanCycleFaultTest : public ScanCycleTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(ScanCycleFaultTest, HostFaultsStopTheRunVisibly) {
+    Start(std::string("channels 1\nchannel 0 constant value=5\n") + GetParam().fault + "\n");
+    RunFor(0.5);
+    EXPECT_EQ(panel().StartStopCaption(), "Start");
+    EXPECT_FALSE(panel().ScanTimerEnabled());
+    EXPECT_FALSE(panel().Status().empty());
+    EXPECT_EQ(prompter_.messages.size(), GetParam().message ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ScanCycleFaultTest,
+                         ::testing::Values(FaultCase{"fail-reads-from 0.2", false},
+                                           FaultCase{"short-blocks-from 0.2 scans=0", true}));
+
+class RecordedReadsTest : public ::testing::Test {
+protected:
+    std::vector<std::string> ReadsOfOneTick(const std::string& settings) {
+        host_.block = SampleBlock(4, 200);
+        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
+        Addon addon(Ports{host_, profiles_, prompter_, locale_, clock_});
+        addon.Load("");
+        host_.calls.clear();
+        addon.ScanTick();
+        std::vector<std::string> reads;
+        for (const std::string& call : host_.calls) {
+            if (call.rfind("20:", 0) == 0) {
+                reads.push_back(call);
+            }
+        }
+        return reads;
+    }
+
+    testing::RecordingHost host_;
+    testing::MemoryProfileStore profiles_;
+    testing::FakePrompter prompter_;
+    testing::FakeLocale locale_;
+    testing::FakeClock clock_;
+};
+
+TEST_F(RecordedReadsTest, HistoryAndStatisticsDecideWhatEachTickReads) {
+    EXPECT_EQ(ReadsOfOneTick(""), std::vector<std::string>{"20:1"});
+    EXPECT_EQ(ReadsOfOneTick("MathExpression2=#C0>0\nMathExpression9=#A1>0\n"),
+              std::vector<std::string>{"20:4"});
+    EXPECT_EQ(ReadsOfOneTick("MathExpression4=#rms1>0\nDataWindow=50\n"),
+              (std::vector<std::string>{"20:50", "20:1"}));
+}
+
+}  // namespace
+}  // namespace quillon
