@@ -13,10 +13,11 @@ public:
     SampleBlock() = default;
     SampleBlock(int channels, int scans) { Resize(channels, scans); }
 
+    // Keeps the storage: a host read fills every value anyway.
     void Resize(int channels, int scans) {
         channels_ = channels < 0 ? 0 : channels;
         scans_ = scans < 0 ? 0 : scans;
-        values_.assign(static_cast<std::size_t>(channels_) * static_cast<std::size_t>(scans_), 0.0);
+        values_.resize(static_cast<std::size_t>(channels_) * static_cast<std::size_t>(scans_));
     }
 
     int Channels() const { return channels_; }
@@ -24,6 +25,8 @@ public:
 
     double At(int channel, int scan) const { return values_[Index(channel, scan)]; }
     void Set(int channel, int scan, double value) { values_[Index(channel, scan)] = value; }
+    // The values of one scan, channel 0 first.
+    double* Scan(int scan) { return values_.data() + Index(0, scan); }
 
 private:
     std::size_t Index(int channel, int scan) const {

@@ -150,15 +150,13 @@ int SimulatedInstrument::ScansToReturn(int asked, double now) const {
     return asked;
 }
 
-void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) const {
-    const int channels = static_cast<int>(scenario_.channels.size());
-    block.Resize(channels, scans);
+void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
+    const auto channels = scenario_.channels.size();
+    block.Resize(static_cast<int>(channels), scans);
+    cache_.Reserve(scans);
     for (int position = 0; position < scans; ++position) {
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
-        for (int channel = 0; channel < channels; ++channel) {
-            const auto& waveform = scenario_.channels[static_cast<std::size_t>(channel)].waveform;
-            block.Set(channel, position, waveform.ValueAt(scan, scenario_.scan_rate));
-        }
+        std::copy_n(cache_.Row(scan), channels, block.Scan(position));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "host/host_control.hpp"
 #include "host/sim/output_log.hpp"
+#include "host/sim/scan_cache.hpp"
 #include "host/sim/scenario.hpp"
 
 namespace quillon::sim {
@@ -65,10 +66,11 @@ private:
     const Scenario::Channel& ChannelAt(std::int16_t channel, const char* operation) const;
     void CheckReadsWork(double now) const;
     int ScansToReturn(int asked, double now) const;
-    void FillBlock(std::int64_t newest, int scans, SampleBlock& block) const;
+    void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
     void Record(double seconds, std::int16_t word);
 
     Scenario scenario_;
+    ScanCache cache_{scenario_};
     Clock clock_;
     OutputLog log_;
     OutputListener output_listener_;

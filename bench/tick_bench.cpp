@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+// One whole math-mode tick in process against the simulated instrument: ten equations, 8 to
+// 256 channels, history depth 3, with and without window statistics.
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "app/addon.hpp"
+#include "bench/timed_host.hpp"
+#include "host/sim/simulated_instrument.hpp"
+#include "platform/clock.hpp"
+#include "platform/locale.hpp"
+#include "platform/profile_store.hpp"
+#include "platform/prompter.hpp"
+
+namespace quillon::bench {
+namespace {
+
+class NoPrompter final : public Prompter {
+public:
+    void MessageBox(MessageIcon, const std::string&, const std::string&) override {}
+    std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+class PointLocale final : public Locale {
+public:
+    std::string FormatGeneral(double) override { return "3.333"; }
+};
+
+class SystemClock final : public Clock {
+public:
+    std::chrono::system_clock::time_point WallTime() override {
+        return std::chrono::system_clock::now();
+    }
+    std::chrono::steady_clock::time_point Monotonic() override {
+        return std::chrono::steady_clock::now();
+    }
+};
+
+// The settings section, answering reads only.
+class FixedSettings final : public ProfileStore {
+public:
+    explicit FixedSettings(std::map<std::string, std::string> values)
+        : values_(std::move(values)) {}
+    std::string Read(const std::string&, const std::string&, const std::string& key,
+                     const std::string& fallback) override {
+        const auto found = values_.find(key);
+        return found == values_.end() ? fallback : found->second;
+    }
+    bool Write(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {
+        return true;
+    }
+    std::string LastError() const override { return {}; }
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+sim::Scenario Scenario(int channels) {
+    std::ostringstream text;
+    text << "channels " << channels << "\nscan-rate 1000\n";
+    for (int c = 0; c < channels; ++c) {
+        text << "channel " << c << " sine offset=" << c % 7 << " amplitude=2 period=" << 1 + c % 5
+             << "\n";
+    }
+    std::istringstream in(text.str());
+    return sim::ParseScenario(in, "bench");
+}
+
+// The sample equations, with the two last slots taking history three scans deep and, when
+// asked, a window statistic.
+std::map<std::string, std::string> Settings(bool statistics, int data_window) {
+    std::map<std::string, std::string> keys = {
+        {"MathExpression0", "#2^2>=(#4+#5)"},
+        {"MathExpression1", "#0>3.3"},
+        {"MathExpression2", "20*log10(#7)>23"},
+        {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
+        {"MathExpression4", "min(#0,#6)<2"},
+        {"MathExpression5", "max(#1,#2,#4)>3.3"},
+        {"MathExpression6", "(#4+#5)>3"},
+        {"MathExpression7", "(#1<3)&(#5<5)"},
+        {"MathExpression8", "#C3-#A3>0.5"},
+        {"MathExpression9", statistics ? "#rms2>1.5" : "#B1>#1"},
+        {"S8", "Set"},
+        {"S9", "Set"},
+        {"DataWindow", std::to_string(data_window)}};
+    return keys;
+}
+
+void BM_MathTick(benchmark::State& state) {
+    const int channels = static_cast<int>(state.range(0));
+    const int data_window = static_cast<int>(state.range(1));
+    double now = 1.0;
+    sim::SimulatedInstrument instrument(Scenario(channels), [&now] { return now; });
+    TimedHost host(instrument);
+    FixedSettings settings(Settings(data_window > 0, data_window > 0 ? data_window : 100));
+    NoPrompter prompter;
+    PointLocale locale;
+    SystemClock clock;
+    Addon addon(Ports{host, settings, prompter, locale, clock});
+    addon.Load("");
+    if (!addon.GetPanel().ScanTimerEnabled()) {
+        state.SkipWithError("the run did not start");
+        return;
+    }
+    host.read_time = {};
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        now += 0.01;
+        addon.ScanTick();
+    }
+    const auto total = std::chrono::steady_clock::now() - start;
+    const double ticks = static_cast<double>(state.iterations());
+    const auto micros = [ticks](auto duration) {
+        return std::chrono::duration<double, std::micro>(duration).count() / ticks;
+    };
+    state.counters["read_us"] = micros(host.read_time);
+    state.counters["core_us"] = micros(total - host.read_time);
+    state.counters["history"] = addon.GetSession().history_depth;
+    state.counters["statistics"] = addon.GetSession().statistics_in_use ? 1 : 0;
+}
+
+// Second argument: the data window, 0 for no statistics.
+BENCHMARK(BM_MathTick)->ArgsProduct({{8, 32, 256}, {0, 100, 1000}})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quillon::bench
+
+BENCHMARK_MAIN();
