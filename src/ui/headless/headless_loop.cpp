@@ -53,6 +53,9 @@ void HeadlessLoop::FireDueTimers(Time now) {
         if (!timer.running || !(panel.*timer.enabled)() || timer.due > now) {
             continue;
         }
+        if (&timer == &timers_[0] && scan_observer_) {
+            scan_observer_(std::chrono::steady_clock::now());
+        }
         (addon_.*timer.tick)();
         timer.due += timer.period;
         const Time after = std::chrono::steady_clock::now();

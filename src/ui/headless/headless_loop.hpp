@@ -19,6 +19,11 @@ public:
 
     HeadlessLoop(Addon& addon, Service service_host);
 
+    // Told the start of every scan tick, for measuring the period.
+    void OnScanTick(std::function<void(std::chrono::steady_clock::time_point)> observer) {
+        scan_observer_ = std::move(observer);
+    }
+
     // Runs until `stop` is set or the program must end (the host exited).
     void Run(const std::atomic<bool>& stop);
 
@@ -38,6 +43,7 @@ private:
     Addon& addon_;
     Service service_host_;
     std::array<Timer, 3> timers_;
+    std::function<void(std::chrono::steady_clock::time_point)> scan_observer_;
 };
 
 }  // namespace quillon
