@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core
     xvfb xauth
+    libx11-dev xdotool qt6-multimedia-dev
 )
 
 missing=()

@@ -12,10 +12,9 @@ Addon::Addon(const Ports& ports)
     : ports_(ports),
       preparation_(ports.host, ports.prompter, evaluator_, session_),
       mode_switch_(panel_),
-      run_control_(panel_, session_,
-                   [this](const std::string& equation) {
-                       return preparation_.PrepareForRun(equation);
-                   }),
+      run_control_(
+          panel_, session_,
+          [this](const std::string& equation) { return preparation_.PrepareForRun(equation); }),
       output_word_(session_, ports.host),
       scan_cycle_(panel_, session_, ports.host, ports.prompter, ports.clock, run_control_,
                   output_word_),
@@ -87,9 +86,13 @@ void Addon::CharacterTyped(char character) {
     static_cast<void>(character);
 }
 
-void Addon::QuickReferenceClicked() { ShowQuickReference(panel_, ports_.prompter); }
+void Addon::QuickReferenceClicked() {
+    ShowQuickReference(panel_, ports_.prompter);
+}
 
-void Addon::EditEquationClicked(int slot) { EditEquation(slot, panel_, ports_.prompter); }
+void Addon::EditEquationClicked(int slot) {
+    EditEquation(slot, panel_, ports_.prompter);
+}
 
 void Addon::AlarmSettingsClicked() {
     // Seam: the alarm sound settings dialog.

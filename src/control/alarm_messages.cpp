@@ -51,9 +51,8 @@ std::string AlarmMessages::HostExitMessage() {
 
 std::string AlarmMessages::ChannelLine(std::int16_t channel, const SampleBlock& block) {
     const double larger_range = LargerRange(channel);
-    return "#" + std::to_string(channel) + "=" +
-           CurrentSampleText(channel, larger_range, block) + "_" + host_.ChannelText(channel) +
-           kBreak;
+    return "#" + std::to_string(channel) + "=" + CurrentSampleText(channel, larger_range, block) +
+           "_" + host_.ChannelText(channel) + kBreak;
 }
 
 // The second range value is read first; on a tie of magnitudes the first one counts, and the

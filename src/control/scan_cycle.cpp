@@ -94,8 +94,12 @@ void ScanCycle::ForceSlot(int slot, bool on) {
 
 bool ScanCycle::Evaluate(int slot) {
     try {
-        const TickInputs inputs{samples_, window_, session_.history_depth,
-                                session_.statistics_in_use, session_.data_window, host_};
+        const TickInputs inputs{samples_,
+                                window_,
+                                session_.history_depth,
+                                session_.statistics_in_use,
+                                session_.data_window,
+                                host_};
         const std::string& expression =
             substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
         return Evaluator().Evaluate(expression) != 0.0;
@@ -191,15 +195,14 @@ void ScanCycle::StopAfterSlotFailure(int slot, const std::string& reason) {
     }
     if (slot < 0) {
         panel_.SetStatus("Stopped at " + Now() + ": " + reason);
-        prompter_.MessageBox(MessageIcon::Critical,
-                             "The scan cycle stopped: " + reason, "");
+        prompter_.MessageBox(MessageIcon::Critical, "The scan cycle stopped: " + reason, "");
         return;
     }
     panel_.SetStatus("Stopped at " + Now() + ": D" + std::to_string(slot) + ": " + reason);
-    prompter_.MessageBox(MessageIcon::Critical,
-                         "Error in equation for D" + std::to_string(slot) +
-                             ". Please fix the error and start again",
-                         "");
+    prompter_.MessageBox(
+        MessageIcon::Critical,
+        "Error in equation for D" + std::to_string(slot) + ". Please fix the error and start again",
+        "");
 }
 
 std::string ScanCycle::Now() {

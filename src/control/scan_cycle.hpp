@@ -28,8 +28,8 @@ struct ScanCycleActions {
 // stops it and names the slot. Nothing that fails here ends the program.
 class ScanCycle {
 public:
-    ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter,
-              Clock& clock, RunControl& run_control, OutputWord& output_word);
+    ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter, Clock& clock,
+              RunControl& run_control, OutputWord& output_word);
 
     void SetActions(ScanCycleActions actions) { actions_ = std::move(actions); }
     void Tick();

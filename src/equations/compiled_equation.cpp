@@ -14,10 +14,15 @@ namespace {
 constexpr int kSampleDecimals = 17;
 constexpr int kStatisticDecimals = 15;
 
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
 
 void AppendNumber(std::string& out, double value, int decimals) {
     char buffer[kFormattedNumberCapacity];

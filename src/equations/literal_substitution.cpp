@@ -42,8 +42,8 @@ double CheckedSample(const SampleBlock& block, int channel, int scan) {
     if (channel < 0 || channel >= block.Channels() || scan < 0 || scan >= block.Scans()) {
         throw SubstitutionError("the host returned " + std::to_string(block.Channels()) +
                                 " channels by " + std::to_string(block.Scans()) +
-                                " scans, without channel " + std::to_string(channel) +
-                                " scan " + std::to_string(scan));
+                                " scans, without channel " + std::to_string(channel) + " scan " +
+                                std::to_string(scan));
     }
     return block.At(channel, scan);
 }

@@ -32,6 +32,8 @@ inline std::string HistoryToken(int k, int channel) {
     return std::string("#") + static_cast<char>('@' + k) + std::to_string(channel);
 }
 
-inline std::string ChannelToken(int channel) { return "#" + std::to_string(channel); }
+inline std::string ChannelToken(int channel) {
+    return "#" + std::to_string(channel);
+}
 
 }  // namespace quillon

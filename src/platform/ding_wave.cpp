@@ -52,9 +52,9 @@ void WriteHeader(WaveWriter& wave, std::uint32_t data_bytes) {
     wave.U32(36 + data_bytes);
     wave.Text("WAVE");
     wave.Text("fmt ");
-    wave.U32(16);     // format chunk size
-    wave.U16(1);      // PCM
-    wave.U16(1);      // mono
+    wave.U32(16);  // format chunk size
+    wave.U16(1);   // PCM
+    wave.U16(1);   // mono
     wave.U32(kDingSampleRate);
     wave.U32(kDingSampleRate * 2);  // bytes per second
     wave.U16(2);                    // bytes per frame

@@ -119,7 +119,9 @@ std::optional<int> RadixPrefix(std::string_view text, std::size_t& pos) {
     }
     std::size_t after = pos + 1;
     const char letter = NextCharacter(text, after);
-    const int base = (letter == 'H' || letter == 'h') ? 16 : (letter == 'O' || letter == 'o') ? 8 : 0;
+    const int base = (letter == 'H' || letter == 'h')   ? 16
+                     : (letter == 'O' || letter == 'o') ? 8
+                                                        : 0;
     if (base == 0) {
         return std::nullopt;
     }

@@ -27,13 +27,11 @@ TEST_P(SetOutputBitTest, KeepsBothLayouts) {
     EXPECT_EQ(output.HighByteWord(), GetParam().high_byte_word);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bits, SetOutputBitTest,
-                         ::testing::Values(BitCase{{{7, 1}}, 0x0080, 0x8000},
-                                           BitCase{{{7, 1}, {7, 0}}, 0, 0},
-                                           BitCase{{{0, 1}, {3, 1}}, 9, 0x0900},
-                                           BitCase{{{2, 1}, {2, 2}}, 0, 0},
-                                           BitCase{{{2, 1}, {2, -1}}, 0, 0},
-                                           BitCase{{{0, 1}, {7, 1}}, 0x81, 0x8100}));
+INSTANTIATE_TEST_SUITE_P(
+    Bits, SetOutputBitTest,
+    ::testing::Values(BitCase{{{7, 1}}, 0x0080, 0x8000}, BitCase{{{7, 1}, {7, 0}}, 0, 0},
+                      BitCase{{{0, 1}, {3, 1}}, 9, 0x0900}, BitCase{{{2, 1}, {2, 2}}, 0, 0},
+                      BitCase{{{2, 1}, {2, -1}}, 0, 0}, BitCase{{{0, 1}, {7, 1}}, 0x81, 0x8100}));
 
 TEST(WriteOutputWordTest, WritesChangesAndForcedWritesOfTheSelectedLayoutOnly) {
     Session session;

@@ -84,8 +84,8 @@ TEST_F(ScanCycleTest, ModesDecideEverySlotAndDisabledSelectorsAreSkipped) {
     RunFor(0.01);
     EXPECT_EQ(Words(), std::vector<int>{255});
     const std::vector<std::pair<int, const char*>> modes = {
-        {0, "Force Set"}, {1, "Force Reset"}, {2, "Set"}, {3, "Reset"}, {4, ""},
-        {6, "set"},       {8, "Set"},         {9, "Reset"}};
+        {0, "Force Set"}, {1, "Force Reset"}, {2, "Set"}, {3, "Reset"},
+        {4, ""},          {6, "set"},         {8, "Set"}, {9, "Reset"}};
     for (const auto& [slot, mode] : modes) {
         panel().SetMode(slot, mode);
     }
@@ -123,8 +123,9 @@ TEST_F(ScanCycleTest, AFailingEquationStopsTheRunAndItsTickWritesNothing) {
     RunFor(1.0);
     EXPECT_EQ(Words(), std::vector<int>{8});
     EXPECT_EQ(panel().StartStopCaption(), "Start");
-    EXPECT_EQ(prompter_.messages,
-              std::vector<std::string>{"Error in equation for D3. Please fix the error and start again"});
+    EXPECT_EQ(
+        prompter_.messages,
+        std::vector<std::string>{"Error in equation for D3. Please fix the error and start again"});
     EXPECT_NE(panel().Status().find("D3"), std::string::npos);
     panel().SetEquation(3, "1");
     addon_->StartStopClicked();

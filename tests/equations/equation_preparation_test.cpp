@@ -33,8 +33,8 @@ TEST_P(PrepareForRunTest, ChecksChannelsAndTriesTheEquation) {
     EquationPreparation preparation(host, prompter, evaluator, session);
     const bool accepted = preparation.PrepareForRun(c.equation);
     EXPECT_EQ(accepted, std::string(c.message).empty()) << c.equation;
-    EXPECT_EQ(prompter.messages, accepted ? std::vector<std::string>{}
-                                          : std::vector<std::string>{c.message});
+    EXPECT_EQ(prompter.messages,
+              accepted ? std::vector<std::string>{} : std::vector<std::string>{c.message});
 }
 
 INSTANTIATE_TEST_SUITE_P(

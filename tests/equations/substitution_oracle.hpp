@@ -36,28 +36,27 @@ inline std::string OracleSubstitute(const std::string& equation, const TickInput
             for (int t = 0; t <= 4; ++t) {
                 const std::string token = std::string("#") + names[t] + std::to_string(ch);
                 if (w.find(token) != std::string::npos) {
-                    OracleReplace(w, token,
-                                  FormatSubstitutedNumber(
-                                      WindowStatistic(t, ch, in.window, in.data_window, in.host),
-                                      15));
+                    OracleReplace(
+                        w, token,
+                        FormatSubstitutedNumber(
+                            WindowStatistic(t, ch, in.window, in.data_window, in.host), 15));
                 }
             }
             for (int t = 5; t <= 6; ++t) {
                 for (int b = 0; b <= 7; ++b) {
                     const std::string token = std::string("#") + names[t] + std::to_string(b);
                     if (w.find(token) != std::string::npos) {
-                        OracleReplace(w, token,
-                                      FormatSubstitutedNumber(WindowStatistic(t, b, in.window,
-                                                                              in.data_window,
-                                                                              in.host),
-                                                              15));
+                        OracleReplace(
+                            w, token,
+                            FormatSubstitutedNumber(
+                                WindowStatistic(t, b, in.window, in.data_window, in.host), 15));
                     }
                 }
             }
         }
         for (int k = h; k >= 1; --k) {
-            const std::string token = "#" + std::string(1, static_cast<char>(64 + k)) +
-                                      std::to_string(ch);
+            const std::string token =
+                "#" + std::string(1, static_cast<char>(64 + k)) + std::to_string(ch);
             if (w.find(token) != std::string::npos) {
                 OracleReplace(w, token,
                               FormatSubstitutedNumber(CheckedSample(in.samples, ch, h - k), 17));

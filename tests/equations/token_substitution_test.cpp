@@ -4,8 +4,8 @@
 #include <random>
 
 #include "equations/compiled_equation.hpp"
-#include "equations/token_substituter.hpp"
 #include "equations/substitution_oracle.hpp"
+#include "equations/token_substituter.hpp"
 #include "fakes/recording_host.hpp"
 
 namespace quillon {
@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         SubstitutionCase{"#1", 2, 3, "13."}, SubstitutionCase{"#D1", 2, 3, "#D1"},
         SubstitutionCase{"#@*2", 1, 0, "1.5*2"}, SubstitutionCase{"#a0>1", 1, 0, "#a0>1"},
         SubstitutionCase{"#ave1+#max0", 2, 0, "101.125+100.25"},
-        SubstitutionCase{"#dig0|#digx7", 2, 0, "1.|101."}, SubstitutionCase{"#dig9", 12, 0, "#dig9"},
-        SubstitutionCase{"#rms9", 3, 0, "#rms9"},
+        SubstitutionCase{"#dig0|#digx7", 2, 0, "1.|101."},
+        SubstitutionCase{"#dig9", 12, 0, "#dig9"}, SubstitutionCase{"#rms9", 3, 0, "#rms9"},
         // A replacement that completes a token with the text before it.
         SubstitutionCase{"##1", 12, 0, "#10."}, SubstitutionCase{"##12", 13, 0, "10.20."},
         SubstitutionCase{"#A#0", 2, 1, "#A1."}, SubstitutionCase{"#A#1", 2, 1, "10.1."},
@@ -104,9 +104,9 @@ public:
     explicit Generator(unsigned seed) : random_(seed) {}
 
     std::string Equation() {
-        static const char* const pieces[] = {"#", "#", "#", "@", "min", "max", "ave", "rms",
-                                             "acrms", "dig", "digx", "A", "C", "Z", "a", "x",
-                                             ">", "<=", "+", "-", "*", "(", ")", ",", " ", "."};
+        static const char* const pieces[] = {
+            "#", "#", "#", "@", "min", "max", "ave", "rms", "acrms", "dig", "digx", "A", "C",
+            "Z", "a", "x", ">", "<=",  "+",   "-",   "*",   "(",     ")",   ",",    " ", "."};
         std::string text;
         const int length = Pick(1, 8);
         for (int i = 0; i < length; ++i) {
@@ -166,10 +166,10 @@ TEST(TokenSubstituterTest, AgreesWithTheReplacementSequenceOnGeneratedEquations)
         tick.host.record = false;
         FillRandomly(tick, g);
         const std::string equation = g.Equation();
-        const std::string expected = Outcome([&] { return OracleSubstitute(equation, tick.Inputs()); });
-        const std::string actual = Outcome([&] {
-            return substituter.SubstituteTokens(i % 10, equation, tick.Inputs());
-        });
+        const std::string expected =
+            Outcome([&] { return OracleSubstitute(equation, tick.Inputs()); });
+        const std::string actual =
+            Outcome([&] { return substituter.SubstituteTokens(i % 10, equation, tick.Inputs()); });
         ASSERT_EQ(actual, expected) << "equation \"" << equation << "\", " << channels
                                     << " channels, history " << tick.history_depth;
         compiled += CompiledEquation(equation, {channels, tick.history_depth, tick.statistics})

@@ -47,23 +47,19 @@ TEST_P(WindowStatisticTest, ComputesOverTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Statistics, WindowStatisticTest,
-    ::testing::Values(StatisticCase{"ave", {1, 2, 3, 4}, 2, 0, 2.5},
-                      StatisticCase{"rms", {1, 2, 3, 4}, 3, 0, std::sqrt(7.5)},
-                      StatisticCase{"acrms", {1, 2, 3, 4}, 4, 0, std::sqrt(1.25)},
-                      StatisticCase{"min", {1, 2, 3, 4}, 0, 0, 1},
-                      StatisticCase{"max", {1, 2, 3, 4}, 1, 0, 4},
-                      StatisticCase{"min_above_range", {11, 12}, 0, 0, 10},
-                      StatisticCase{"max_below_range", {-11, -12}, 1, 0, -10},
-                      StatisticCase{"single_ave", {-3}, 2, 0, -3},
-                      StatisticCase{"single_rms", {-3}, 3, 0, 3},
-                      StatisticCase{"single_acrms", {-3}, 4, 0, 0},
-                      StatisticCase{"dig0_of_5", {0, 5}, 5, 0, 1},
-                      StatisticCase{"dig1_of_5", {0, 5}, 5, 1, 0},
-                      StatisticCase{"dig2_of_5", {0, 5}, 5, 2, 1},
-                      StatisticCase{"digx_of_5", {0, 5}, 6, 7, 5},
-                      StatisticCase{"dig_floors", {5.9}, 5, 0, 1},
-                      StatisticCase{"digx_floors_negative", {-0.5}, 6, 0, -1},
-                      StatisticCase{"dig_of_minus_one", {-0.5}, 5, 7, 1}),
+    ::testing::Values(
+        StatisticCase{"ave", {1, 2, 3, 4}, 2, 0, 2.5},
+        StatisticCase{"rms", {1, 2, 3, 4}, 3, 0, std::sqrt(7.5)},
+        StatisticCase{"acrms", {1, 2, 3, 4}, 4, 0, std::sqrt(1.25)},
+        StatisticCase{"min", {1, 2, 3, 4}, 0, 0, 1}, StatisticCase{"max", {1, 2, 3, 4}, 1, 0, 4},
+        StatisticCase{"min_above_range", {11, 12}, 0, 0, 10},
+        StatisticCase{"max_below_range", {-11, -12}, 1, 0, -10},
+        StatisticCase{"single_ave", {-3}, 2, 0, -3}, StatisticCase{"single_rms", {-3}, 3, 0, 3},
+        StatisticCase{"single_acrms", {-3}, 4, 0, 0}, StatisticCase{"dig0_of_5", {0, 5}, 5, 0, 1},
+        StatisticCase{"dig1_of_5", {0, 5}, 5, 1, 0}, StatisticCase{"dig2_of_5", {0, 5}, 5, 2, 1},
+        StatisticCase{"digx_of_5", {0, 5}, 6, 7, 5}, StatisticCase{"dig_floors", {5.9}, 5, 0, 1},
+        StatisticCase{"digx_floors_negative", {-0.5}, 6, 0, -1},
+        StatisticCase{"dig_of_minus_one", {-0.5}, 5, 7, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WindowStatisticTest, DigitalReadingsWithoutADigitalChannelAreMinusOne) {

@@ -18,10 +18,10 @@ public:
     int digital_channel = -1;  // the channel whose mark is -1, or none
     double upper_range = 10.0;
     double lower_range = -10.0;
-    SampleBlock block;         // what a read returns, cut or padded with zeros to the ask
+    SampleBlock block;  // what a read returns, cut or padded with zeros to the ask
     bool fail_reads = false;
     bool fail_writes = false;
-    bool record = true;        // off for the hot loops of the substitution tests
+    bool record = true;  // off for the hot loops of the substitution tests
     std::vector<std::string> calls;
 
     void SetIdentification(const std::string& text) override { Note("1put:" + text); }

@@ -24,8 +24,8 @@ public:
         posix_spawnattr_init(&attributes_);
         posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         // Own process group, no blocked signals, every signal back to its default action.
-        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                                   POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setflags(
+            &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         posix_spawnattr_setpgroup(&attributes_, 0);
         sigset_t signals;
         sigemptyset(&signals);
@@ -70,13 +70,13 @@ bool PosixProcessLauncher::Launch(const std::string& program,
     return path && Spawn(*path, arguments, error);
 }
 
-bool PosixProcessLauncher::Spawn(const std::string& path,
-                                 const std::vector<std::string>& arguments, std::string& error) {
+bool PosixProcessLauncher::Spawn(const std::string& path, const std::vector<std::string>& arguments,
+                                 std::string& error) {
     const SpawnSettings settings;
     std::vector<char*> argv = ArgumentVector(path, arguments);
     pid_t child = 0;
-    const int result = posix_spawn(&child, path.c_str(), settings.Actions(),
-                                   settings.Attributes(), argv.data(), environ);
+    const int result = posix_spawn(&child, path.c_str(), settings.Actions(), settings.Attributes(),
+                                   argv.data(), environ);
     if (result != 0) {
         error = "The program \"" + path +
                 "\" could not be started: " + std::generic_category().message(result);

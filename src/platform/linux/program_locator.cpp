@@ -65,10 +65,10 @@ std::optional<std::string> ProgramLocator::BesideOwnProgram(const std::string& p
 std::string ProgramLocator::VariableFor(const std::string& program) {
     std::string variable = "QUILLON_";
     for (const char c : program) {
-        const bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                  (c >= '0' && c <= '9');
-        variable += alphanumeric ? static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)
-                                 : '_';
+        const bool alphanumeric =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        variable +=
+            alphanumeric ? static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c) : '_';
     }
     return variable;
 }

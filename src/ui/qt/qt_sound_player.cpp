@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/qt_sound_player.hpp"
 
+#include <QAudioDevice>
 #include <QDir>
 #include <QFileInfo>
 #include <QMediaDevices>
