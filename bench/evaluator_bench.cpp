@@ -85,6 +85,8 @@ void RegisterBenchmarks() {
 // Prints as the console does, then the geometric mean of the times of each family.
 class GeometricMeanReporter : public benchmark::ConsoleReporter {
 public:
+    GeometricMeanReporter() : ConsoleReporter(OO_Tabular) {}  // plain text: read in logs
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {

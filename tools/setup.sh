@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core
     xvfb xauth
     libx11-dev xdotool qt6-multimedia-dev
+    clang libclang-rt-14-dev libmuparser-dev
 )
 
 missing=()

@@ -9,12 +9,11 @@
 
 namespace quillon {
 
-// A function an equation may call, by its lower-case name.
+// A function an equation may call, by its lower-case name. Each takes one argument or more.
 struct BuiltinFunction {
     static constexpr int kAnyCount = std::numeric_limits<int>::max();
 
     std::string_view name;
-    int min_arguments;
     int max_arguments;
     // Empty when the arguments are outside what the function reads.
     std::optional<double> (*apply)(const ArgumentFold& arguments);

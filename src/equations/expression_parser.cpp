@@ -346,10 +346,13 @@ bool ExpressionParser::Accept(char symbol) {
     return true;
 }
 
+// Compares character by character: a two-character operator is no job for memcmp.
 bool ExpressionParser::Accept(std::string_view symbol) {
     SkipBlanks();
-    if (!text_.substr(position_).starts_with(symbol)) {
-        return false;
+    for (std::size_t i = 0; i < symbol.size(); ++i) {
+        if (Peek(i) != symbol[i]) {
+            return false;
+        }
     }
     position_ += symbol.size();
     return true;
