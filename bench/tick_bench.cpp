@@ -10,8 +10,11 @@
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/clock.hpp"
 #include "platform/locale.hpp"
+#include "platform/no_key_state.hpp"
+#include "platform/process_launcher.hpp"
 #include "platform/profile_store.hpp"
 #include "platform/prompter.hpp"
+#include "platform/sound_player.hpp"
 
 namespace quillon::bench {
 namespace {
@@ -22,6 +25,18 @@ public:
     std::optional<std::string> InputBox(const std::string&, const std::string&,
                                         const std::string&) override {
         return std::nullopt;
+    }
+};
+
+class Silence final : public SoundPlayer {
+public:
+    void Play(const std::string&, std::int16_t) override {}
+};
+
+class NoLauncher final : public ProcessLauncher {
+public:
+    bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
+        return true;
     }
 };
 
@@ -101,7 +116,10 @@ void BM_MathTick(benchmark::State& state) {
     NoPrompter prompter;
     PointLocale locale;
     SystemClock clock;
-    Addon addon(Ports{host, settings, prompter, locale, clock});
+    Silence sound;
+    NoLauncher launcher;
+    NoKeyState keys;
+    Addon addon(Ports{host, settings, prompter, locale, clock, sound, launcher, keys});
     addon.Load("");
     if (!addon.GetPanel().ScanTimerEnabled()) {
         state.SkipWithError("the run did not start");

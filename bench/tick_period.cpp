@@ -13,9 +13,12 @@
 #include "app/addon.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/linux/file_profile_store.hpp"
+#include "platform/linux/posix_process_launcher.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "platform/no_key_state.hpp"
 #include "ui/headless/console_prompter.hpp"
+#include "ui/headless/console_sound_player.hpp"
 #include "ui/headless/headless_loop.hpp"
 
 namespace {
@@ -48,7 +51,11 @@ int main(int argc, char** argv) {
     quillon::ConsolePrompter prompter(std::cout);
     quillon::StdLocale locale;
     quillon::StdClock clock;
-    quillon::Addon addon(quillon::Ports{host, profiles, prompter, locale, clock});
+    quillon::ConsoleSoundPlayer sound(std::cout, clock);
+    quillon::PosixProcessLauncher launcher{quillon::ProgramLocator()};
+    quillon::NoKeyState keys;
+    quillon::Addon addon(
+        quillon::Ports{host, profiles, prompter, locale, clock, sound, launcher, keys});
     addon.Load("-dsim -nTickPeriod");
 
     std::vector<Clock::time_point> ticks;

@@ -18,8 +18,18 @@ Addon::Addon(const Ports& ports)
       output_word_(session_, ports.host),
       scan_cycle_(panel_, session_, ports.host, ports.prompter, ports.clock, run_control_,
                   output_word_),
+      manual_control_(panel_, session_, ports.host),
+      hot_keys_(panel_, session_, ports.keys),
+      alarms_(panel_, session_,
+              AlarmPorts{ports.host, ports.sound, ports.launcher, ports.locale, ports.clock}),
+      settings_dialogs_(session_, ports.prompter, ports.locale),
       settings_(panel_, session_, ports.profiles) {
     panel_.SetHandlers(this);
+    scan_cycle_.SetActions(ScanCycleActions{
+        [this] { hot_keys_.Poll(); },
+        [this] { alarms_.StartAudioAlarm(); },
+        [this](const SampleBlock& samples) { Report(alarms_.SendAlarmEmail(samples)); },
+    });
 }
 
 Addon::~Addon() {
@@ -44,7 +54,7 @@ void Addon::Unload() {
 }
 
 void Addon::HostExited() {
-    // Seam: the exit e-mail is sent here, unless the e-mail slot is forced off.
+    Report(alarms_.SendHostExitNotice());
     if (panel_.ScanTimerEnabled()) {
         run_control_.StartStop();
     }
@@ -71,7 +81,9 @@ void Addon::ScanTick() {
 }
 
 void Addon::AlarmTick() {
-    // Seam: the audio alarm repeats its sound.
+    if (panel_.AlarmTimerEnabled()) {
+        alarms_.AlarmTick();
+    }
 }
 
 void Addon::KeepAliveTick() {
@@ -79,11 +91,9 @@ void Addon::KeepAliveTick() {
 }
 
 void Addon::CharacterTyped(char character) {
-    if (!panel_.KeyPreview()) {
-        return;
+    if (panel_.KeyPreview()) {
+        manual_control_.CharacterTyped(character);
     }
-    // Seam: window keys move the mode switches.
-    static_cast<void>(character);
 }
 
 void Addon::QuickReferenceClicked() {
@@ -95,11 +105,11 @@ void Addon::EditEquationClicked(int slot) {
 }
 
 void Addon::AlarmSettingsClicked() {
-    // Seam: the alarm sound settings dialog.
+    settings_dialogs_.AlarmDialog();
 }
 
 void Addon::EmailSettingsClicked() {
-    // Seam: the e-mail interval settings dialog.
+    settings_dialogs_.EmailIntervalDialog();
 }
 
 void Addon::SwitchChanged(int slot) {
@@ -107,8 +117,13 @@ void Addon::SwitchChanged(int slot) {
 }
 
 void Addon::ManualOutputChanged(int output) {
-    // Seam: the manual output word is written to the host.
-    static_cast<void>(output);
+    Report(manual_control_.ManualOutputChanged(output));
+}
+
+void Addon::Report(const std::optional<std::string>& problem) {
+    if (problem) {
+        panel_.SetStatus(*problem);
+    }
 }
 
 }  // namespace quillon

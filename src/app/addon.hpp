@@ -5,6 +5,10 @@
 
 #include "app/ports.hpp"
 #include "app/settings.hpp"
+#include "control/alarm_settings_dialogs.hpp"
+#include "control/alarms.hpp"
+#include "control/hot_keys.hpp"
+#include "control/manual_control.hpp"
 #include "control/mode_switch.hpp"
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
@@ -53,6 +57,8 @@ private:
     void SwitchChanged(int slot) override;
     void ManualOutputChanged(int output) override;
     void SaveSettings();
+    // A failure that must not stop anything: shown without a box.
+    void Report(const std::optional<std::string>& problem);
 
     Ports ports_;
     Panel panel_;
@@ -63,6 +69,10 @@ private:
     RunControl run_control_;
     OutputWord output_word_;
     ScanCycle scan_cycle_;
+    ManualControl manual_control_;
+    HotKeys hot_keys_;
+    Alarms alarms_;
+    AlarmSettingsDialogs settings_dialogs_;
     Settings settings_;
     bool ended_ = false;
 };

@@ -8,6 +8,9 @@ class ProfileStore;
 class Prompter;
 class Locale;
 class Clock;
+class SoundPlayer;
+class ProcessLauncher;
+class KeyState;
 
 // The platform the application runs on; every reference outlives the Addon.
 struct Ports {
@@ -16,6 +19,9 @@ struct Ports {
     Prompter& prompter;
     Locale& locale;
     Clock& clock;
+    SoundPlayer& sound;
+    ProcessLauncher& launcher;
+    KeyState& keys;
 };
 
 }  // namespace quillon

@@ -50,18 +50,25 @@ std::optional<std::string> ManualControl::WriteFormInUse() {
     const std::int32_t last =
         high_byte ? last_written_manual_high_byte_word_ : last_written_manual_word_;
     if (session_.force_write || word != last) {
-        try {
-            host_.WriteDigitalOutputs(word);
-        } catch (const HostError& error) {
-            return "Manual output word " + std::to_string(word) + " not written: " + error.what();
-        }
-        if (high_byte) {
-            last_written_manual_high_byte_word_ = word;
-        } else {
-            last_written_manual_word_ = word;
+        if (std::optional<std::string> failure = Write(word, high_byte)) {
+            return failure;
         }
     }
     session_.force_write = false;
+    return std::nullopt;
+}
+
+std::optional<std::string> ManualControl::Write(std::int16_t word, bool high_byte) {
+    try {
+        host_.WriteDigitalOutputs(word);
+    } catch (const HostError& error) {
+        return "Manual output word " + std::to_string(word) + " not written: " + error.what();
+    }
+    if (high_byte) {
+        last_written_manual_high_byte_word_ = word;
+    } else {
+        last_written_manual_word_ = word;
+    }
     return std::nullopt;
 }
 

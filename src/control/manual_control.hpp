@@ -38,6 +38,7 @@ public:
 private:
     void UpdateWords(int output, bool on);
     std::optional<std::string> WriteFormInUse();
+    std::optional<std::string> Write(std::int16_t word, bool high_byte);
 
     Panel& panel_;
     Session& session_;

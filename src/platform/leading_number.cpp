@@ -112,6 +112,13 @@ int DigitValue(char c) {
     return 99;
 }
 
+int RadixOfLetter(char letter) {
+    if (letter == 'H' || letter == 'h') {
+        return 16;
+    }
+    return (letter == 'O' || letter == 'o') ? 8 : 0;
+}
+
 // The base an "&H" or "&O" prefix at the start announces, and the position after it.
 std::optional<int> RadixPrefix(std::string_view text, std::size_t& pos) {
     if (NextCharacter(text, pos) != '&') {
@@ -119,9 +126,7 @@ std::optional<int> RadixPrefix(std::string_view text, std::size_t& pos) {
     }
     std::size_t after = pos + 1;
     const char letter = NextCharacter(text, after);
-    const int base = (letter == 'H' || letter == 'h')   ? 16
-                     : (letter == 'O' || letter == 'o') ? 8
-                                                        : 0;
+    const int base = RadixOfLetter(letter);
     if (base == 0) {
         return std::nullopt;
     }

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "app/addon.hpp"
+#include "fakes/fake_key_state.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
 #include "fakes/recording_host.hpp"
+#include "fakes/recording_launcher.hpp"
+#include "fakes/recording_sound_player.hpp"
 
 namespace quillon::testing {
 
@@ -41,7 +44,10 @@ protected:
     FakePrompter prompter;
     FakeLocale locale;
     FakeClock clock;
-    Addon addon{Ports{host, profiles, prompter, locale, clock}};
+    RecordingSoundPlayer sound;
+    RecordingLauncher launcher;
+    FakeKeyState keys;
+    Addon addon{Ports{host, profiles, prompter, locale, clock, sound, launcher, keys}};
     Panel& panel = addon.GetPanel();
 };
 

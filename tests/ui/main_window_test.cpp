@@ -205,10 +205,23 @@ TEST_F(MainWindowTest, TimersFollowThePanel) {
 }
 
 TEST_F(MainWindowTest, StartStopClickGoesToTheAddon) {
+    // Client height in pixels: the outer height in twips less the frame.
+    const auto client_height = [](int outer) { return (outer - kFrameHeight) / 15; };
     QTest::mouseClick(Control("Command1"), Qt::LeftButton);
     EXPECT_EQ(addon_.GetPanel().StartStopCaption(), "Stop");
     EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Stop"));
     EXPECT_TRUE(window_.findChild<QTimer*>("Timer1")->isActive());
+    for (const char* locked : {"Text5", "Command2", "Command4(0)", "Command4(9)"}) {
+        EXPECT_FALSE(Control(locked)->isEnabled()) << locked;
+    }
+    EXPECT_EQ(window_.height(), client_height(kRunningWindowHeight));
+    QTest::mouseClick(Control("Command1"), Qt::LeftButton);
+    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Start"));
+    EXPECT_FALSE(window_.findChild<QTimer*>("Timer1")->isActive());
+    for (const char* unlocked : {"Text5", "Command2", "Command4(0)", "Command4(9)"}) {
+        EXPECT_TRUE(Control(unlocked)->isEnabled()) << unlocked;
+    }
+    EXPECT_EQ(window_.height(), client_height(kStoppedWindowHeight));
 }
 
 TEST_F(MainWindowTest, StatusShowsInTitleAndStartStopTip) {
@@ -286,7 +299,10 @@ TEST(QtFrontEndTest, HostExitClosesTheWindow) {
     MemoryProfileStore profiles;
     FakeLocale locale;
     FakeClock clock;
-    QtFrontEnd front_end({host, profiles, locale, clock});
+    RecordingSoundPlayer sound;
+    RecordingLauncher launcher;
+    FakeKeyState keys;
+    QtFrontEnd front_end({host, profiles, locale, clock, sound, launcher, keys});
     QSignalSpy closed(&front_end.Window(), &MainWindow::Closed);
     front_end.Window().show();
     host.Exit();

@@ -7,9 +7,12 @@
 #include <QWidget>
 
 #include "app/addon.hpp"
+#include "fakes/fake_key_state.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
 #include "fakes/recording_host.hpp"
+#include "fakes/recording_launcher.hpp"
+#include "fakes/recording_sound_player.hpp"
 #include "ui/qt/main_window.hpp"
 
 namespace quillon::testing {
@@ -17,7 +20,9 @@ namespace quillon::testing {
 // A real Addon on fake ports, with its window, not yet shown.
 class UiFixture : public ::testing::Test {
 protected:
-    UiFixture() : addon_(Ports{host_, profiles_, prompter_, locale_, clock_}), window_(addon_) {}
+    UiFixture()
+        : addon_(Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_}),
+          window_(addon_) {}
 
     template <typename T = QWidget>
     T* Control(const QString& name) {
@@ -33,6 +38,9 @@ protected:
     FakePrompter prompter_;
     FakeLocale locale_;
     FakeClock clock_;
+    RecordingSoundPlayer sound_;
+    RecordingLauncher launcher_;
+    FakeKeyState keys_;
     Addon addon_;
     MainWindow window_;
 };

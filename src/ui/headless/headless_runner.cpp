@@ -8,11 +8,14 @@
 #include "app/addon.hpp"
 #include "app/host_selection.hpp"
 #include "platform/linux/file_profile_store.hpp"
+#include "platform/linux/posix_process_launcher.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "platform/no_key_state.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
+#include "ui/headless/console_sound_player.hpp"
 #include "ui/headless/headless_loop.hpp"
 
 namespace quillon {
@@ -38,7 +41,10 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
     ConsolePrompter prompter(out);
     StdLocale locale;
     StdClock clock;
-    Addon addon(Ports{host, profiles, prompter, locale, clock});
+    ConsoleSoundPlayer sound(out, clock);
+    PosixProcessLauncher launcher{ProgramLocator()};
+    NoKeyState keys;  // no keyboard of its own: the global hot keys are off
+    Addon addon(Ports{host, profiles, prompter, locale, clock, sound, launcher, keys});
     ConsolePrinter printer(addon.GetPanel(), out, err);
     addon.GetPanel().AddObserver(&printer);
     host.SetOutputListener([&](double s, std::int16_t word) { printer.OutputWritten(s, word); });

@@ -8,12 +8,16 @@
 #include "app/host_selection.hpp"
 #include "app/program_options.hpp"
 #include "platform/linux/file_profile_store.hpp"
+#include "platform/linux/posix_process_launcher.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "platform/linux/x11_key_state.hpp"
 #include "ui/headless/headless_runner.hpp"
 #include "ui/qt/qt_front_end.hpp"
+#include "ui/qt/qt_sound_player.hpp"
 #include "ui/qt/simulator_window.hpp"
+#include "ui/qt/stop_signal_notifier.hpp"
 
 namespace {
 
@@ -36,12 +40,16 @@ int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
     quillon::FileProfileStore profiles(quillon::ProfileDirectory());
     quillon::StdLocale locale;
     quillon::StdClock clock;
+    quillon::QtSoundPlayer sound;
+    quillon::PosixProcessLauncher launcher{quillon::ProgramLocator()};
+    // The keyboard of the X display; without one (Wayland, no display) the hot keys are off.
+    quillon::X11KeyState keys;
 
     quillon::SimulatorWindow instrument_window;
     instrument->SetOutputListener([&instrument_window](double seconds, std::int16_t word) {
         instrument_window.ShowOutputWrite(seconds, word);
     });
-    quillon::QtFrontEnd front_end({*instrument, profiles, locale, clock});
+    quillon::QtFrontEnd front_end({*instrument, profiles, locale, clock, sound, launcher, keys});
     instrument->SetProblemListener([&front_end](const std::string& problem) {
         front_end.GetAddon().GetPanel().SetStatus(problem);
     });
@@ -49,6 +57,10 @@ int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
     QTimer service;
     QObject::connect(&service, &QTimer::timeout, [&instrument] { instrument->Service(); });
     service.start(kHostServiceMilliseconds);
+
+    quillon::StopSignalNotifier stop_signals;
+    QObject::connect(&stop_signals, &quillon::StopSignalNotifier::StopRequested,
+                     &front_end.Window(), &QWidget::close);
 
     instrument_window.show();
     return front_end.Run(options.argument_text);

@@ -10,7 +10,8 @@ namespace quillon {
 
 QtFrontEnd::QtFrontEnd(const FrontEndPorts& ports)
     : host_(ports.host),
-      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock}),
+      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
+                   ports.launcher, ports.keys}),
       window_(addon_) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     prompter_.SetParentWidget(&window_);

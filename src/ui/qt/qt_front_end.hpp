@@ -11,8 +11,11 @@ namespace quillon {
 
 class Clock;
 class HostControl;
+class KeyState;
 class Locale;
+class ProcessLauncher;
 class ProfileStore;
+class SoundPlayer;
 
 // The platform the Qt front end runs on; it brings its own prompter.
 struct FrontEndPorts {
@@ -20,6 +23,9 @@ struct FrontEndPorts {
     ProfileStore& profiles;
     Locale& locale;
     Clock& clock;
+    SoundPlayer& sound;
+    ProcessLauncher& launcher;
+    KeyState& keys;
 };
 
 // The Addon, its window and the modal boxes; a QApplication must exist first and the ports

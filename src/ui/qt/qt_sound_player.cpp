@@ -47,13 +47,14 @@ std::string QtSoundPlayer::BellFile() {
         bell_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/quillon-ding-XXXXXX.wav");
         const std::vector<std::uint8_t> wave = DingWave();
         const auto size = static_cast<qint64>(wave.size());
-        if (!bell_->open() ||
-            bell_->write(reinterpret_cast<const char*>(wave.data()), size) != size ||
-            !bell_->flush()) {
-            bell_->remove();
+        // fileName() gives the file its name; until then it may have none.
+        if (bell_->open() &&
+            bell_->write(reinterpret_cast<const char*>(wave.data()), size) == size &&
+            bell_->flush()) {
+            bell_path_ = bell_->fileName().toStdString();
         }
     }
-    return bell_->exists() ? bell_->fileName().toStdString() : std::string();
+    return bell_path_;
 }
 
 // A new sound replaces one still playing.

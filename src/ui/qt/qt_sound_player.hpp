@@ -33,6 +33,7 @@ private:
 
     std::unique_ptr<QSoundEffect> effect_;
     std::unique_ptr<QTemporaryFile> bell_;
+    std::string bell_path_;
     std::string last_source_;
 };
 

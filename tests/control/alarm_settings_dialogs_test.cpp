@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: MIT
+#include "control/alarm_settings_dialogs.hpp"
+
+#include <gtest/gtest.h>
+
+#include "fakes/recording_prompter.hpp"
+#include "fakes/shortest_locale.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr char kEmailPrompt[] =
+    "Email configuration can be found in WinDaq's add-on menu\r\n\r\nPlease specify the "
+    "interval (in minutes) between keep alive emails (0 to disable keep alive) ";
+
+class DialogsTest : public ::testing::Test {
+protected:
+    Session session;
+    testing::RecordingPrompter prompter;
+    testing::ShortestLocale locale;
+    AlarmSettingsDialogs dialogs{session, prompter, locale};
+};
+
+TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
+    session.sound_file = "c:\\windows\\media\\ding.wav";
+    session.alarm_interval = 4;
+    prompter.answers = {"/sounds/bell.wav", "6"};
+    dialogs.AlarmDialog();
+    ASSERT_EQ(prompter.asked.size(), 2U);
+    EXPECT_EQ(prompter.asked[0].title, "Alarm Configuration");
+    EXPECT_EQ(prompter.asked[0].prompt,
+              "You may modify the filepath for the Alarm sound (.wav) file");
+    EXPECT_EQ(prompter.asked[0].fallback, "c:\\windows\\media\\ding.wav");
+    EXPECT_EQ(prompter.asked[1].title, "Alarm Configuration");
+    EXPECT_EQ(prompter.asked[1].prompt,
+              "Please specify the interval (in seconds) between each alarm");
+    EXPECT_EQ(prompter.asked[1].fallback, "4");
+    EXPECT_EQ(session.sound_file, "/sounds/bell.wav");
+    EXPECT_EQ(session.alarm_interval, 6);
+}
+
+struct EmptyCase {
+    std::optional<std::string> answer;
+};
+
+class EmptyFileAnswerTest : public DialogsTest, public ::testing::WithParamInterface<EmptyCase> {};
+
+TEST_P(EmptyFileAnswerTest, ChangesNothingAndAsksNoMore) {
+    session.alarm_interval = 4;
+    prompter.answers = {GetParam().answer, "9"};
+    dialogs.AlarmDialog();
+    EXPECT_EQ(prompter.asked.size(), 1U);
+    EXPECT_EQ(session.sound_file, "c:\\windows\\media\\ding.wav");
+    EXPECT_EQ(session.alarm_interval, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, EmptyFileAnswerTest,
+                         ::testing::Values(EmptyCase{std::nullopt}, EmptyCase{""}));
+
+TEST_F(DialogsTest, ABlankPathIsKeptVerbatim) {
+    prompter.answers = {"   "};
+    dialogs.AlarmDialog();
+    EXPECT_EQ(session.sound_file, "   ");
+}
+
+TEST_F(DialogsTest, AnEmptyIntervalKeepsTheNewFile) {
+    prompter.answers = {"/new.wav", ""};
+    dialogs.AlarmDialog();
+    EXPECT_EQ(session.sound_file, "/new.wav");
+    EXPECT_EQ(session.alarm_interval, 1);
+}
+
+struct IntervalCase {
+    const char* answer;
+    std::int16_t interval;  // from 4
+};
+
+class AlarmIntervalTest : public DialogsTest, public ::testing::WithParamInterface<IntervalCase> {};
+
+TEST_P(AlarmIntervalTest, TakesTheLeadingNumberRoundedHalfToEven) {
+    session.alarm_interval = 4;
+    prompter.answers = {"/a.wav", GetParam().answer};
+    dialogs.AlarmDialog();
+    EXPECT_EQ(session.alarm_interval, GetParam().interval) << GetParam().answer;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AlarmIntervalTest,
+                         ::testing::Values(IntervalCase{"0", 4}, IntervalCase{"0.4", 4},
+                                           IntervalCase{"1", 1}, IntervalCase{"1.5", 2},
+                                           IntervalCase{"2.5", 2}, IntervalCase{"3.5", 4},
+                                           IntervalCase{"7 s", 7}, IntervalCase{"seconds", 4},
+                                           IntervalCase{"-3", 4}, IntervalCase{" 1 2 ", 12},
+                                           IntervalCase{"1e1", 10}, IntervalCase{"&H10", 16},
+                                           IntervalCase{"&o17", 15}, IntervalCase{"32767", 32767},
+                                           IntervalCase{"32767.5", 4}, IntervalCase{"40000", 4},
+                                           IntervalCase{"1e400", 4}, IntervalCase{"2,5", 2}));
+
+TEST_F(DialogsTest, TheEmailDialogShowsMinutes) {
+    session.email_alarm_interval = 20;
+    dialogs.EmailIntervalDialog();
+    ASSERT_EQ(prompter.asked.size(), 1U);
+    EXPECT_EQ(prompter.asked[0].title, "Email Configuration");
+    EXPECT_EQ(prompter.asked[0].prompt, kEmailPrompt);
+    EXPECT_EQ(prompter.asked[0].fallback, "10");
+}
+
+struct EmailCase {
+    const char* separator;
+    std::int32_t stored;  // before
+    std::optional<std::string> answer;
+    std::int32_t interval;
+    std::int32_t countdown;  // from 77
+    const char* shown_next;
+};
+
+class EmailIntervalTest : public DialogsTest, public ::testing::WithParamInterface<EmailCase> {};
+
+TEST_P(EmailIntervalTest, StoresTwiceTheMinutes) {
+    const EmailCase& c = GetParam();
+    locale.separator = c.separator;
+    session.decimal_separator = c.separator;
+    session.email_alarm_interval = c.stored;
+    session.keep_alive_countdown = 77;
+    prompter.answers = {c.answer};
+    dialogs.EmailIntervalDialog();
+    EXPECT_EQ(session.email_alarm_interval, c.interval);
+    EXPECT_EQ(session.keep_alive_countdown, c.countdown);
+    dialogs.EmailIntervalDialog();
+    EXPECT_EQ(prompter.asked.back().fallback, c.shown_next);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, EmailIntervalTest,
+    ::testing::Values(EmailCase{".", 20, "10", 20, 20, "10"}, EmailCase{".", 20, "0", 0, 0, "0"},
+                      EmailCase{".", 20, "off", 0, 0, "0"}, EmailCase{".", 20, "-5", 20, 77, "10"},
+                      EmailCase{".", 20, "1.25", 2, 2, "1"}, EmailCase{".", 20, "1.75", 4, 4, "2"},
+                      EmailCase{".", 5, "2.5", 5, 5, "2.5"},
+                      EmailCase{",", 5, "2,5", 5, 5, "2,5"},  // the shown default reads back
+                      EmailCase{",", 5, "2.5", 5, 5, "2,5"},
+                      EmailCase{".", 20, std::nullopt, 20, 77, "10"},
+                      EmailCase{".", 20, "", 20, 77, "10"},
+                      EmailCase{".", 20, "&H10", 32, 32, "16"},
+                      EmailCase{".", 20, "1073741823.5", 2147483647, 2147483647, "1073741823.5"},
+                      EmailCase{".", 20, "1073741824", 20, 77, "10"},  // 2 x does not fit
+                      EmailCase{".", 20, "1e300", 20, 77, "10"}));
+
+}  // namespace
+}  // namespace quillon

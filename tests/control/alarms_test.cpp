@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: MIT
+#include "control/alarms.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "fakes/fake_platform.hpp"
+#include "fakes/recording_launcher.hpp"
+#include "fakes/recording_sound_player.hpp"
+#include "fakes/scripted_host.hpp"
+#include "fakes/shortest_locale.hpp"
+
+namespace quillon {
+namespace {
+
+using namespace std::chrono;
+
+class AlarmsTest : public ::testing::Test {
+protected:
+    AlarmsTest() {
+        setenv("TZ", "UTC", 1);
+        tzset();
+        clock.wall = sys_days{year{2026} / 12 / 8} + hours{14} + minutes{3} + seconds{7};
+        session.sound_file = "/sounds/alarm.wav";
+        session.sound_flags = 3;
+        session.instrument_model = 710;
+        session.host_id = "Line 3";
+        session.sender_suffix = "@Night_Shift ";
+    }
+
+    Panel panel;
+    Session session;
+    testing::ScriptedHost host;
+    testing::RecordingSoundPlayer sound;
+    testing::RecordingLauncher launcher;
+    testing::ShortestLocale locale;
+    testing::FakeClock clock;
+    Alarms alarms{panel, session, {host, sound, launcher, locale, clock}};
+};
+
+struct TimingCase {
+    std::int16_t interval;
+    int seconds;
+    std::vector<int> sounds_at;
+};
+
+class AlarmTimingTest : public AlarmsTest, public ::testing::WithParamInterface<TimingCase> {};
+
+// A lasting alarm: the scan cycle starts it on every 10 ms tick, Timer2 ticks once a second.
+TEST_P(AlarmTimingTest, RepeatsEveryIntervalPlusOneSecond) {
+    session.alarm_interval = GetParam().interval;
+    std::vector<int> sounds_at;
+    for (int ms = 0; ms < GetParam().seconds * 1000; ms += 10) {
+        if (ms > 0 && ms % 1000 == 0) {
+            alarms.AlarmTick();
+        }
+        alarms.StartAudioAlarm();
+        while (sounds_at.size() < sound.played.size()) {
+            sounds_at.push_back(ms / 1000);
+        }
+    }
+    EXPECT_EQ(sounds_at, GetParam().sounds_at);
+}
+
+INSTANTIATE_TEST_SUITE_P(Intervals, AlarmTimingTest,
+                         ::testing::Values(TimingCase{0, 5, {0, 1, 2, 3, 4}},
+                                           TimingCase{1, 7, {0, 2, 4, 6}},
+                                           TimingCase{3, 10, {0, 4, 8}},
+                                           TimingCase{-4, 4, {0, 1, 2, 3}}));
+
+TEST_F(AlarmsTest, PlaysTheSoundFileWithItsFlags) {
+    alarms.StartAudioAlarm();
+    ASSERT_EQ(sound.played.size(), 1U);
+    EXPECT_EQ(sound.played[0].path, "/sounds/alarm.wav");
+    EXPECT_EQ(sound.played[0].flags, 3);
+    EXPECT_TRUE(panel.AlarmTimerEnabled());
+    EXPECT_EQ(alarms.AlarmCountdown(), 1);
+}
+
+TEST_F(AlarmsTest, AnAlarmThatEndsAndStartsWithinOnePeriodSoundsAgainAtOnce) {
+    session.alarm_interval = 3;
+    alarms.StartAudioAlarm();
+    alarms.StartAudioAlarm();
+    EXPECT_EQ(sound.played.size(), 1U);
+    alarms.StopAudioAlarm();
+    EXPECT_FALSE(panel.AlarmTimerEnabled());
+    alarms.StartAudioAlarm();
+    EXPECT_EQ(sound.played.size(), 2U);
+    EXPECT_EQ(alarms.AlarmCountdown(), 3);
+}
+
+TEST_F(AlarmsTest, AStoppedAlarmDoesNotRepeat) {
+    session.alarm_interval = 0;
+    alarms.StartAudioAlarm();
+    alarms.StopAudioAlarm();
+    alarms.AlarmTick();
+    alarms.AlarmTick();
+    EXPECT_EQ(sound.played.size(), 1U);
+}
+
+TEST_F(AlarmsTest, ANewIntervalTakesEffectAtTheNextReload) {
+    session.alarm_interval = 1;
+    alarms.StartAudioAlarm();
+    session.alarm_interval = 5;
+    alarms.AlarmTick();  // 1 -> 0
+    EXPECT_EQ(sound.played.size(), 1U);
+    alarms.AlarmTick();  // plays, reloads 5
+    EXPECT_EQ(sound.played.size(), 2U);
+    EXPECT_EQ(alarms.AlarmCountdown(), 5);
+}
+
+class AlarmEmailTest : public AlarmsTest {
+protected:
+    AlarmEmailTest() {
+        panel.SetEquation(kEmailSlot, "#0 > 2 and #2 < 1");
+        host.channels = {{10.0, -10.0, "Volts in"}, {10.0, -10.0, "Temp"}, {0.5, -0.2, "Small"}};
+        session.history_depth = 2;
+        block.Resize(3, 3);
+        const std::vector<double> current = {3.14159265, 12.5, 0.123456789};
+        for (int channel = 0; channel < 3; ++channel) {
+            block.Set(channel, 0, 99.0);  // the oldest scan: never shown
+            block.Set(channel, 2, current[static_cast<std::size_t>(channel)]);
+        }
+    }
+
+    const testing::RecordingLauncher::Launched& OnlyLaunch() {
+        EXPECT_EQ(launcher.launched.size(), 1U);
+        return launcher.launched.at(0);
+    }
+
+    SampleBlock block;
+};
+
+TEST_F(AlarmEmailTest, SendsTheMessageOfTheCurrentSamples) {
+    EXPECT_FALSE(alarms.SendAlarmEmail(block).has_value());
+    const auto& launch = OnlyLaunch();
+    EXPECT_EQ(launch.program, "pellomar");
+    const std::vector<std::string> expected = {
+        "Global", "Norvane", "Alarm@Night_Shift",
+        "14:03:07<br>DI710#Line_3<br>#0_>_2_and_#2_<_1<br><br>"
+        "#0=3.1416_Volts_in<br>#1=12.5_Temp<br>#2=0.12345679_Small<br>"};
+    EXPECT_EQ(launch.arguments, expected);
+}
+
+TEST_F(AlarmEmailTest, ReadsTheRangesSecondFirstAndTheLargerOneAgain) {
+    host.channels = {{10.0, -10.0, "tie"}, {10.0, -20.0, "lower"}, {5.0, 2.0, "upper"}};
+    alarms.SendAlarmEmail(block);
+    const std::vector<std::string> expected = {"2",   "7:0",  "6:0", "6:0", "21:0", "7:1", "6:1",
+                                               "7:1", "21:1", "7:2", "6:2", "6:2",  "21:2"};
+    EXPECT_EQ(host.calls, expected);
+}
+
+TEST_F(AlarmEmailTest, UsesTheLocaleDecimalSeparator) {
+    locale.separator = ",";
+    session.decimal_separator = ",";
+    alarms.SendAlarmEmail(block);
+    EXPECT_NE(OnlyLaunch().arguments[3].find("#0=3,1416_Volts_in<br>#1=12,5_Temp<br>"
+                                             "#2=0,12345679_Small<br>"),
+              std::string::npos);
+}
+
+TEST_F(AlarmEmailTest, AnEmptySenderIdGivesTheBareEventWord) {
+    session.sender_suffix = " ";
+    alarms.SendAlarmEmail(block);
+    EXPECT_EQ(OnlyLaunch().arguments[2], "Alarm");
+}
+
+TEST_F(AlarmEmailTest, AFailedLaunchIsReported) {
+    launcher.failure = "The program pellomar was not found";
+    EXPECT_EQ(alarms.SendAlarmEmail(block),
+              std::optional<std::string>("Alarm e-mail not sent: The program pellomar was not "
+                                         "found"));
+}
+
+TEST_F(AlarmEmailTest, AHostThatDoesNotAnswerIsReported) {
+    host.fail_texts = true;
+    EXPECT_EQ(alarms.SendAlarmEmail(block),
+              std::optional<std::string>(
+                  "Alarm e-mail not sent: the host did not answer: no channel text"));
+    EXPECT_TRUE(launcher.launched.empty());
+}
+
+TEST_F(AlarmEmailTest, AShortBlockShowsItsNewestScan) {
+    session.history_depth = 5;
+    alarms.SendAlarmEmail(block);
+    EXPECT_NE(OnlyLaunch().arguments[3].find("#1=12.5_Temp"), std::string::npos);
+}
+
+struct ExitCase {
+    int switch_position;
+    bool sent;
+};
+
+class HostExitTest : public AlarmsTest, public ::testing::WithParamInterface<ExitCase> {};
+
+TEST_P(HostExitTest, SendsUnlessTheEmailSlotIsForcedOff) {
+    panel.SetSwitchPosition(kEmailSlot, GetParam().switch_position);
+    EXPECT_FALSE(alarms.SendHostExitNotice().has_value());
+    if (!GetParam().sent) {
+        EXPECT_TRUE(launcher.launched.empty());
+        return;
+    }
+    ASSERT_EQ(launcher.launched.size(), 1U);
+    const std::vector<std::string> expected = {
+        "Global", "Norvane", "WinDaq_Exits@Night_Shift",
+        "12-08-202614:03:07<br>WinDaq_ID=Line_3<br>Devce=710<br>"};
+    EXPECT_EQ(launcher.launched[0].program, "pellomar");
+    EXPECT_EQ(launcher.launched[0].arguments, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, HostExitTest,
+                         ::testing::Values(ExitCase{1, true}, ExitCase{2, true},
+                                           ExitCase{3, false}));
+
+TEST_F(AlarmsTest, AFailedExitLaunchIsReported) {
+    launcher.failure = "no agent";
+    EXPECT_EQ(alarms.SendHostExitNotice(),
+              std::optional<std::string>("Exit e-mail not sent: no agent"));
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "control/hot_keys.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+
+#include "fakes/fake_key_state.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr int kCtrl = 17;
+constexpr int kAlt = 18;
+
+class HotKeysTest : public ::testing::Test {
+protected:
+    HotKeysTest() {
+        session.hot_key = {kCtrl, kAlt, 0};
+        const std::array<std::int16_t, 8> on = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I'};
+        const std::array<std::int16_t, 8> off = {'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K'};
+        for (std::size_t i = 0; i < on.size(); ++i) {
+            session.dout_true_key[i] = on[i];
+            session.dout_false_key[i] = off[i];
+        }
+        for (int output = 0; output < kOutputCount; ++output) {
+            panel.SetSwitchPosition(output, kEquationPosition);
+        }
+    }
+
+    std::array<int, 8> Positions() const {
+        std::array<int, 8> positions{};
+        for (int output = 0; output < kOutputCount; ++output) {
+            positions[static_cast<std::size_t>(output)] = panel.Slot(output).switch_position;
+        }
+        return positions;
+    }
+
+    Panel panel;
+    Session session;
+    testing::FakeKeyState keys;
+    HotKeys hot_keys{panel, session, keys};
+};
+
+struct HeldCase {
+    bool global_keys;
+    std::set<int> held;
+    std::array<int, 8> positions;
+};
+
+class HeldKeysTest : public HotKeysTest, public ::testing::WithParamInterface<HeldCase> {};
+
+TEST_P(HeldKeysTest, MoveTheSwitches) {
+    panel.SetGlobalKeys(GetParam().global_keys);
+    keys.held = GetParam().held;
+    hot_keys.Poll();
+    EXPECT_EQ(Positions(), GetParam().positions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, HeldKeysTest,
+    ::testing::Values(
+        HeldCase{true, {kCtrl, kAlt, 'Q'}, {1, 2, 2, 2, 2, 2, 2, 2}},
+        HeldCase{true, {kCtrl, kAlt, 'A'}, {3, 2, 2, 2, 2, 2, 2, 2}},
+        HeldCase{true, {kCtrl, 'Q'}, {2, 2, 2, 2, 2, 2, 2, 2}},
+        HeldCase{true, {kAlt, 'Q'}, {2, 2, 2, 2, 2, 2, 2, 2}},
+        HeldCase{true, {kCtrl, kAlt, 'Q', 'A'}, {1, 2, 2, 2, 2, 2, 2, 2}},  // true key wins
+        HeldCase{true, {kCtrl, kAlt, 'W', 'K'}, {2, 1, 2, 2, 2, 2, 2, 3}},
+        HeldCase{true, {kCtrl, kAlt, 'I', 'J', 'E'}, {2, 2, 1, 2, 2, 2, 3, 1}},
+        HeldCase{true, {kCtrl, kAlt}, {2, 2, 2, 2, 2, 2, 2, 2}},
+        HeldCase{false, {kCtrl, kAlt, 'Q'}, {2, 2, 2, 2, 2, 2, 2, 2}}));
+
+TEST_F(HotKeysTest, ReadsTheKeysInOrderAndTheFalseKeyOnlyWithoutTheTrueKey) {
+    panel.SetGlobalKeys(true);
+    keys.held = {kCtrl, kAlt, 'Q'};
+    hot_keys.Poll();
+    const std::vector<int> expected = {kCtrl, kAlt, 'Q', 'W', 'S', 'E', 'D', 'R', 'F',
+                                       'T',   'G',  'Y', 'H', 'U', 'J', 'I', 'K'};
+    EXPECT_EQ(keys.asked, expected);
+}
+
+TEST_F(HotKeysTest, ReadsNoKeyWhileGlobalKeysAreOff) {
+    keys.held = {kCtrl, kAlt, 'Q'};
+    hot_keys.Poll();
+    EXPECT_TRUE(keys.asked.empty());
+}
+
+TEST_F(HotKeysTest, AnUnavailableKeyboardMovesNothing) {
+    panel.SetGlobalKeys(true);
+    keys.available = false;
+    keys.held = {kCtrl, kAlt, 'Q'};
+    hot_keys.Poll();
+    EXPECT_EQ(Positions(), (std::array<int, 8>{2, 2, 2, 2, 2, 2, 2, 2}));
+}
+
+}  // namespace
+}  // namespace quillon

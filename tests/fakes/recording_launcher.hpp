@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/process_launcher.hpp"
+
+namespace quillon::testing {
+
+// Records every launch; fails with `failure` while it is not empty.
+class RecordingLauncher final : public ProcessLauncher {
+public:
+    struct Launched {
+        std::string program;
+        std::vector<std::string> arguments;
+    };
+    std::vector<Launched> launched;
+    std::string failure;
+
+    bool Launch(const std::string& program, const std::vector<std::string>& arguments,
+                std::string& error) override {
+        launched.push_back({program, arguments});
+        error = failure;
+        return failure.empty();
+    }
+};
+
+}  // namespace quillon::testing

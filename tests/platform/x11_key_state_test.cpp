@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/x11_key_state.hpp"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+
+#include "control/hot_keys.hpp"
+#include "platform/linux/x11_key_map.hpp"
+
+extern char** environ;
+
+namespace quillon {
+namespace {
+
+// The program's path when it is installed somewhere on PATH.
+std::optional<std::string> FindOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream directories(path != nullptr ? path : "");
+    for (std::string directory; std::getline(directories, directory, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(directory) / program;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate.string();
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<char*> Argv(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Runs a program to its end with DISPLAY set; its exit status.
+int RunWithDisplay(const std::string& program, std::vector<std::string> words,
+                   const std::string& display) {
+    std::vector<std::string> environment = {"DISPLAY=" + display};
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string(*variable).rfind("DISPLAY=", 0) != 0) {
+            environment.emplace_back(*variable);
+        }
+    }
+    words.insert(words.begin(), program);
+    std::vector<char*> argv = Argv(words);
+    std::vector<char*> envp = Argv(environment);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An Xvfb of the test's own; the server picks a free display number and reports it on a pipe
+// once it accepts clients.
+class XvfbServer {
+public:
+    explicit XvfbServer(const std::string& program) {
+        int pipe_ends[2];
+        if (pipe(pipe_ends) != 0) {
+            return;
+        }
+        std::vector<std::string> words = {program,     "-displayfd", std::to_string(pipe_ends[1]),
+                                          "-nolisten", "tcp",        "-screen",
+                                          "0",         "320x240x24"};
+        std::vector<char*> argv = Argv(words);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
+        const bool started =
+            posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(pipe_ends[1]);
+        if (started) {
+            display_ = ReadDisplay(pipe_ends[0]);
+        }
+        close(pipe_ends[0]);
+    }
+    ~XvfbServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // ":N", or empty when the server did not come up.
+    const std::string& Display() const { return display_; }
+
+private:
+    static std::string ReadDisplay(int fd) {
+        std::string number;
+        char c = 0;
+        while (read(fd, &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        return number.empty() ? "" : ":" + number;
+    }
+
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+class X11KeyStateTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        xvfb_program_ = FindOnPath("Xvfb");
+        xdotool_program_ = FindOnPath("xdotool");
+        if (xvfb_program_ && xdotool_program_) {
+            server_ = new XvfbServer(*xvfb_program_);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!xvfb_program_ || !xdotool_program_) {
+            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        }
+        ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
+        keys_.emplace(server_->Display());
+        ASSERT_TRUE(keys_->Available());
+    }
+    void TearDown() override {
+        if (keys_) {
+            Xdotool({"keyup", "ctrl", "alt", "q", "a"});
+        }
+    }
+
+    void Xdotool(std::vector<std::string> words) {
+        ASSERT_EQ(RunWithDisplay(*xdotool_program_, std::move(words), server_->Display()), 0);
+    }
+
+    std::optional<X11KeyState> keys_;
+
+private:
+    static inline std::optional<std::string> xvfb_program_;
+    static inline std::optional<std::string> xdotool_program_;
+    static inline XvfbServer* server_ = nullptr;
+};
+
+TEST_F(X11KeyStateTest, SeesCtrlAltQHeldAndReleased) {
+    Xdotool({"keydown", "ctrl", "alt", "q"});
+    EXPECT_TRUE(keys_->IsHeld(17) && keys_->IsHeld(18) && keys_->IsHeld(81));
+    EXPECT_TRUE(keys_->IsHeld(162));   // left Ctrl
+    EXPECT_FALSE(keys_->IsHeld(163));  // right Ctrl
+    EXPECT_FALSE(keys_->IsHeld(65));
+    Xdotool({"keyup", "ctrl", "alt", "q"});
+    EXPECT_FALSE(keys_->IsHeld(17) || keys_->IsHeld(18) || keys_->IsHeld(81));
+}
+
+TEST_F(X11KeyStateTest, CtrlQAloneHoldsNoAlt) {
+    Xdotool({"keydown", "ctrl", "q"});
+    EXPECT_TRUE(keys_->IsHeld(17));
+    EXPECT_TRUE(keys_->IsHeld(81));
+    EXPECT_FALSE(keys_->IsHeld(18));
+    Xdotool({"keyup", "ctrl", "q"});
+}
+
+TEST_F(X11KeyStateTest, DrivesTheHotKeys) {
+    Panel panel;
+    Session session;
+    session.hot_key = {17, 18, 0};
+    session.dout_true_key[0] = 'Q';
+    session.dout_false_key[0] = 'A';
+    panel.SetGlobalKeys(true);
+    panel.SetSwitchPosition(0, kEquationPosition);
+    HotKeys hot_keys(panel, session, *keys_);
+
+    Xdotool({"keydown", "ctrl", "alt", "a"});
+    hot_keys.Poll();
+    EXPECT_EQ(panel.Slot(0).switch_position, kForceResetPosition);
+    Xdotool({"keyup", "a"});
+    Xdotool({"keydown", "q"});
+    hot_keys.Poll();
+    EXPECT_EQ(panel.Slot(0).switch_position, kForceSetPosition);
+}
+
+TEST(X11KeyStateWithoutDisplayTest, ReadsEveryKeyAsNotHeld) {
+    X11KeyState keys(":32766");  // no server there
+    EXPECT_FALSE(keys.Available());
+    EXPECT_FALSE(keys.IsHeld(17));
+    EXPECT_FALSE(keys.IsHeld('Q'));
+}
+
+struct MapCase {
+    int virtual_key;
+    std::vector<unsigned long> keysyms;
+};
+
+class KeyMapTest : public ::testing::TestWithParam<MapCase> {};
+
+TEST_P(KeyMapTest, MapsWindowsCodesToKeysyms) {
+    EXPECT_EQ(KeysymsForVirtualKey(GetParam().virtual_key), GetParam().keysyms);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, KeyMapTest,
+    ::testing::Values(
+        MapCase{'A', {XK_a}}, MapCase{'Q', {XK_q}}, MapCase{'Z', {XK_z}}, MapCase{'0', {XK_0}},
+        MapCase{'9', {XK_9}}, MapCase{16, {XK_Shift_L, XK_Shift_R}},
+        MapCase{17, {XK_Control_L, XK_Control_R}},
+        MapCase{18, {XK_Alt_L, XK_Alt_R, XK_ISO_Level3_Shift}}, MapCase{112, {XK_F1}},
+        MapCase{135, {XK_F24}}, MapCase{160, {XK_Shift_L}}, MapCase{161, {XK_Shift_R}},
+        MapCase{162, {XK_Control_L}}, MapCase{163, {XK_Control_R}}, MapCase{164, {XK_Alt_L}},
+        MapCase{165, {XK_Alt_R, XK_ISO_Level3_Shift}}, MapCase{32, {XK_space}},
+        MapCase{13, {XK_Return, XK_KP_Enter}}, MapCase{27, {XK_Escape}},
+        MapCase{9, {XK_Tab, XK_ISO_Left_Tab}}, MapCase{37, {XK_Left}}, MapCase{38, {XK_Up}},
+        MapCase{39, {XK_Right}}, MapCase{40, {XK_Down}}, MapCase{96, {XK_KP_0}}, MapCase{0, {}},
+        MapCase{-1, {}}, MapCase{58, {}}, MapCase{255, {}}));
+
+}  // namespace
+}  // namespace quillon
