@@ -48,6 +48,11 @@ std::string UsageText(const std::string& program) {
            "  --help      show this text\n"
            "  --version   show the version\n"
            "\n"
+           "Global hot keys (Ctrl+Alt+key while \"Global Key\" is checked) read the X11\n"
+           "keyboard; under Wayland without XWayland, and in --headless, they are off.\n"
+           "The e-mail agent is the program \"pellomar\": $QUILLON_PELLOMAR when set, otherwise\n"
+           "beside this program. It is started as: pellomar Global Norvane EVENT MESSAGE\n"
+           "\n"
            "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
            std::string(kProfileDirectoryVariable) +
            ",\n"

@@ -13,7 +13,12 @@
 #include <optional>
 #include <sstream>
 
-#include "control/hot_keys.hpp"
+#include "app/addon.hpp"
+#include "fakes/fake_platform.hpp"
+#include "fakes/memory_profile_store.hpp"
+#include "fakes/recording_host.hpp"
+#include "fakes/recording_launcher.hpp"
+#include "fakes/recording_sound_player.hpp"
 #include "platform/linux/x11_key_map.hpp"
 
 extern char** environ;
@@ -173,23 +178,32 @@ TEST_F(X11KeyStateTest, CtrlQAloneHoldsNoAlt) {
     Xdotool({"keyup", "ctrl", "q"});
 }
 
-TEST_F(X11KeyStateTest, DrivesTheHotKeys) {
-    Panel panel;
-    Session session;
-    session.hot_key = {17, 18, 0};
-    session.dout_true_key[0] = 'Q';
-    session.dout_false_key[0] = 'A';
-    panel.SetGlobalKeys(true);
-    panel.SetSwitchPosition(0, kEquationPosition);
-    HotKeys hot_keys(panel, session, *keys_);
+// The running cycle with "Global Key" checked and the default keys: only Ctrl+Alt+Q forces
+// DOUT 0 on, and Ctrl+Alt+A forces it off.
+TEST_F(X11KeyStateTest, DrivesTheModesWhileTheCycleRuns) {
+    testing::RecordingHost host;
+    testing::MemoryProfileStore profiles;
+    testing::FakePrompter prompter;
+    testing::FakeLocale locale;
+    testing::FakeClock clock;
+    testing::RecordingSoundPlayer sound;
+    testing::RecordingLauncher launcher;
+    Addon addon(Ports{host, profiles, prompter, locale, clock, sound, launcher, *keys_});
+    addon.Load("");
+    ASSERT_TRUE(addon.GetPanel().ScanTimerEnabled());
+    addon.GetPanel().SetGlobalKeys(true);
 
-    Xdotool({"keydown", "ctrl", "alt", "a"});
-    hot_keys.Poll();
-    EXPECT_EQ(panel.Slot(0).switch_position, kForceResetPosition);
-    Xdotool({"keyup", "a"});
-    Xdotool({"keydown", "q"});
-    hot_keys.Poll();
-    EXPECT_EQ(panel.Slot(0).switch_position, kForceSetPosition);
+    Xdotool({"keydown", "ctrl", "q"});
+    addon.ScanTick();
+    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Set");
+    Xdotool({"keydown", "alt"});
+    addon.ScanTick();
+    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Force Set");
+    Xdotool({"keyup", "q"});
+    Xdotool({"keydown", "a"});
+    addon.ScanTick();
+    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Force Reset");
+    EXPECT_EQ(addon.GetPanel().Slot(1).mode, "Set");
 }
 
 TEST(X11KeyStateWithoutDisplayTest, ReadsEveryKeyAsNotHeld) {

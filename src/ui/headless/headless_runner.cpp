@@ -62,7 +62,10 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
         return 1;
     }
     InstallStopSignals();
-    HeadlessLoop(addon, [&] { host.Service(); }).Run(g_stop_requested);
+    HeadlessLoop(addon, [&] {
+        host.Service();
+        launcher.ReapFinished();  // e-mail agents that have finished
+    }).Run(g_stop_requested);
     if (!addon.Ended()) {
         printer.Line("stop requested: stopping, saving the settings, ending");
         addon.Unload();

@@ -55,7 +55,10 @@ int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
     });
 
     QTimer service;
-    QObject::connect(&service, &QTimer::timeout, [&instrument] { instrument->Service(); });
+    QObject::connect(&service, &QTimer::timeout, [&instrument, &launcher] {
+        instrument->Service();
+        launcher.ReapFinished();  // e-mail agents that have finished
+    });
     service.start(kHostServiceMilliseconds);
 
     quillon::StopSignalNotifier stop_signals;

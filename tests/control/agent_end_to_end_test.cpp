@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// The e-mail alarm and the host-exit notice end to end: the simulated instrument drives the
+// core, and a real stand-in agent process records the argument vector it was started with.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/addon.hpp"
+#include "fakes/fake_key_state.hpp"
+#include "fakes/fake_platform.hpp"
+#include "fakes/memory_profile_store.hpp"
+#include "fakes/recording_sound_player.hpp"
+#include "fakes/temp_directory.hpp"
+#include "host/sim/simulated_instrument.hpp"
+#include "platform/linux/posix_process_launcher.hpp"
+
+namespace quillon {
+namespace {
+
+// Each start writes its arguments, NUL-separated, to a file of its own.
+constexpr const char* kAgentScript =
+    "#!/bin/sh\n"
+    "printf '%s\\0' \"$@\" > \"$0.$$.tmp\"\n"
+    "mv \"$0.$$.tmp\" \"$0.$$.args\"\n";
+
+class AgentEndToEndTest : public ::testing::Test {
+protected:
+    AgentEndToEndTest()
+        : agent_(directory_.Write("pellomar", kAgentScript, 0755)),
+          launcher_(ProgramLocator(
+              [this](const char* variable) {
+                  return std::string(variable) == "QUILLON_PELLOMAR" ? agent_.c_str() : nullptr;
+              },
+              directory_.Path().string())) {
+        clock_.wall = std::chrono::system_clock::from_time_t(1'796'745'600);  // a fixed moment
+    }
+
+    void Start(const std::string& scenario, const std::string& settings) {
+        std::istringstream text(scenario);
+        host_.emplace(sim::ParseScenario(text, "test"), [this] { return now_; });
+        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
+        addon_.emplace(
+            Ports{*host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        host_->OnExit([this] { addon_->HostExited(); });
+        addon_->Load("");
+    }
+    void RunUntil(double seconds) {
+        while (now_ < seconds - 1e-9 && !addon_->Ended()) {
+            now_ += 0.01;
+            host_->Service();
+            addon_->ScanTick();
+        }
+    }
+    // The argument vectors of the agent's runs so far, waiting for `count` of them.
+    std::vector<std::vector<std::string>> AgentRuns(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        std::vector<std::vector<std::string>> runs;
+        while (std::chrono::steady_clock::now() < deadline) {
+            runs = ReadRuns();
+            if (runs.size() >= count) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return runs;
+    }
+    std::string LocalTime(const char* format) const {
+        const std::time_t t = std::chrono::system_clock::to_time_t(clock_.wall);
+        std::tm local{};
+        localtime_r(&t, &local);
+        char text[64];
+        std::strftime(text, sizeof text, format, &local);
+        return text;
+    }
+
+    testing::TempDirectory directory_;
+    std::string agent_;
+    PosixProcessLauncher launcher_;
+    double now_ = 0.0;
+    std::optional<sim::SimulatedInstrument> host_;
+    testing::MemoryProfileStore profiles_;
+    testing::FakePrompter prompter_;
+    testing::FakeLocale locale_;
+    testing::FakeClock clock_;
+    testing::RecordingSoundPlayer sound_;
+    testing::FakeKeyState keys_;
+    std::optional<Addon> addon_;
+    Panel& panel() { return addon_->GetPanel(); }
+
+private:
+    std::vector<std::vector<std::string>> ReadRuns() const {
+        std::vector<std::vector<std::string>> runs;
+        for (const auto& entry : std::filesystem::directory_iterator(directory_.Path())) {
+            if (entry.path().extension() != ".args") {
+                continue;
+            }
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::vector<std::string> arguments;
+            for (std::string argument; std::getline(in, argument, '\0');) {
+                arguments.push_back(argument);
+            }
+            runs.push_back(arguments);
+        }
+        return runs;
+    }
+};
+
+TEST_F(AgentEndToEndTest, ARunOfTrueResultsSendsOnceAndAFalseOneRearms) {
+    Start("channels 1\nchannel 0 steps 0:0 0.1:2.5 0.3:0 0.4:2.5\n",
+          "MathExpression9=#0>1\nS9=Set\n");
+    RunUntil(0.25);
+    const auto first = AgentRuns(1);
+    ASSERT_EQ(first.size(), 1u);
+    const std::vector<std::string> expected = {
+        "Global", "Norvane", "Alarm",
+        LocalTime("%H:%M:%S") + "<br>DI2108#Quillon<br>#0>1<br><br>#0=2.5_Channel_0<br>"};
+    EXPECT_EQ(first[0], expected);
+    RunUntil(0.35);
+    EXPECT_EQ(AgentRuns(1).size(), 1u);
+    RunUntil(0.5);
+    EXPECT_EQ(AgentRuns(2).size(), 2u);
+    EXPECT_EQ(panel().Status(), "");
+}
+
+TEST_F(AgentEndToEndTest, HostExitSendsTheNoticeStopsSavesAndEnds) {
+    Start("channels 1\nexit-at 0.2\n", "S9=Set\n");
+    RunUntil(1.0);
+    EXPECT_TRUE(addon_->Ended());
+    EXPECT_FALSE(panel().ScanTimerEnabled());
+    EXPECT_NE(profiles_.files["NorvaneAlarm.ini"].find("EmailAlarmInterval=20"), std::string::npos);
+    const auto runs = AgentRuns(1);
+    ASSERT_EQ(runs.size(), 1u);
+    const std::vector<std::string> expected = {
+        "Global", "Norvane", "WinDaq_Exits",
+        LocalTime("%m-%d-%Y%H:%M:%S") + "<br>WinDaq_ID=Quillon<br>Devce=2108<br>"};
+    EXPECT_EQ(runs[0], expected);
+}
+
+TEST_F(AgentEndToEndTest, AMissingAgentIsReportedAndTheRunGoesOn) {
+    agent_ = (directory_.Path() / "no-such-agent").string();
+    Start("channels 1\nchannel 0 constant value=2.5\n", "MathExpression9=#0>1\nS9=Set\n");
+    RunUntil(0.1);
+    EXPECT_NE(panel().Status().find("Alarm e-mail not sent"), std::string::npos);
+    EXPECT_TRUE(panel().ScanTimerEnabled());
+}
+
+}  // namespace
+}  // namespace quillon
