@@ -26,5 +26,5 @@ if ((${#missing[@]} > 0)); then
         as_root=(sudo)
     fi
     "${as_root[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y "${missing[@]}"
 fi

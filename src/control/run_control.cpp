@@ -55,7 +55,7 @@ void RunControl::Start() {
     }
     panel_.SetMathModeEnabled(false);
     panel_.SetScanTimerEnabled(true);
-    session_.keep_alive_countdown = session_.email_alarm_interval - 1;
+    session_.keep_alive_countdown = session_.KeepAliveStart();
     const std::string& email_mode = panel_.Slot(kEmailSlot).mode;
     panel_.SetKeepAliveTimerEnabled(email_mode == kModeSet || email_mode == kModeForceSet);
     panel_.SetStartStopCaption("Stop");

@@ -129,7 +129,7 @@ void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
 void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
     SetLamp(kEmailSlot, set_mode == result);
     if (set_mode && result) {
-        session_.keep_alive_countdown = session_.email_alarm_interval - 1;
+        session_.keep_alive_countdown = session_.KeepAliveStart();
         if (session_.email_armed) {
             actions_.send_alarm_email(samples_);
             session_.email_armed = false;

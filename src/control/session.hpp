@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -33,6 +34,12 @@ struct Session {
     bool statistics_in_use = false;
     std::int16_t sound_flags = 0;
     std::int32_t keep_alive_countdown = 0;
+
+    // The keep-alive countdown's start: one less than the interval, kept inside the field
+    // even for an interval at its lowest value.
+    std::int32_t KeepAliveStart() const {
+        return email_alarm_interval == INT32_MIN ? INT32_MIN : email_alarm_interval - 1;
+    }
 
     // Shared by the alarms and the output writers.
     bool email_armed = false;

@@ -51,6 +51,14 @@ TEST_F(FileProfileStoreTest, UnwritableLocationIsReportedNotThrown) {
     EXPECT_EQ(store.Read("test.ini", "Q", "k", "d"), "d");
 }
 
+TEST_F(FileProfileStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+    std::filesystem::create_directories(dir_ / "test.ini");
+    FileProfileStore store(dir_);
+    EXPECT_FALSE(store.Write("test.ini", "Q", "k", "v"));
+    EXPECT_NE(store.LastError().find("cannot read"), std::string::npos) << store.LastError();
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "test.ini"));
+}
+
 // Several processes save their own sections key by key, many times, at once: no section and
 // no key may be lost, and a reader never sees a half-written file.
 TEST_F(FileProfileStoreTest, ConcurrentSavesOfDifferentSectionsLoseNothing) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -16,11 +17,28 @@
 namespace quillon {
 namespace {
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The file's text; empty when the file does not exist, nothing when it exists but cannot be
+// read, so that a save never replaces a file it could not read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    }
+    std::string text;
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    const int saved_errno = errno;
+    ::close(fd);
+    if (n < 0) {
+        errno = saved_errno;
+        return std::nullopt;
+    }
+    return text;
 }
 
 // Holds an exclusive flock on a side file; the data file itself is replaced by rename, so
@@ -69,7 +87,7 @@ FileProfileStore::FileProfileStore(std::filesystem::path directory)
 
 std::string FileProfileStore::Read(const std::string& file, const std::string& section,
                                    const std::string& key, const std::string& fallback) {
-    const IniFile ini(ReadWholeFile(PathOf(file)));
+    const IniFile ini(ReadWholeFile(PathOf(file)).value_or(""));
     return ini.Value(section, key).value_or(fallback);
 }
 
@@ -90,7 +108,11 @@ bool FileProfileStore::Write(const std::string& file, const std::string& section
 
 bool FileProfileStore::WriteLocked(const std::filesystem::path& path, const std::string& section,
                                    const std::string& key, const std::string& value) {
-    IniFile ini(ReadWholeFile(path));
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) {
+        return Fail("cannot read " + path.string() + ": " + std::strerror(errno));
+    }
+    IniFile ini(*text);
     ini.SetValue(section, key, value, "\n");
     const std::filesystem::path temporary = path.string() + ".new." + std::to_string(::getpid());
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

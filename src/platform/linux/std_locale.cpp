@@ -7,12 +7,29 @@
 namespace quillon {
 namespace {
 
+// The locale's decimal point without its digit grouping: a general number is "12345.5", never
+// "12,345.5", so that it reads back as the same number.
+class UngroupedNumbers final : public std::numpunct<char> {
+public:
+    explicit UngroupedNumbers(char point) : point_(point) {}
+
+protected:
+    char do_decimal_point() const override { return point_; }
+    std::string do_grouping() const override { return ""; }
+
+private:
+    char point_;
+};
+
 std::locale EnvironmentLocale() {
+    std::locale environment = std::locale::classic();
     try {
-        return std::locale("");
+        environment = std::locale("");
     } catch (const std::runtime_error&) {
-        return std::locale::classic();
+        // An unknown locale name: the classic one.
     }
+    const char point = std::use_facet<std::numpunct<char>>(environment).decimal_point();
+    return std::locale(environment, new UngroupedNumbers(point));
 }
 
 }  // namespace

@@ -53,10 +53,12 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
         printer.Line("host exited: stopping, saving the settings, ending");
         addon.HostExited();
     });
-    printer.Line("Quillon " QUILLON_VERSION " headless; host \"" + host.Identification() +
-                 "\"; settings in " + profiles.PathOf(kSettingsFile).string());
+    printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
+                 profiles.PathOf(kSettingsFile).string());
     try {
         addon.Load(options.argument_text);
+        // Only now: the host hears the -d text before any question.
+        printer.Line("host \"" + host.Identification() + "\"");
     } catch (const std::exception& error) {
         err << "quillon: start-up failed: " << error.what() << std::endl;
         return 1;

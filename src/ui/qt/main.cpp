@@ -23,6 +23,8 @@ namespace {
 
 // How often the simulated host looks at its clock for a scripted exit.
 constexpr int kHostServiceMilliseconds = 100;
+constexpr int kPlaceInstrumentWindowMilliseconds = 100;
+constexpr int kWindowGap = 16;
 
 int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
     std::unique_ptr<quillon::sim::SimulatedInstrument> instrument;
@@ -66,6 +68,11 @@ int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
                      &front_end.Window(), &QWidget::close);
 
     instrument_window.show();
+    // Beside the main window, once start-up has put that where the settings say.
+    QTimer::singleShot(kPlaceInstrumentWindowMilliseconds, [&] {
+        const QRect main = front_end.Window().frameGeometry();
+        instrument_window.move(main.right() + kWindowGap, main.top());
+    });
     return front_end.Run(options.argument_text);
 }
 
