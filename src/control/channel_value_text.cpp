@@ -39,6 +39,8 @@ std::optional<std::string> FixedText(double value, int decimals, std::string_vie
     std::string text(buffer.data(), result.ptr);
     if (const std::size_t point = text.find('.'); point != std::string::npos) {
         text.replace(point, 1, separator);
+    } else {
+        text += separator;  // the pattern "0." writes its point even without decimals
     }
     return text;
 }

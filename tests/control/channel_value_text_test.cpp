@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{0.000123456, 0.001, "0.0001234560"},  // e = -3: ten decimals
                       ValueCase{1.23456789, 1.0, "1.23457"},          // e = 0: five decimals
                       ValueCase{123.456789, 5000.0, "123.46"},        // e = 3: two decimals
-                      ValueCase{12345.678, 10000.0, "12346"},         // e = 4: none
+                      ValueCase{12345.678, 10000.0, "12346."},        // e = 4: the point alone
                       ValueCase{-3.14159265, 10.0, "-3.1416"},
                       ValueCase{3.14159265, 0.0, "3.14159265"},  // no range: general
                       ValueCase{3.14159265, INFINITY, "3.14159265"}));
