@@ -9,10 +9,7 @@
 #include <thread>
 
 #include "app/addon.hpp"
-#include "fakes/fake_key_state.hpp"
-#include "fakes/fake_platform.hpp"
-#include "fakes/memory_profile_store.hpp"
-#include "fakes/recording_sound_player.hpp"
+#include "fakes/fake_ports.hpp"
 #include "fakes/temp_directory.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/linux/posix_process_launcher.hpp"
@@ -35,15 +32,15 @@ protected:
                   return std::string(variable) == "QUILLON_PELLOMAR" ? agent_.c_str() : nullptr;
               },
               directory_.Path().string())) {
-        clock_.wall = std::chrono::system_clock::from_time_t(1'796'745'600);  // a fixed moment
+        ports_.clock.wall =
+            std::chrono::system_clock::from_time_t(1'796'745'600);  // a fixed moment
     }
 
     void Start(const std::string& scenario, const std::string& settings) {
         std::istringstream text(scenario);
         host_.emplace(sim::ParseScenario(text, "test"), [this] { return now_; });
-        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
-        addon_.emplace(
-            Ports{*host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        ports_.StoreSettings(settings);
+        addon_.emplace(ports_.With(*host_, launcher_));
         host_->OnExit([this] { addon_->HostExited(); });
         addon_->Load("");
     }
@@ -68,7 +65,7 @@ protected:
         return runs;
     }
     std::string LocalTime(const char* format) const {
-        const std::time_t t = std::chrono::system_clock::to_time_t(clock_.wall);
+        const std::time_t t = std::chrono::system_clock::to_time_t(ports_.clock.wall);
         std::tm local{};
         localtime_r(&t, &local);
         char text[64];
@@ -81,12 +78,7 @@ protected:
     PosixProcessLauncher launcher_;
     double now_ = 0.0;
     std::optional<sim::SimulatedInstrument> host_;
-    testing::MemoryProfileStore profiles_;
-    testing::FakePrompter prompter_;
-    testing::FakeLocale locale_;
-    testing::FakeClock clock_;
-    testing::RecordingSoundPlayer sound_;
-    testing::FakeKeyState keys_;
+    testing::FakePorts ports_;
     std::optional<Addon> addon_;
     Panel& panel() { return addon_->GetPanel(); }
 
@@ -130,7 +122,8 @@ TEST_F(AgentEndToEndTest, HostExitSendsTheNoticeStopsSavesAndEnds) {
     RunUntil(1.0);
     EXPECT_TRUE(addon_->Ended());
     EXPECT_FALSE(panel().ScanTimerEnabled());
-    EXPECT_NE(profiles_.files["NorvaneAlarm.ini"].find("EmailAlarmInterval=20"), std::string::npos);
+    EXPECT_NE(ports_.profiles.files["NorvaneAlarm.ini"].find("EmailAlarmInterval=20"),
+              std::string::npos);
     const auto runs = AgentRuns(1);
     ASSERT_EQ(runs.size(), 1u);
     const std::vector<std::string> expected = {

@@ -5,12 +5,8 @@
 #include <sstream>
 
 #include "app/addon.hpp"
-#include "fakes/fake_key_state.hpp"
-#include "fakes/fake_platform.hpp"
-#include "fakes/memory_profile_store.hpp"
+#include "fakes/fake_ports.hpp"
 #include "fakes/recording_host.hpp"
-#include "fakes/recording_launcher.hpp"
-#include "fakes/recording_sound_player.hpp"
 #include "host/sim/simulated_instrument.hpp"
 
 namespace quillon {
@@ -25,9 +21,8 @@ class ScanCycleTest : public ::testing::Test {
 protected:
     void Start(const std::string& scenario, const std::string& settings = "") {
         host_.emplace(Scenario(scenario), [this] { return now_; });
-        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
-        addon_.emplace(
-            Ports{*host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        ports_.StoreSettings(settings);
+        addon_.emplace(ports_.With(*host_));
         addon_->Load("");
     }
     // Runs the timer for `seconds` of scenario time, 10 ms a tick.
@@ -48,13 +43,7 @@ protected:
 
     double now_ = 0.0;
     std::optional<sim::SimulatedInstrument> host_;
-    testing::MemoryProfileStore profiles_;
-    testing::FakePrompter prompter_;
-    testing::FakeLocale locale_;
-    testing::FakeClock clock_;
-    testing::RecordingSoundPlayer sound_;
-    testing::RecordingLauncher launcher_;
-    testing::FakeKeyState keys_;
+    testing::FakePorts ports_;
     std::optional<Addon> addon_;
 };
 
@@ -132,7 +121,7 @@ TEST_F(ScanCycleTest, AFailingEquationStopsTheRunAndItsTickWritesNothing) {
     EXPECT_EQ(Words(), std::vector<int>{8});
     EXPECT_EQ(panel().StartStopCaption(), "Start");
     EXPECT_EQ(
-        prompter_.messages,
+        ports_.prompter.messages,
         std::vector<std::string>{"Error in equation for D3. Please fix the error and start again"});
     EXPECT_NE(panel().Status().find("D3"), std::string::npos);
     panel().SetEquation(3, "1");
@@ -155,7 +144,7 @@ TEST_P(ScanCycleFaultTest, HostFaultsStopTheRunVisibly) {
     EXPECT_EQ(panel().StartStopCaption(), "Start");
     EXPECT_FALSE(panel().ScanTimerEnabled());
     EXPECT_FALSE(panel().Status().empty());
-    EXPECT_EQ(prompter_.messages.size(), GetParam().message ? 1u : 0u);
+    EXPECT_EQ(ports_.prompter.messages.size(), GetParam().message ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ScanCycleFaultTest,
@@ -166,8 +155,8 @@ class RecordedReadsTest : public ::testing::Test {
 protected:
     std::vector<std::string> ReadsOfOneTick(const std::string& settings) {
         host_.block = SampleBlock(4, 200);
-        profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\n" + settings;
-        Addon addon(Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        ports_.StoreSettings(settings);
+        Addon addon(ports_.With(host_));
         addon.Load("");
         host_.calls.clear();
         addon.ScanTick();
@@ -181,13 +170,7 @@ protected:
     }
 
     testing::RecordingHost host_;
-    testing::MemoryProfileStore profiles_;
-    testing::FakePrompter prompter_;
-    testing::FakeLocale locale_;
-    testing::FakeClock clock_;
-    testing::RecordingSoundPlayer sound_;
-    testing::RecordingLauncher launcher_;
-    testing::FakeKeyState keys_;
+    testing::FakePorts ports_;
 };
 
 TEST_F(RecordedReadsTest, HistoryAndStatisticsDecideWhatEachTickReads) {
