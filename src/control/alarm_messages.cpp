@@ -3,25 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
-#include <iomanip>
-#include <sstream>
 
 #include "control/channel_value_text.hpp"
+#include "platform/local_time.hpp"
 
 namespace quillon {
 namespace {
 
 constexpr char kBreak[] = "<br>";
-
-std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    std::ostringstream text;
-    text << std::put_time(&local, format);
-    return text.str();
-}
 
 // The message must reach the agent as one command-line word.
 std::string SpacesToUnderscores(std::string text) {

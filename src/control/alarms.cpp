@@ -2,6 +2,9 @@
 #include "control/alarms.hpp"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "platform/local_time.hpp"
 
 namespace quillon {
 
@@ -38,7 +41,10 @@ std::optional<std::string> Alarms::SendAlarmEmail(const SampleBlock& block) {
     try {
         message = messages_.AlarmMessage(block);
     } catch (const HostError& error) {
-        return "Alarm e-mail not sent: the host did not answer: " + std::string(error.what());
+        // The scan cycle stops the run on this, and the e-mail stays armed for the next true
+        // result: reporting it as sent would lose it.
+        throw std::runtime_error("Alarm e-mail not sent: the host did not answer: " +
+                                 std::string(error.what()));
     }
     return Launch(AgentCommand(kAlarmEvent, session_.sender_suffix, message), "Alarm e-mail");
 }
@@ -56,7 +62,14 @@ std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std
     if (ports_.launcher.Launch(kAgentProgram, command.Arguments(), error)) {
         return std::nullopt;
     }
-    return what + " not sent: " + error;
+    // A status that only ever shows the first failure would hide that it keeps failing.
+    ++launch_failures_;
+    std::string report =
+        what + " not sent at " + LocalTimeText(ports_.clock.WallTime(), "%H:%M:%S") + ": " + error;
+    if (launch_failures_ > 1) {
+        report += " (" + std::to_string(launch_failures_) + " e-mails not sent so far)";
+    }
+    return report;
 }
 
 }  // namespace quillon

@@ -32,8 +32,8 @@ public:
     void AlarmTick();
     std::int16_t AlarmCountdown() const { return alarm_countdown_; }
 
-    // The alarm e-mail with the samples of the tick's block; the reason when it was not sent
-    // (the agent could not be started, or the host could not answer).
+    // The alarm e-mail with the samples of the tick's block; the reason when the agent could
+    // not be started. Throws std::runtime_error when the host could not answer.
     std::optional<std::string> SendAlarmEmail(const SampleBlock& block);
     // The exit e-mail, unless the e-mail slot is forced off; the reason when it was not sent.
     // Stopping, saving and ending are the caller's.
@@ -50,6 +50,7 @@ private:
     AlarmPorts ports_;
     AlarmMessages messages_;
     std::int16_t alarm_countdown_ = 0;
+    int launch_failures_ = 0;
 };
 
 }  // namespace quillon

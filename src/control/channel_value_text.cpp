@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "control/channel_value_text.hpp"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <optional>
+
+#include "equations/decimal_digits.hpp"
 
 namespace quillon {
 namespace {
 
 constexpr std::size_t kLongestGeneralText = 5;
+constexpr int kSignificantDigits = 15;
 
 // Characters, not bytes: a separator may take more than one byte.
 std::size_t CharacterCount(std::string_view text) {
@@ -29,20 +29,12 @@ int PatternDecimals(double larger_range) {
     return e <= 3 ? 5 - e : 0;
 }
 
-std::optional<std::string> FixedText(double value, int decimals, std::string_view separator) {
-    std::array<char, 1100> buffer{};  // the longest double with the most decimals fits
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) {
-        return std::nullopt;
-    }
-    std::string text(buffer.data(), result.ptr);
-    if (const std::size_t point = text.find('.'); point != std::string::npos) {
-        text.replace(point, 1, separator);
-    } else {
-        text += separator;  // the pattern "0." writes its point even without decimals
-    }
-    return text;
+// As the platform's number format writes a pattern: from the value's 15-significant-digit
+// form, a half rounded away from zero, so 2.00005 shows as 2.0001 to four places.
+std::string FixedText(double value, int decimals, std::string_view separator) {
+    DecimalDigits digits = DecimalDigits::Significant(std::fabs(value), kSignificantDigits);
+    digits.RoundToDecimals(decimals);
+    return (std::signbit(value) ? "-" : "") + digits.PatternText(decimals, separator);
 }
 
 }  // namespace
@@ -54,8 +46,7 @@ std::string ChannelValueText(double value, double larger_range, Locale& locale,
         !std::isfinite(larger_range) || !std::isfinite(value)) {
         return general;
     }
-    return FixedText(value, PatternDecimals(larger_range), decimal_separator)
-        .value_or(std::move(general));
+    return FixedText(value, PatternDecimals(larger_range), decimal_separator);
 }
 
 }  // namespace quillon

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "control/scan_cycle.hpp"
 
-#include <ctime>
-#include <iomanip>
-#include <sstream>
-
 #include "control/mode_switch.hpp"
 #include "equations/evaluator.hpp"
+#include "platform/local_time.hpp"
 
 namespace quillon {
 namespace {
@@ -46,6 +43,7 @@ void ScanCycle::Tick() {
 }
 
 void ScanCycle::MathTick() {
+    audio_alarm_started_ = false;
     if (!ReadBlocks()) {
         return;
     }
@@ -85,9 +83,9 @@ void ScanCycle::ForceSlot(int slot, bool on) {
     if (slot < kOutputCount) {
         output_word_.SetOutputBit(slot, on ? 1 : 0);
     } else if (slot == kAudioSlot && on) {
-        actions_.start_audio_alarm();
+        StartAudioAlarm();
     } else if (!on) {
-        panel_.SetAlarmTimerEnabled(false);
+        SilenceAudioAlarm(slot);
     }
     SetLamp(slot, on);
 }
@@ -119,9 +117,9 @@ void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
     if (slot < kOutputCount) {
         output_word_.SetOutputBit(slot, on ? 1 : 0);
     } else if (on) {
-        actions_.start_audio_alarm();
+        StartAudioAlarm();
     } else {
-        panel_.SetAlarmTimerEnabled(false);
+        SilenceAudioAlarm(slot);
     }
 }
 
@@ -140,6 +138,7 @@ void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
 }
 
 void ScanCycle::ManualTick() {
+    audio_alarm_started_ = false;
     if (!ReadManualScan()) {
         return;
     }
@@ -171,11 +170,25 @@ void ScanCycle::ForceManualSlot(int slot, bool on) {
     if (slot < kOutputCount) {
         panel_.SetManualOutput(slot, on ? 1 : 0);
     } else if (on) {
-        actions_.start_audio_alarm();
+        StartAudioAlarm();
     } else {
-        panel_.SetAlarmTimerEnabled(false);
+        SilenceAudioAlarm(slot);
     }
     SetLamp(slot, on);
+}
+
+void ScanCycle::StartAudioAlarm() {
+    actions_.start_audio_alarm();
+    audio_alarm_started_ = true;
+}
+
+// The e-mail slot forced off silences the audio alarm, but not one the audio slot started or
+// kept going in the same tick: Timer2 would be off at the next tick, which would play again.
+void ScanCycle::SilenceAudioAlarm(int slot) {
+    if (slot == kEmailSlot && audio_alarm_started_) {
+        return;
+    }
+    panel_.SetAlarmTimerEnabled(false);
 }
 
 void ScanCycle::SetLamp(int slot, bool active) {
@@ -206,12 +219,7 @@ void ScanCycle::StopAfterSlotFailure(int slot, const std::string& reason) {
 }
 
 std::string ScanCycle::Now() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(clock_.WallTime());
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::ostringstream text;
-    text << std::put_time(&local, "%H:%M:%S");
-    return text.str();
+    return LocalTimeText(clock_.WallTime(), "%H:%M:%S");
 }
 
 }  // namespace quillon

@@ -45,6 +45,8 @@ private:
     bool Evaluate(int slot);
     void ApplyResult(int slot, bool set_mode, bool result);
     void ApplyEmailResult(bool set_mode, bool result);
+    void StartAudioAlarm();
+    void SilenceAudioAlarm(int slot);
     void SetLamp(int slot, bool active);
     void StopAfterReadFailure(const std::string& reason);
     void StopAfterSlotFailure(int slot, const std::string& reason);
@@ -61,6 +63,7 @@ private:
     TokenSubstituter substituter_;
     SampleBlock samples_;
     SampleBlock window_;
+    bool audio_alarm_started_ = false;  // in this tick
 };
 
 }  // namespace quillon

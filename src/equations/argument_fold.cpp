@@ -23,6 +23,7 @@ void ArgumentFold::Add(double value) {
         second = value;
     }
     ++count;
+    any_not_a_number = any_not_a_number || std::isnan(value);
     sum += value;
     min = LesserOf(min, value);
     max = GreaterOf(max, value);

@@ -6,12 +6,12 @@
 namespace quillon {
 
 // Call arguments folded as they are read, so that variadic functions need no list.
-// A NaN argument makes min and max NaN too, as it already does the sum.
 struct ArgumentFold {
     void Add(double value);
     double Average() const { return sum / count; }
 
     int count = 0;
+    bool any_not_a_number = false;
     double first = 0.0;
     double second = 0.0;
     double sum = 0.0;

@@ -2,12 +2,24 @@
 #pragma once
 
 #include <limits>
-#include <optional>
 #include <string_view>
 
 #include "equations/argument_fold.hpp"
 
 namespace quillon {
+
+// A function's value, or why it refuses its arguments (empty when it does not).
+struct FunctionResult {
+    FunctionResult(double result) : value(result) {}  // NOLINT: a plain value is a result
+    static FunctionResult Refused(std::string_view reason) {
+        FunctionResult result(0.0);
+        result.refusal = reason;
+        return result;
+    }
+
+    double value;
+    std::string_view refusal;
+};
 
 // A function an equation may call, by its lower-case name. Each takes one argument or more.
 struct BuiltinFunction {
@@ -15,9 +27,7 @@ struct BuiltinFunction {
 
     std::string_view name;
     int max_arguments;
-    // Empty when the arguments are outside what the function reads.
-    std::optional<double> (*apply)(const ArgumentFold& arguments);
-    std::string_view invalid_argument_reason;
+    FunctionResult (*apply)(const ArgumentFold& arguments);
 };
 
 // nullptr for a name no function has.

@@ -20,6 +20,61 @@ std::string StatisticToken(int t, int number) {
     return "#" + std::string(kAdvancedFunctionNames[t]) + std::to_string(number);
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Where the channel number of the token at `hash` starts: after "#", a history letter or a
+// channel statistic's name. npos for "#dig"/"#digx", whose number is a bit, not a channel.
+std::size_t ChannelNumberStart(std::string_view text, std::size_t hash) {
+    const std::string_view rest = text.substr(hash + 1);
+    if (rest.starts_with(kAdvancedFunctionNames[kStatisticDigitalBit])) {
+        return std::string_view::npos;
+    }
+    for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
+        if (rest.starts_with(kAdvancedFunctionNames[t])) {
+            return hash + 1 + kAdvancedFunctionNames[t].size();
+        }
+    }
+    const bool history_letter = !rest.empty() && rest.front() >= 'A' && rest.front() <= 'Z';
+    return hash + 1 + (history_letter ? 1 : 0);
+}
+
+// Whether the whole run of digits names a channel the host has: the replacement passes alone
+// would take "#A12" with 3 channels as channel 1 followed by the digit 2. A leading zero names
+// no channel either ("#01" would read channel 0 followed by a 1).
+bool NamesChannel(std::string_view digits, int channels) {
+    if (digits.size() > 1 && digits.front() == '0') {
+        return false;
+    }
+    int number = 0;
+    for (const char digit : digits) {
+        number = number * 10 + (digit - '0');
+        if (number > kHighestMarkedChannel) {
+            return false;
+        }
+    }
+    return number < channels;
+}
+
+bool NamesMissingChannel(std::string_view text, int channels) {
+    for (std::size_t hash = text.find('#'); hash != std::string_view::npos;
+         hash = text.find('#', hash + 1)) {
+        const std::size_t start = ChannelNumberStart(text, hash);
+        if (start == std::string_view::npos) {
+            continue;
+        }
+        std::size_t end = start;
+        while (end < text.size() && IsDigit(text[end])) {
+            ++end;
+        }
+        if (end > start && !NamesChannel(text.substr(start, end - start), channels)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 EquationPreparation::EquationPreparation(HostControl& host, Prompter& prompter,
@@ -68,6 +123,9 @@ void EquationPreparation::NoteHistoryDepth(const std::string& equation) {
 bool EquationPreparation::ChannelsExist(const std::string& equation) {
     std::string text = equation;
     int channels = host_.ChannelCount();
+    if (NamesMissingChannel(equation, channels)) {
+        return false;
+    }
     // Mark channels that do not exist, so their leading digits cannot pass as a shorter one.
     for (int i = kHighestMarkedChannel; i >= channels; --i) {
         ReplaceAll(text, ChannelToken(i), "####");

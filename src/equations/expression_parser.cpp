@@ -12,8 +12,6 @@ namespace {
 
 // Bounds the recursion so that no text can overflow the stack.
 constexpr int kMaxDepth = 200;
-constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -29,25 +27,6 @@ bool IsNameCharacter(char c) {
 
 double Truth(bool condition) {
     return condition ? 1.0 : 0.0;
-}
-
-// Logic on NaN stays NaN, so a failed computation cannot drive an output true.
-double LogicalAnd(double left, double right) {
-    if (std::isnan(left) || std::isnan(right)) {
-        return kNotANumber;
-    }
-    return Truth(left != 0.0 && right != 0.0);
-}
-
-double LogicalOr(double left, double right) {
-    if (std::isnan(left) || std::isnan(right)) {
-        return kNotANumber;
-    }
-    return Truth(left != 0.0 || right != 0.0);
-}
-
-double LogicalNot(double operand) {
-    return std::isnan(operand) ? kNotANumber : Truth(operand == 0.0);
 }
 
 // Appends rather than adds literals to strings, which GCC 12 misreads as overlapping copies.
@@ -94,8 +73,10 @@ double ExpressionParser::ParseEquation() {
 // or = and {"|" and}
 double ExpressionParser::ParseOr() {
     double value = ParseAnd();
-    while (Accept('|')) {
-        value = LogicalOr(value, ParseAnd());
+    for (std::size_t at = position_; Accept('|'); at = position_) {
+        const double right = ParseAnd();
+        RequireNumbers(value, right, at, "|");
+        value = Truth(value != 0.0 || right != 0.0);
     }
     return value;
 }
@@ -103,24 +84,26 @@ double ExpressionParser::ParseOr() {
 // and = equality {"&" equality}
 double ExpressionParser::ParseAnd() {
     double value = ParseEquality();
-    while (Accept('&')) {
-        value = LogicalAnd(value, ParseEquality());
+    for (std::size_t at = position_; Accept('&'); at = position_) {
+        const double right = ParseEquality();
+        RequireNumbers(value, right, at, "&");
+        value = Truth(value != 0.0 && right != 0.0);
     }
     return value;
 }
 
 // equality = relation {("==" | "!=") relation}
-// "!=" is false with NaN like every other comparison, so NaN never reads as true.
 double ExpressionParser::ParseEquality() {
     double value = ParseRelation();
     for (;;) {
-        if (Accept("==")) {
-            value = Truth(value == ParseRelation());
-        } else if (Accept("!=")) {
-            value = Truth(std::islessgreater(value, ParseRelation()));
-        } else {
+        const std::size_t at = position_;
+        const bool equal = Accept("==");
+        if (!equal && !Accept("!=")) {
             return value;
         }
+        const double right = ParseRelation();
+        RequireNumbers(value, right, at, equal ? "==" : "!=");
+        value = Truth((value == right) == equal);
     }
 }
 
@@ -128,17 +111,23 @@ double ExpressionParser::ParseEquality() {
 double ExpressionParser::ParseRelation() {
     double value = ParseSum();
     for (;;) {
-        if (Accept("<=")) {
-            value = Truth(value <= ParseSum());
-        } else if (Accept(">=")) {
-            value = Truth(value >= ParseSum());
-        } else if (Accept('<')) {
-            value = Truth(value < ParseSum());
-        } else if (Accept('>')) {
-            value = Truth(value > ParseSum());
-        } else {
+        const std::size_t at = position_;
+        std::string_view op;
+        for (const std::string_view candidate : {"<=", ">=", "<", ">"}) {
+            if (Accept(candidate)) {
+                op = candidate;
+                break;
+            }
+        }
+        if (op.empty()) {
             return value;
         }
+        const double right = ParseSum();
+        RequireNumbers(value, right, at, op);
+        value = Truth(op == "<="   ? value <= right
+                      : op == ">=" ? value >= right
+                      : op == "<"  ? value < right
+                                   : value > right);
     }
 }
 
@@ -188,8 +177,11 @@ double ExpressionParser::ParseUnary() {
     if (Accept('-')) {
         return -Nested(&ExpressionParser::ParseUnary);
     }
+    const std::size_t at = position_;
     if (Accept('!')) {
-        return LogicalNot(Nested(&ExpressionParser::ParseUnary));
+        const double operand = Nested(&ExpressionParser::ParseUnary);
+        RequireNumbers(operand, operand, at, "!");
+        return Truth(operand == 0.0);
     }
     return ParsePrimary();
 }
@@ -284,11 +276,23 @@ ArgumentFold ExpressionParser::ParseArguments(const BuiltinFunction& function) {
 
 double ExpressionParser::Apply(const BuiltinFunction& function, const ArgumentFold& arguments,
                                std::size_t name_position) const {
-    const std::optional<double> value = function.apply(arguments);
-    if (!value) {
-        Fail(name_position, std::string(function.invalid_argument_reason));
+    if (arguments.any_not_a_number) {
+        Fail(name_position, WithQuoted("not a number given to ", function.name));
     }
-    return *value;
+    const FunctionResult result = function.apply(arguments);
+    if (!result.refusal.empty()) {
+        Fail(name_position, std::string(result.refusal));
+    }
+    return result.value;
+}
+
+// NaN never decides a condition: a comparison or a logical operator on it fails the equation,
+// so that a negation cannot turn an undefined value into true.
+void ExpressionParser::RequireNumbers(double left, double right, std::size_t at,
+                                      std::string_view op) const {
+    if (std::isnan(left) || std::isnan(right)) {
+        Fail(at, WithQuoted("not a number given to ", op));
+    }
 }
 
 double ExpressionParser::Nested(double (ExpressionParser::*level)()) {

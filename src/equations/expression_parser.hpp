@@ -36,6 +36,7 @@ private:
     double Apply(const BuiltinFunction& function, const ArgumentFold& arguments,
                  std::size_t name_position) const;
 
+    void RequireNumbers(double left, double right, std::size_t at, std::string_view op) const;
     double Nested(double (ExpressionParser::*level)());
     double ReadNumber(std::size_t start) const;
     std::string_view ReadName();

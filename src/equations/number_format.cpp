@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "equations/shortest_decimal.hpp"
+#include "equations/decimal_digits.hpp"
 
 namespace quillon {
 namespace {
@@ -28,8 +28,12 @@ std::size_t FormatSubstitutedNumberInto(double x, int decimals, char* out) {
     if (!std::isfinite(x)) {
         return WriteNonFinite(x, out);
     }
-    ShortestDecimal decimal(std::fabs(x));
-    decimal.RoundToDecimals(decimals);
+    // The shortest digits read back as x exactly; when they do not fit, x itself is rounded,
+    // since rounding those digits again could land one unit off.
+    DecimalDigits decimal = DecimalDigits::Shortest(std::fabs(x));
+    if (decimal.Decimals() > decimals) {
+        decimal = DecimalDigits::Rounded(std::fabs(x), decimals);
+    }
     const bool minus = std::signbit(x) && !decimal.IsZero();
     if (minus) {
         *out = '-';

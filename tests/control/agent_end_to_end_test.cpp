@@ -108,7 +108,7 @@ TEST_F(AgentEndToEndTest, ARunOfTrueResultsSendsOnceAndAFalseOneRearms) {
     ASSERT_EQ(first.size(), 1u);
     const std::vector<std::string> expected = {
         "Global", "Norvane", "Alarm",
-        LocalTime("%H:%M:%S") + "<br>DI2108#Quillon<br>#0>1<br><br>#0=2.5_Channel_0<br>"};
+        LocalTime("%H:%M:%S") + "<br>DI0#Quillon<br>#0>1<br><br>#0=2.5_Channel_0<br>"};
     EXPECT_EQ(first[0], expected);
     RunUntil(0.35);
     EXPECT_EQ(AgentRuns(1).size(), 1u);
@@ -128,7 +128,7 @@ TEST_F(AgentEndToEndTest, HostExitSendsTheNoticeStopsSavesAndEnds) {
     ASSERT_EQ(runs.size(), 1u);
     const std::vector<std::string> expected = {
         "Global", "Norvane", "WinDaq_Exits",
-        LocalTime("%m-%d-%Y%H:%M:%S") + "<br>WinDaq_ID=Quillon<br>Devce=2108<br>"};
+        LocalTime("%m-%d-%Y%H:%M:%S") + "<br>WinDaq_ID=Quillon<br>Devce=0<br>"};
     EXPECT_EQ(runs[0], expected);
 }
 

@@ -167,18 +167,27 @@ TEST_F(AlarmEmailTest, AnEmptySenderIdGivesTheBareEventWord) {
     EXPECT_EQ(OnlyLaunch().arguments[2], "Alarm");
 }
 
-TEST_F(AlarmEmailTest, AFailedLaunchIsReported) {
+TEST_F(AlarmEmailTest, RepeatedFailedLaunchesSayHowManyAndWhen) {
     launcher.failure = "The program pellomar was not found";
     EXPECT_EQ(alarms.SendAlarmEmail(block),
-              std::optional<std::string>("Alarm e-mail not sent: The program pellomar was not "
-                                         "found"));
+              std::optional<std::string>("Alarm e-mail not sent at 14:03:07: The program "
+                                         "pellomar was not found"));
+    clock.wall += minutes{2};
+    EXPECT_EQ(alarms.SendAlarmEmail(block),
+              std::optional<std::string>("Alarm e-mail not sent at 14:05:07: The program "
+                                         "pellomar was not found (2 e-mails not sent so far)"));
 }
 
-TEST_F(AlarmEmailTest, AHostThatDoesNotAnswerIsReported) {
+// The scan cycle stops the run on it and keeps the e-mail armed.
+TEST_F(AlarmEmailTest, AHostThatDoesNotAnswerThrows) {
     host.fail_texts = true;
-    EXPECT_EQ(alarms.SendAlarmEmail(block),
-              std::optional<std::string>(
-                  "Alarm e-mail not sent: the host did not answer: no channel text"));
+    try {
+        alarms.SendAlarmEmail(block);
+        FAIL() << "sent";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(),
+                     "Alarm e-mail not sent: the host did not answer: no channel text");
+    }
     EXPECT_TRUE(launcher.launched.empty());
 }
 
@@ -217,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, HostExitTest,
 TEST_F(AlarmsTest, AFailedExitLaunchIsReported) {
     launcher.failure = "no agent";
     EXPECT_EQ(alarms.SendHostExitNotice(),
-              std::optional<std::string>("Exit e-mail not sent: no agent"));
+              std::optional<std::string>("Exit e-mail not sent at 14:03:07: no agent"));
 }
 
 }  // namespace

@@ -37,7 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{12345.678, 10000.0, "12346."},        // e = 4: the point alone
                       ValueCase{-3.14159265, 10.0, "-3.1416"},
                       ValueCase{3.14159265, 0.0, "3.14159265"},  // no range: general
-                      ValueCase{3.14159265, INFINITY, "3.14159265"}));
+                      ValueCase{3.14159265, INFINITY, "3.14159265"},
+                      // From the 15-significant-digit form, a half away from zero: the binary
+                      // 2.00005 lies just below the half.
+                      ValueCase{2.00005, 10.0, "2.0001"}, ValueCase{-2.00005, 10.0, "-2.0001"},
+                      ValueCase{0.000015, 10.0, "0.0000"},
+                      ValueCase{99999.99995, 10.0, "100000.0000"}));
 
 TEST(ChannelValueTextSeparatorTest, UsesTheLocaleSeparatorInBothFormats) {
     testing::ShortestLocale locale;

@@ -131,6 +131,62 @@ TEST_F(ScanCycleTest, AFailingEquationStopsTheRunAndItsTickWritesNothing) {
     EXPECT_EQ(panel().Status(), "");
 }
 
+struct AudioAlarmCase {
+    const char* settings;
+    bool manual;
+    std::size_t sounds;
+    bool repeating;  // Timer2
+};
+
+class AudioAlarmTest : public ScanCycleTest,
+                       public ::testing::WithParamInterface<AudioAlarmCase> {};
+
+// Slot 9 in "Force Reset" (its default) silences the audio alarm only when slot 8 did not
+// start or keep it in the same tick; otherwise every tick would play it anew.
+TEST_P(AudioAlarmTest, TheEmailSlotForcedOffLeavesARunningAlarmAlone) {
+    Start("channels 1\nchannel 0 constant value=5\n", GetParam().settings);
+    if (GetParam().manual) {
+        addon_->StartStopClicked();
+        panel().SetMathMode(0);
+        addon_->StartStopClicked();
+    }
+    RunFor(0.5);
+    EXPECT_EQ(ports_.sound.played.size(), GetParam().sounds);
+    EXPECT_EQ(panel().AlarmTimerEnabled(), GetParam().repeating);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, AudioAlarmTest,
+    ::testing::Values(
+        AudioAlarmCase{"MathExpression8=1\nS8=Set\nS9=Force Reset\n", false, 1, true},
+        AudioAlarmCase{"MathExpression8=0\nS8=Reset\nS9=Force Reset\n", false, 1, true},
+        AudioAlarmCase{"S8=Force Set\nS9=Force Reset\n", false, 1, true},
+        AudioAlarmCase{"MathExpression8=0\nS8=Set\nS9=Force Reset\n", false, 0, false},
+        AudioAlarmCase{"S8=Force Set\nS9=Force Reset\n", true, 1, true}),
+    [](const auto& info) {
+        return std::string(info.param.manual ? "Manual" : "Math") + std::to_string(info.index);
+    });
+
+TEST(AlarmEmailHostFailureTest, StopsTheRunAndKeepsTheEmailArmed) {
+    testing::RecordingHost host;
+    host.block = SampleBlock(4, 1);
+    host.fail_texts = true;
+    testing::FakePorts ports;
+    ports.StoreSettings("MathExpression9=1\nS9=Set\n");
+    Addon addon(ports.With(host));
+    addon.Load("");
+    addon.ScanTick();
+    EXPECT_FALSE(addon.GetPanel().ScanTimerEnabled());
+    EXPECT_EQ(ports.prompter.messages,
+              std::vector<std::string>{"The scan cycle stopped: Alarm e-mail not sent: the host "
+                                       "did not answer: no channel text"});
+    EXPECT_TRUE(ports.launcher.launched.empty());
+    host.fail_texts = false;
+    addon.StartStopClicked();
+    addon.ScanTick();
+    EXPECT_EQ(ports.launcher.launched.size(), 1U);
+}
+
 struct FaultCase {
     const char* fault;
     bool message;

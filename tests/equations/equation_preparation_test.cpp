@@ -47,7 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
                       PrepareCase{"#rms1>1", 2, ""}, PrepareCase{"#dig7", 3, ""},
                       PrepareCase{"#dig9>0", 10, kEvaluationFailed},
                       PrepareCase{"#0>>1", 1, kEvaluationFailed}, PrepareCase{"", 1, ""},
-                      PrepareCase{"max(#1,#0)>", 2, kEvaluationFailed}),
+                      PrepareCase{"max(#1,#0)>", 2, kEvaluationFailed},
+                      // The whole run of digits names the channel, whatever the prefix.
+                      PrepareCase{"#A12>1", 3, "Channel(s) not found in Windaq (#A12>1)"},
+                      PrepareCase{"#rms12>1", 3, "Channel(s) not found in Windaq (#rms12>1)"},
+                      PrepareCase{"#acrms3>1", 3, "Channel(s) not found in Windaq (#acrms3>1)"},
+                      PrepareCase{"#300>1", 100, "Channel(s) not found in Windaq (#300>1)"},
+                      PrepareCase{"#Z257>1", 300, "Channel(s) not found in Windaq (#Z257>1)"},
+                      PrepareCase{"#01>1", 3, "Channel(s) not found in Windaq (#01>1)"},
+                      PrepareCase{"#A12>#rms12", 13, ""}, PrepareCase{"#digx12>1", 13, ""}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(PrepareForRunTest, RaisesHistoryDepthAndStatisticsUse) {

@@ -69,8 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(NotANumberAndInfinity, EvaluatorValueTest,
                          ::testing::Values(ValueCase{"1/0", kInfinity},
                                            ValueCase{"-1/0", -kInfinity}, ValueCase{"1/0>1e308", 1},
-                                           ValueCase{"0/0>0", 0}, ValueCase{"0/0==0/0", 0},
-                                           ValueCase{"0/0!=1", 0}, ValueCase{"sqrt(-1)<1", 0}));
+                                           ValueCase{"bin(1111111111111111)", 65535},
+                                           ValueCase{"hex(20000000000000)", 9007199254740992}));
 
 struct FailureCase {
     std::string expression;
@@ -113,14 +113,30 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{std::string(201, '(') + "1" + std::string(201, ')'), 201, "too deeply nested"},
         FailureCase{std::string(201, '-') + "1", 201, "too deeply nested"}));
 
-INSTANTIATE_TEST_SUITE_P(NotANumberAndInfinity, EvaluatorFailureTest,
-                         ::testing::Values(FailureCase{"0/0", 3, "result is not a number"},
-                                           FailureCase{"sqrt(-1) ", 9, "result is not a number"},
-                                           FailureCase{"0/0|1", 5, "result is not a number"},
-                                           FailureCase{"!(0/0)", 6, "result is not a number"},
-                                           FailureCase{"max(0/0,1)", 10, "result is not a number"},
-                                           FailureCase{"nan>0", 0, "unknown name \"nan\""},
-                                           FailureCase{"-inf<0", 1, "unknown name \"inf\""}));
+INSTANTIATE_TEST_SUITE_P(
+    NotANumberAndInfinity, EvaluatorFailureTest,
+    ::testing::Values(FailureCase{"0/0", 3, "result is not a number"},
+                      FailureCase{"sqrt(-1) ", 9, "result is not a number"},
+                      // NaN never decides a condition, negated or not.
+                      FailureCase{"0/0>0", 3, "not a number given to \">\""},
+                      FailureCase{"0/0==0/0", 3, "not a number given to \"==\""},
+                      FailureCase{"0/0!=1", 3, "not a number given to \"!=\""},
+                      FailureCase{"!(5%0>1)", 5, "not a number given to \">\""},
+                      FailureCase{"!(sqrt(-1)<1)", 10, "not a number given to \"<\""},
+                      FailureCase{"!(0*1/(9<5)>-1)", 11, "not a number given to \">\""},
+                      FailureCase{"0/0|1", 3, "not a number given to \"|\""},
+                      FailureCase{"1&0/0", 1, "not a number given to \"&\""},
+                      FailureCase{"!(0/0)", 0, "not a number given to \"!\""},
+                      FailureCase{"max(0/0,1)", 0, "not a number given to \"max\""},
+                      // bin and hex read only what a double holds exactly.
+                      FailureCase{"bin(10000000000000001)", 0, "bin reads at most 16 digits"},
+                      FailureCase{"bin(" + std::string(52, '1') + ")", 0,
+                                  "bin reads at most 16 digits"},
+                      FailureCase{"bin(1/0)", 0, "bin takes a finite number"},
+                      FailureCase{"hex(-1/0)", 0, "hex takes a finite number"},
+                      FailureCase{"hex(20000000000001)", 0, "hex gives at most 9007199254740992"},
+                      FailureCase{"nan>0", 0, "unknown name \"nan\""},
+                      FailureCase{"-inf<0", 1, "unknown name \"inf\""}));
 
 TEST(EvaluatorTest, NestsAsDeepAsTheLimit) {
     EXPECT_EQ(Evaluator().Evaluate(std::string(200, '(') + "1" + std::string(200, ')')), 1);

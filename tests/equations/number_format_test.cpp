@@ -38,15 +38,19 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{123456789.123456789, 17, "123456789.12345679"},
                       FormatCase{-2.0 / 3, 15, "-.666666666666667"}));
 
-INSTANTIATE_TEST_SUITE_P(Rounding, NumberFormatTest,
-                         ::testing::Values(FormatCase{0.125, 2, ".13"}, FormatCase{9.999, 2, "10."},
-                                           FormatCase{-0.004, 2, "."},
-                                           FormatCase{-0.005, 2, "-.01"},
-                                           FormatCase{2.675, 2, "2.68"},
-                                           FormatCase{0.9999999999999999, 15, "1."},
-                                           FormatCase{99.95, 1, "100."}, FormatCase{0.5, 0, "1."},
-                                           FormatCase{0.4, 0, "."}, FormatCase{-9.5, 0, "-10."},
-                                           FormatCase{123.456, -1, "123."}));
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, NumberFormatTest,
+    ::testing::Values(FormatCase{0.125, 2, ".13"}, FormatCase{9.999, 2, "10."},
+                      FormatCase{-0.004, 2, "."}, FormatCase{-0.005, 2, "-.01"},
+                      FormatCase{2.675, 2, "2.67"}, FormatCase{0.9999999999999999, 15, "1."},
+                      FormatCase{99.95, 1, "100."}, FormatCase{0.5, 0, "1."},
+                      FormatCase{0.4, 0, "."}, FormatCase{-9.5, 0, "-10."},
+                      FormatCase{123.456, -1, "123."},
+                      // The binary value is rounded, not its shortest
+                      // digits: those end in ...495 and would round up.
+                      FormatCase{-0.00083260508689973495, 17, "-.00083260508689973"},
+                      // An exact half still rounds away from zero.
+                      FormatCase{0x1p-18, 17, ".00000381469726563"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotFinite, NumberFormatTest,

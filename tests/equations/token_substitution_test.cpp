@@ -95,6 +95,11 @@ TEST(TokenSubstituterTest, ShortBlocksFailInsteadOfReadingOutOfBounds) {
     Tick window_tick(2, 0);
     window_tick.data_window = 5;
     EXPECT_THROW(window_tick.Substitute("#ave1>0"), std::exception);
+    // History counts back from the newest scan of a full block: a short one would make #Z0
+    // read the newest sample as if it were 26 scans old.
+    Tick history_tick(2, 26);
+    history_tick.samples.Resize(2, 1);
+    EXPECT_THROW(history_tick.Substitute("#Z0>1"), std::exception);
 }
 
 // Equations built from the characters tokens are made of, with random layouts and samples:

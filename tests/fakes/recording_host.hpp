@@ -21,6 +21,7 @@ public:
     SampleBlock block;  // what a read returns, cut or padded with zeros to the ask
     bool fail_reads = false;
     bool fail_writes = false;
+    bool fail_texts = false;
     bool record = true;  // off for the hot loops of the substitution tests
     std::vector<std::string> calls;
 
@@ -66,6 +67,9 @@ public:
         }
     }
     std::string ChannelText(std::int16_t channel) override {
+        if (fail_texts) {
+            throw HostError("no channel text");
+        }
         return Record<std::string>("21", channel, "text");
     }
 

@@ -103,6 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "test.scn:2: unterminated quoted text; close it with \""},
         ErrorCase{"channels 2\nchannel 0 sine period=0\n",
                   "test.scn:2: sine period must be greater than 0"},
+        // Finite parameters whose values would leave the range of a double.
+        ErrorCase{"channels 2\nchannel 0 sine offset=1e308 amplitude=1.7e308\n",
+                  "test.scn:2: sine offset and amplitude give values beyond the largest number "
+                  "(1.8e308)"},
+        ErrorCase{"channels 2\nchannel 1 ramp from=-1.7e308 to=1.7e308\n",
+                  "test.scn:2: ramp from and to give values beyond the largest number (1.8e308)"},
+        ErrorCase{"channels 2\nchannel 1 noise mean=-1e308 amplitude=1e308\n",
+                  "test.scn:2: noise mean and amplitude give values beyond the largest number "
+                  "(1.8e308)"},
         ErrorCase{"channels 2\nchannel 1 steps 0:1 2,5:3\n",
                   "test.scn:2: step time must be a number, got \"2,5\""},
         ErrorCase{"channels 2\nchannel 1 steps 3:1 2:3\n",
@@ -145,7 +154,8 @@ TEST(DemoScenario, IdentifiesAsAPlainModel) {
     const Scenario demo = DemoScenario();
     constexpr std::array<int, 17> kReservedModels = {154, 194, 195, 718, 145,  149,  480,  481, 580,
                                                      581, 710, 715, 719, 1480, 1481, 1580, 1581};
-    EXPECT_EQ(demo.identification, "DI-2108 Quillon demo");
+    EXPECT_EQ(demo.identification, "Quillon demo instrument");
+    EXPECT_EQ(demo.model, 0);
     EXPECT_NE(demo.identification.at(2), '7');
     EXPECT_EQ(std::count(kReservedModels.begin(), kReservedModels.end(), demo.model), 0);
     EXPECT_EQ(std::count_if(demo.channels.begin(), demo.channels.end(),

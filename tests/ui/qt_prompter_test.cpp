@@ -57,13 +57,18 @@ TEST(QtPrompterTest, MessageBoxTitleAndIcon) {
 TEST(QtPrompterTest, InputBoxAnswersOrCancels) {
     QtPrompter prompter;
     QString fallback;
+    QString label;
     AnswerNextBox<QInputDialog>([&](QInputDialog& box) {
         fallback = box.textValue();
+        label = box.labelText();
         box.setTextValue(QStringLiteral("30"));
         box.accept();
     });
-    EXPECT_EQ(prompter.InputBox("Interval", "", "20"), std::optional<std::string>("30"));
+    // Prompts break lines with bare carriage returns; Qt needs line feeds to show them.
+    EXPECT_EQ(prompter.InputBox("Interval.\r\rIn minutes.\r\n", "", "20"),
+              std::optional<std::string>("30"));
     EXPECT_EQ(fallback, QStringLiteral("20"));
+    EXPECT_EQ(label, QStringLiteral("Interval.\n\nIn minutes.\n"));
 
     AnswerNextBox<QInputDialog>([](QInputDialog& box) { box.reject(); });
     EXPECT_EQ(prompter.InputBox("Interval", "", "20"), std::nullopt);

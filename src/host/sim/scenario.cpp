@@ -16,8 +16,8 @@ namespace {
 constexpr const char* kDemoScenario = R"(# Quillon demo instrument
 channels 4
 scan-rate 1000
-identification "DI-2108 Quillon demo"
-model 2108
+identification "Quillon demo instrument"
+model 0
 host-value 1.0
 # Rises through 3.3 at 1.5 s and falls back at 4.5 s, every 6 s: "#0>3.3" blinks.
 channel 0 sine offset=3.3 amplitude=2 period=6 phase=-90 text="Tank level"

@@ -30,8 +30,8 @@ struct Scenario {
 
     std::vector<Channel> channels;  // one per channel, 1..kMaxScenarioChannels
     double scan_rate = 1000.0;      // scans per second
-    std::string identification = "DI-2108 simulated";
-    std::int32_t model = 2108;
+    std::string identification = "Quillon simulated instrument";
+    std::int32_t model = 0;  // no instrument of its own: every slot on the window
     double host_value = 0.0;
     std::string output_log;  // empty: no log file
     std::optional<double> fail_reads_from;

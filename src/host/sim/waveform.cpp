@@ -18,6 +18,15 @@ void RequireFinite(const char* shape, const char* name, double value) {
     }
 }
 
+// Finite parameters can still give samples past the largest double (infinite, or NaN from
+// inf - inf): the values between `a` and `b` must all be finite.
+void RequireFiniteSpan(const char* shape, const char* names, double a, double b) {
+    if (!std::isfinite(std::fabs(a) + std::fabs(b)) || !std::isfinite(b - a)) {
+        throw std::invalid_argument(std::string(shape) + " " + names +
+                                    " give values beyond the largest number (1.8e308)");
+    }
+}
+
 void RequirePeriod(const char* shape, double period) {
     RequireFinite(shape, "period", period);
     if (period <= 0.0) {
@@ -50,6 +59,7 @@ Waveform Waveform::Sine(double offset, double amplitude, double period, double p
     RequireFinite("sine", "amplitude", amplitude);
     RequireFinite("sine", "phase", phase_degrees);
     RequirePeriod("sine", period);
+    RequireFiniteSpan("sine", "offset and amplitude", offset, amplitude);
     return Waveform(SineShape{offset, amplitude, period, phase_degrees});
 }
 
@@ -67,12 +77,14 @@ Waveform Waveform::Ramp(double from, double to, double period) {
     RequireFinite("ramp", "from", from);
     RequireFinite("ramp", "to", to);
     RequirePeriod("ramp", period);
+    RequireFiniteSpan("ramp", "from and to", from, to);
     return Waveform(RampShape{from, to, period});
 }
 
 Waveform Waveform::Noise(double mean, double amplitude, std::uint64_t seed) {
     RequireFinite("noise", "mean", mean);
     RequireFinite("noise", "amplitude", amplitude);
+    RequireFiniteSpan("noise", "mean and amplitude", mean, amplitude);
     return Waveform(NoiseShape{mean, amplitude, seed});
 }
 

@@ -41,7 +41,12 @@ std::string StdLocale::FormatGeneral(double value) {
     text.imbue(locale_);
     text.precision(15);
     text << value;
-    return text.str();
+    std::string general = text.str();
+    // The platform writes the exponent with a capital: 1E-07.
+    if (const std::size_t e = general.find('e'); e != std::string::npos) {
+        general[e] = 'E';
+    }
+    return general;
 }
 
 }  // namespace quillon

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#include "platform/local_time.hpp"
+
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+namespace quillon {
+
+std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    std::ostringstream text;
+    text << std::put_time(&local, format);
+    return text.str();
+}
+
+}  // namespace quillon
