@@ -65,8 +65,9 @@ void Addon::HostExited() {
 void Addon::SaveSettings() {
     const SaveResult result = settings_.SaveSetupInfo();
     if (!result.Ok()) {
-        panel_.SetStatus("Settings not saved (" + std::to_string(result.failed_keys) +
-                         " keys): " + result.first_error);
+        save_failure_ = "Settings not saved (" + std::to_string(result.failed_keys) +
+                        " keys): " + result.first_error;
+        panel_.SetStatus(*save_failure_);
     }
 }
 

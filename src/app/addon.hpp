@@ -42,6 +42,8 @@ public:
     void HostExited();
     // True once the program must end (the host exited); the front end closes without Unload.
     bool Ended() const { return ended_; }
+    // Why the last save (at unload or host exit) failed; the program then ends with status 1.
+    const std::optional<std::string>& SaveFailure() const { return save_failure_; }
 
     void StartStopClicked();  // Command1
     void ScanTick();          // Timer1
@@ -75,6 +77,7 @@ private:
     AlarmSettingsDialogs settings_dialogs_;
     Settings settings_;
     bool ended_ = false;
+    std::optional<std::string> save_failure_;
 };
 
 }  // namespace quillon

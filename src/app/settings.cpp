@@ -198,6 +198,7 @@ std::vector<std::string> Settings::SaveOrder(int last_slot) {
 }
 
 void Settings::GetSetupInfo() {
+    profiles_.RequireReadable(kSettingsFile);
     for (const std::string& name : LoadOrder()) {
         const Key& key = keys_.at(name);
         key.load(profiles_.Read(kSettingsFile, session_.host_id, name, key.fallback));
@@ -205,14 +206,16 @@ void Settings::GetSetupInfo() {
 }
 
 SaveResult Settings::SaveSetupInfo() {
-    SaveResult result;
+    ProfileValues values;
     for (const std::string& name : SaveOrder(session_.last_slot)) {
-        const std::optional<std::string> text = keys_.at(name).save();
-        if (text && !profiles_.Write(kSettingsFile, session_.host_id, name, *text)) {
-            if (result.failed_keys++ == 0) {
-                result.first_error = profiles_.LastError();
-            }
+        if (std::optional<std::string> text = keys_.at(name).save()) {
+            values.emplace_back(name, std::move(*text));
         }
+    }
+    SaveResult result;
+    if (!profiles_.WriteSection(kSettingsFile, session_.host_id, values)) {
+        result.failed_keys = static_cast<int>(values.size());
+        result.first_error = profiles_.LastError();
     }
     return result;
 }

@@ -2,10 +2,12 @@
 #include "app/startup.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/command_line.hpp"
 #include "control/instrument_models.hpp"
 #include "host/host_control.hpp"
+#include "platform/ini_file.hpp"
 #include "platform/leading_number.hpp"
 #include "platform/locale.hpp"
 #include "platform/profile_store.hpp"
@@ -37,12 +39,24 @@ void Startup::Run(const std::string& argument_text) {
     session_.last_slot = 9;
     ApplyCommandLine(argument_text);  // the settings file name is the fixed kSettingsFile
     session_.host_id = panel_.Caption();
+    RequireUsableSectionName();
     settings_.GetSetupInfo();
     ports_.host.PrepareAcquisition();
     QueryInstrument();
     AdaptOutputRows();
     ports_.host.CompleteStartup();
     run_control_.StartStop();  // the caption reads "Start": this starts the run
+}
+
+// The instance name heads its section of the settings file: a name that would not read back
+// (a line break would even plant lines for another instance) is refused before anything is
+// loaded or saved.
+void Startup::RequireUsableSectionName() {
+    if (!IniFile::IsWritableSectionName(session_.host_id)) {
+        throw std::runtime_error(
+            "the instance name given by -n cannot name a settings section: it must not hold a "
+            "line break or NUL, nor start or end with a blank or tab");
+    }
 }
 
 void Startup::FindDecimalSeparator() {

@@ -25,6 +25,7 @@ public:
     void Run(const std::string& argument_text);
 
 private:
+    void RequireUsableSectionName();
     void FindDecimalSeparator();
     void SetUpEvaluators();
     void ReadSenderSuffix();

@@ -7,12 +7,17 @@
 namespace quillon {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) {
+    while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && blank(text.back())) {
+    while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -25,15 +30,15 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-// The name of a "[name]" line, or nothing for other lines.
+// The name of a "[name]" line, or nothing for other lines. The name runs to the last "]", so
+// a name that holds "]" reads back; a line without "]" is no section line.
 std::optional<std::string_view> SectionName(std::string_view line) {
     line = Trim(line);
-    if (line.empty() || line.front() != '[') {
+    const std::size_t close = line.rfind(']');
+    if (line.empty() || line.front() != '[' || close == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::size_t close = line.find(']');
-    const std::size_t stop = close == std::string_view::npos ? line.size() : close;
-    return Trim(line.substr(1, stop - 1));
+    return Trim(line.substr(1, close - 1));
 }
 
 std::string_view StripQuotes(std::string_view value) {
@@ -46,15 +51,34 @@ std::string_view StripQuotes(std::string_view value) {
 
 }  // namespace
 
+IniFile::IniFile(std::string text) : text_(std::move(text)) {
+    FindDataEnd();
+}
+
+bool IniFile::IsWritableSectionName(std::string_view name) {
+    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
+           Trim(name) == name;
+}
+
+// The data ends at the first NUL, as the platform reads it; what follows is kept untouched.
+void IniFile::FindDataEnd() {
+    data_end_ = std::min(text_.find('\0'), text_.size());
+}
+
+std::size_t IniFile::DataBegin() const {
+    return std::string_view(text_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+// Lines end in LF, CR LF or a bare CR.
 std::optional<IniFile::Line> IniFile::LineAt(std::size_t pos) const {
-    if (pos >= text_.size()) {
+    if (pos >= data_end_) {
         return std::nullopt;
     }
-    std::size_t newline = text_.find('\n', pos);
-    const std::size_t next = newline == std::string::npos ? text_.size() : newline + 1;
-    std::size_t end = newline == std::string::npos ? text_.size() : newline;
-    if (end > pos && text_[end - 1] == '\r') {
-        --end;
+    const std::size_t found = text_.find_first_of("\r\n", pos);
+    const std::size_t end = std::min(found, data_end_);
+    std::size_t next = end;
+    if (end < data_end_) {
+        next = end + (text_[end] == '\r' && end + 1 < data_end_ && text_[end + 1] == '\n' ? 2 : 1);
     }
     return Line{pos, end, next};
 }
@@ -65,7 +89,7 @@ std::string_view IniFile::LineText(const Line& line) const {
 
 std::optional<IniFile::SectionSpan> IniFile::FindSection(std::string_view section) const {
     std::optional<SectionSpan> span;
-    for (auto line = LineAt(0); line; line = LineAt(line->next)) {
+    for (auto line = LineAt(DataBegin()); line; line = LineAt(line->next)) {
         const auto name = SectionName(LineText(*line));
         if (span && name) {
             span->end = line->begin;
@@ -76,7 +100,7 @@ std::optional<IniFile::SectionSpan> IniFile::FindSection(std::string_view sectio
                 span->insert_at = line->next;
             }
         } else if (name && SameName(*name, section)) {
-            span = SectionSpan{line->next, line->next, text_.size()};
+            span = SectionSpan{line->next, line->next, data_end_};
         }
     }
     return span;
@@ -107,35 +131,47 @@ std::optional<std::string> IniFile::Value(std::string_view section, std::string_
 }
 
 std::string IniFile::NewlineOfText(std::string_view fallback) const {
-    const std::size_t newline = text_.find('\n');
-    if (newline == std::string::npos) {
+    const std::size_t found = text_.find_first_of("\r\n");
+    if (found >= data_end_) {
         return std::string(fallback);
     }
-    return newline > 0 && text_[newline - 1] == '\r' ? "\r\n" : "\n";
+    if (text_[found] == '\n') {
+        return "\n";
+    }
+    return found + 1 < data_end_ && text_[found + 1] == '\n' ? "\r\n" : "\r";
+}
+
+bool IniFile::EndsInLineBreak(std::size_t pos) const {
+    return pos == DataBegin() || text_[pos - 1] == '\n' || text_[pos - 1] == '\r';
+}
+
+void IniFile::Insert(std::size_t pos, const std::string& text) {
+    text_.insert(pos, text);
+    data_end_ += text.size();
 }
 
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value,
                        std::string_view newline) {
     const std::string eol = NewlineOfText(newline);
-    const std::string entry = std::string(key) + "=" + std::string(value);
     auto span = FindSection(section);
     if (!span) {
-        if (!text_.empty() && text_.back() != '\n') {
-            text_ += eol;
-        }
-        text_ += "[" + std::string(section) + "]" + eol + entry + eol;
+        const std::string lead = EndsInLineBreak(data_end_) ? "" : eol;
+        Insert(data_end_, lead + "[" + std::string(section) + "]" + eol + std::string(key) + "=" +
+                              std::string(value) + eol);
         return;
     }
     if (const auto line = FindKey(*span, key)) {
+        // The value is replaced in place; the name keeps the spelling found in the file.
+        const std::string_view text = LineText(*line);
+        const std::string entry =
+            std::string(Trim(text.substr(0, text.find('=')))) + "=" + std::string(value);
         text_.replace(line->begin, line->end - line->begin, entry);
+        FindDataEnd();
         return;
     }
-    std::string insertion = entry + eol;
     // A last line without its line end gets one before the new key follows it.
-    if (span->insert_at == text_.size() && !text_.empty() && text_.back() != '\n') {
-        insertion = eol + insertion;
-    }
-    text_.insert(span->insert_at, insertion);
+    const std::string lead = EndsInLineBreak(span->insert_at) ? "" : eol;
+    Insert(span->insert_at, lead + std::string(key) + "=" + std::string(value) + eol);
 }
 
 }  // namespace quillon

@@ -7,11 +7,17 @@
 
 namespace quillon {
 
-// The text of a private-profile file: "[section]" lines and "key=value" lines. Section and key
-// names match without regard to case. Lines may end in LF or CR LF.
+// The text of a private-profile file: "[section]" lines and "key=value" lines, read as the
+// platform's profile functions read them. Section and key names match without regard to case.
+// Lines may end in LF, CR LF or CR; a UTF-8 byte-order mark is read past and kept; the data
+// ends at the first NUL, and what follows it is kept as it is.
 class IniFile {
 public:
-    explicit IniFile(std::string text) : text_(std::move(text)) {}
+    explicit IniFile(std::string text);
+
+    // Whether a section of this name reads back as written: no line break or NUL, and no
+    // blank at either end (section names are read trimmed).
+    static bool IsWritableSectionName(std::string_view name);
 
     const std::string& Text() const { return text_; }
 
@@ -19,9 +25,10 @@ public:
     // without one pair of enclosing quotes; nothing when the section or key is missing.
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
-    // Replaces the key's line in place, or adds it after the section's last non-blank line,
-    // creating the section at the end of the text. Every other line stays as it was. New lines
-    // end like the text's first line, or in `newline` when the text has none.
+    // Replaces the key's value in place (the name keeps its spelling), or adds it after the
+    // section's last non-blank line, creating the section at the end of the text. Every other line
+    // stays as it was. New lines end like the text's first line, or in `newline` when the text has
+    // none.
     void SetValue(std::string_view section, std::string_view key, std::string_view value,
                   std::string_view newline);
 
@@ -37,6 +44,10 @@ private:
         std::size_t end;        // start of the next section line, or the text's end
     };
 
+    void FindDataEnd();
+    std::size_t DataBegin() const;
+    bool EndsInLineBreak(std::size_t pos) const;
+    void Insert(std::size_t pos, const std::string& text);
     std::optional<Line> LineAt(std::size_t pos) const;
     std::optional<SectionSpan> FindSection(std::string_view section) const;
     std::optional<Line> FindKey(const SectionSpan& span, std::string_view key) const;
@@ -44,6 +55,7 @@ private:
     std::string NewlineOfText(std::string_view fallback) const;
 
     std::string text_;
+    std::size_t data_end_ = 0;
 };
 
 }  // namespace quillon

@@ -30,6 +30,29 @@ TEST_F(StartupFixture, AFailedSaveIsReportedOnceInTheStatus) {
     store.fail_writes = true;
     addon.Unload();
     EXPECT_EQ(panel.Status(), "Settings not saved (45 keys): disk full");
+    EXPECT_EQ(addon.SaveFailure(), panel.Status());  // the front end ends with it, status 1
+}
+
+TEST_F(StartupFixture, AFailedSaveAtHostExitIsKeptForTheFrontEnd) {
+    addon.Load("");
+    store.fail_writes = true;
+    addon.HostExited();
+    EXPECT_TRUE(addon.Ended());
+    EXPECT_TRUE(addon.SaveFailure().has_value());
+}
+
+// Defaults would drive every output from "#0>3.3": an existing file that cannot be read, or
+// an instance name that cannot head a section, stops start-up before the run.
+TEST_F(StartupFixture, StartupStopsWhenTheSettingsCannotBeUsed) {
+    store.unreadable = true;
+    EXPECT_THROW(addon.Load(""), std::runtime_error);
+    EXPECT_FALSE(panel.ScanTimerEnabled());
+    store.unreadable = false;
+    for (const char* name : {"-d -nLab\t", "-d -nX]\n[Lab9", "-d -nA\rB"}) {
+        EXPECT_THROW(addon.Load(name), std::runtime_error) << name;
+        EXPECT_FALSE(panel.ScanTimerEnabled());
+    }
+    EXPECT_TRUE(Settings().empty());
 }
 
 TEST_F(StartupFixture, HostExitStopsSavesAndEnds) {

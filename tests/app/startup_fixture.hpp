@@ -27,6 +27,11 @@ public:
                const std::string& value) override {
         return inner_.Write(file, section, key, value);
     }
+    bool WriteSection(const std::string& file, const std::string& section,
+                      const ProfileValues& values) override {
+        return inner_.WriteSection(file, section, values);
+    }
+    void RequireReadable(const std::string& file) override { inner_.RequireReadable(file); }
     std::string LastError() const override { return inner_.LastError(); }
 
 private:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "platform/ini_file.hpp"
@@ -14,6 +15,7 @@ class MemoryProfileStore final : public ProfileStore {
 public:
     std::map<std::string, std::string> files;
     bool fail_writes = false;
+    bool unreadable = false;  // the file exists but cannot be read
 
     std::string Read(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& fallback) override {
@@ -28,6 +30,11 @@ public:
         ini.SetValue(section, key, value, "\n");
         files[file] = ini.Text();
         return true;
+    }
+    void RequireReadable(const std::string& file) override {
+        if (unreadable) {
+            throw std::runtime_error("cannot read " + file + ": Permission denied");
+        }
     }
     std::string LastError() const override { return fail_writes ? "disk full" : ""; }
 };

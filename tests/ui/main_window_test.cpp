@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMoveEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -292,6 +294,44 @@ TEST_F(MainWindowTest, ClosingUnloadsAndSaves) {
     window_.close();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(profiles_.files.empty());
+}
+
+// Only the operator's moves change the stored position: a position off the screen, which the
+// window system answers with one kept on the screen, is saved back as it was read.
+TEST_F(MainWindowTest, APositionOffTheScreenIsSavedBackUnchanged) {
+    profiles_.files["NorvaneAlarm.ini"] = "[Quillon]\nWindow Left=10000000\nWindow Top=900\n";
+    window_.show();
+    window_.Load("");
+    QMoveEvent kept_on_screen(QPoint(32000, 60), window_.pos());
+    QApplication::sendEvent(&window_, &kept_on_screen);
+    DeliverPostedEvents();
+    window_.close();
+    const std::string saved = profiles_.files["NorvaneAlarm.ini"];
+    EXPECT_NE(saved.find("Window Left=10000000\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Window Top=900\n"), std::string::npos) << saved;
+}
+
+TEST(QtFrontEndTest, AFailedLastSaveIsShownAndEndsWithStatusOne) {
+    RecordingHost host;
+    MemoryProfileStore profiles;
+    FakeLocale locale;
+    FakeClock clock;
+    RecordingSoundPlayer sound;
+    RecordingLauncher launcher;
+    FakeKeyState keys;
+    QtFrontEnd front_end({host, profiles, locale, clock, sound, launcher, keys});
+    front_end.Window().show();
+    profiles.fail_writes = true;
+    front_end.Window().close();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        box->accept();
+    });
+    EXPECT_EQ(front_end.ExitStatus(0), 1);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Settings not saved"))) << shown.toStdString();
 }
 
 TEST(QtFrontEndTest, HostExitClosesTheWindow) {

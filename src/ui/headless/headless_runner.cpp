@@ -73,6 +73,10 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
         addon.Unload();
     }
     addon.GetPanel().RemoveObserver(&printer);
+    if (addon.SaveFailure()) {
+        err << "quillon: " << *addon.SaveFailure() << std::endl;
+        return 1;
+    }
     return 0;
 }
 

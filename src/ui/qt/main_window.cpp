@@ -29,6 +29,8 @@ namespace quillon {
 
 namespace {
 
+// How long the window system may take to answer a move of ours.
+constexpr int kOwnMoveSettling = 500;  // ms
 constexpr int kLampTop = 120;
 constexpr int kLampSize = 255;
 constexpr int kSwitchTop = 480;
@@ -457,6 +459,7 @@ void MainWindow::ShowGeometry() {
     // A window's position is that of its frame, as the Panel's is.
     const QPoint position = PanelPosition();
     if (position != pos()) {
+        own_move_settles_.setRemainingTime(kOwnMoveSettling);
         move(position);
     }
 }
@@ -505,9 +508,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
+    // Moves just after our own are the window system's answers to it, perhaps a position it
+    // kept on the screen: not the operator's choice, so the stored position stays as it was.
+    if (!own_move_settles_.hasExpired()) {
+        return;
+    }
     // The operator moved the window: the Panel keeps the position the settings save.
-    if (isVisible() && pos() != PanelPosition()) {
-        panel_.SetWindowPosition(PixelsToTwips(pos().x()), PixelsToTwips(pos().y()));
+    const QPoint position = event->pos();
+    if (isVisible() && position != PanelPosition()) {
+        panel_.SetWindowPosition(PixelsToTwips(position.x()), PixelsToTwips(position.y()));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -99,6 +100,8 @@ private:
     bool scan_busy_ = false;
     bool alarm_busy_ = false;
     bool keep_alive_busy_ = false;
+    // Until then, moves answer our own move() rather than the operator's hand.
+    QDeadlineTimer own_move_settles_{0};
 };
 
 }  // namespace quillon

@@ -36,7 +36,16 @@ int QtFrontEnd::Run(const std::string& argument_text) {
     window_.show();
     QTimer::singleShot(0, &window_, [this, argument_text] { window_.Load(argument_text); });
     const int status = QApplication::exec();
-    return startup_failed_ ? 1 : status;
+    return startup_failed_ ? 1 : ExitStatus(status);
+}
+
+// A save that failed at the end is the last thing the operator must hear of.
+int QtFrontEnd::ExitStatus(int event_loop_status) {
+    if (!addon_.SaveFailure()) {
+        return event_loop_status;
+    }
+    prompter_.MessageBox(MessageIcon::Critical, *addon_.SaveFailure(), "");
+    return 1;
 }
 
 }  // namespace quillon

@@ -38,9 +38,10 @@ public:
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
 
     // Shows the window, loads with the argument text once the event loop runs, and runs the
-    // loop until the window has closed. Returns 1 when start-up failed, else the loop's
-    // exit code.
+    // loop until the window has closed. Returns 1 when start-up or the last save failed
+    // (the save's failure shown in a box), else the loop's exit code.
     int Run(const std::string& argument_text);
+    int ExitStatus(int event_loop_status);
 
     Addon& GetAddon() { return addon_; }
     MainWindow& Window() { return window_; }
