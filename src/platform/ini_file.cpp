@@ -145,33 +145,65 @@ bool IniFile::EndsInLineBreak(std::size_t pos) const {
     return pos == DataBegin() || text_[pos - 1] == '\n' || text_[pos - 1] == '\r';
 }
 
-void IniFile::Insert(std::size_t pos, const std::string& text) {
+void IniFile::Insert(std::size_t pos, const std::string& text) {  // outside any section span
     text_.insert(pos, text);
     data_end_ += text.size();
 }
 
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value,
                        std::string_view newline) {
+    SetValues(section, {{std::string(key), std::string(value)}}, newline);
+}
+
+// The section is found once, whatever the number of keys, so that a large file costs one
+// pass per save rather than one per key.
+void IniFile::SetValues(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& values,
+                        std::string_view newline) {
     const std::string eol = NewlineOfText(newline);
     auto span = FindSection(section);
     if (!span) {
-        const std::string lead = EndsInLineBreak(data_end_) ? "" : eol;
-        Insert(data_end_, lead + "[" + std::string(section) + "]" + eol + std::string(key) + "=" +
-                              std::string(value) + eol);
+        std::string added = EndsInLineBreak(data_end_) ? "" : eol;
+        added += "[" + std::string(section) + "]" + eol;
+        for (const auto& [key, value] : values) {
+            added += key + "=" + value + eol;
+        }
+        Insert(data_end_, added);
         return;
     }
-    if (const auto line = FindKey(*span, key)) {
+    for (const auto& [key, value] : values) {
+        SetValueIn(*span, key, value, eol);
+    }
+}
+
+void IniFile::SetValueIn(SectionSpan& span, std::string_view key, std::string_view value,
+                         const std::string& eol) {
+    if (const auto line = FindKey(span, key)) {
         // The value is replaced in place; the name keeps the spelling found in the file.
         const std::string_view text = LineText(*line);
         const std::string entry =
             std::string(Trim(text.substr(0, text.find('=')))) + "=" + std::string(value);
-        text_.replace(line->begin, line->end - line->begin, entry);
-        FindDataEnd();
+        Replace(line->begin, line->end - line->begin, entry, span);
         return;
     }
     // A last line without its line end gets one before the new key follows it.
-    const std::string lead = EndsInLineBreak(span->insert_at) ? "" : eol;
-    Insert(span->insert_at, lead + std::string(key) + "=" + std::string(value) + eol);
+    const std::string lead = EndsInLineBreak(span.insert_at) ? "" : eol;
+    Replace(span.insert_at, 0, lead + std::string(key) + "=" + std::string(value) + eol, span);
+}
+
+// Replaces text inside the section and moves the section's bounds and the data end with it;
+// text inserted at a bound goes before it.
+void IniFile::Replace(std::size_t pos, std::size_t length, const std::string& text,
+                      SectionSpan& span) {
+    text_.replace(pos, length, text);
+    const auto shift = [&](std::size_t& bound) {
+        if (bound > pos || (length == 0 && bound == pos)) {
+            bound = bound + text.size() - length;
+        }
+    };
+    shift(span.insert_at);
+    shift(span.end);
+    data_end_ = data_end_ + text.size() - length;
 }
 
 }  // namespace quillon

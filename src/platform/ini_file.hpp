@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quillon {
 
@@ -31,6 +33,10 @@ public:
     // none.
     void SetValue(std::string_view section, std::string_view key, std::string_view value,
                   std::string_view newline);
+    // The same for several keys of one section, in order.
+    void SetValues(std::string_view section,
+                   const std::vector<std::pair<std::string, std::string>>& values,
+                   std::string_view newline);
 
 private:
     struct Line {
@@ -48,6 +54,9 @@ private:
     std::size_t DataBegin() const;
     bool EndsInLineBreak(std::size_t pos) const;
     void Insert(std::size_t pos, const std::string& text);
+    void SetValueIn(SectionSpan& span, std::string_view key, std::string_view value,
+                    const std::string& eol);
+    void Replace(std::size_t pos, std::size_t length, const std::string& text, SectionSpan& span);
     std::optional<Line> LineAt(std::size_t pos) const;
     std::optional<SectionSpan> FindSection(std::string_view section) const;
     std::optional<Line> FindKey(const SectionSpan& span, std::string_view key) const;

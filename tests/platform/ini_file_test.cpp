@@ -101,6 +101,22 @@ TEST(IniFileTest, ANewSectionGoesBeforeTheNul) {
     EXPECT_EQ(ini.Value("B", "k"), "2");
 }
 
+// A whole section saved at once: keys replaced in place, new ones after the section's last
+// line, neighbours untouched, whichever section it is.
+TEST(IniFileTest, SeveralKeysOfOneSectionAtOnce) {
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"k1", "v1"}, {"x", "9"}, {"k2", "v2"}};
+    IniFile first("[A]\nx=1\n[B]\nx=2");
+    first.SetValues("A", values, "\n");
+    EXPECT_EQ(first.Text(), "[A]\nx=9\nk1=v1\nk2=v2\n[B]\nx=2");
+    IniFile last("[A]\nx=1\n[B]\nx=2");
+    last.SetValues("B", values, "\n");
+    EXPECT_EQ(last.Text(), "[A]\nx=1\n[B]\nx=9\nk1=v1\nk2=v2\n");
+    IniFile added("[A]\nx=1\n");
+    added.SetValues("C", values, "\n");
+    EXPECT_EQ(added.Text(), "[A]\nx=1\n[C]\nk1=v1\nx=9\nk2=v2\n");
+}
+
 TEST(IniFileTest, OnlyNamesThatReadBackAreWritable) {
     for (const std::string name : {"Quillon", "Lab]1", "[x", "Line_3"}) {
         EXPECT_TRUE(IniFile::IsWritableSectionName(name)) << name;

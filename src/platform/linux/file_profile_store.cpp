@@ -183,9 +183,7 @@ bool FileProfileStore::WriteSection(const std::string& file, const std::string& 
         return Fail("cannot read " + path.string() + ": " + ErrnoText());
     }
     IniFile ini(*text);
-    for (const auto& [key, value] : values) {
-        ini.SetValue(section, key, value, "\n");
-    }
+    ini.SetValues(section, values, "\n");
     return ini.Text() == *text || Save(path, lock->Status(), ini.Text());
 }
 
