@@ -138,8 +138,8 @@ void BM_MathTick(benchmark::State& state) {
     };
     state.counters["read_us"] = micros(host.read_time);
     state.counters["core_us"] = micros(total - host.read_time);
-    state.counters["history"] = addon.GetSession().history_depth;
-    state.counters["statistics"] = addon.GetSession().statistics_in_use ? 1 : 0;
+    state.counters["history"] = addon.GetRunState().tokens.history_depth;
+    state.counters["statistics"] = addon.GetRunState().tokens.statistics_in_use ? 1 : 0;
 }
 
 // Second argument: the data window, 0 for no statistics.

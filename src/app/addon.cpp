@@ -10,20 +10,21 @@ namespace quillon {
 
 Addon::Addon(const Ports& ports)
     : ports_(ports),
-      preparation_(ports.host, ports.prompter, evaluator_, session_),
+      preparation_(ports.host, ports.prompter, evaluator_),
       mode_switch_(panel_),
-      run_control_(
-          panel_, session_,
-          [this](const std::string& equation) { return preparation_.PrepareForRun(equation); }),
-      output_word_(session_, ports.host),
-      scan_cycle_(panel_, session_, ports.host, ports.prompter, ports.clock, run_control_,
-                  output_word_),
-      manual_control_(panel_, session_, ports.host),
-      hot_keys_(panel_, session_, ports.keys),
-      alarms_(panel_, session_,
+      run_control_(panel_, run_, facts_, operator_settings_, force_write_,
+                   [this](const std::string& equation, TokenUse so_far) {
+                       return preparation_.PrepareForRun(equation, so_far);
+                   }),
+      output_word_(force_write_, facts_, ports.host),
+      scan_cycle_(panel_, run_, facts_, operator_settings_, ports.host, ports.prompter, ports.clock,
+                  run_control_, output_word_),
+      manual_control_(panel_, force_write_, facts_, ports.host),
+      hot_keys_(panel_, operator_settings_, ports.keys),
+      alarms_(panel_, facts_, operator_settings_, run_,
               AlarmPorts{ports.host, ports.sound, ports.launcher, ports.locale, ports.clock}),
-      settings_dialogs_(session_, ports.prompter, ports.locale),
-      settings_(panel_, session_, ports.profiles) {
+      settings_dialogs_(operator_settings_, run_, facts_, ports.prompter, ports.locale),
+      settings_(panel_, operator_settings_, facts_, ports.profiles) {
     panel_.SetHandlers(this);
     scan_cycle_.SetActions(ScanCycleActions{
         [this] { hot_keys_.Poll(); },
@@ -37,7 +38,7 @@ Addon::~Addon() {
 }
 
 void Addon::Load(const std::string& argument_text) {
-    Startup(ports_, panel_, session_, settings_, run_control_).Run(argument_text);
+    Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text);
 }
 
 void Addon::Resize(int width, int height) {

@@ -7,13 +7,16 @@
 #include "app/settings.hpp"
 #include "control/alarm_settings_dialogs.hpp"
 #include "control/alarms.hpp"
+#include "control/force_write.hpp"
 #include "control/hot_keys.hpp"
+#include "control/instance_facts.hpp"
 #include "control/manual_control.hpp"
 #include "control/mode_switch.hpp"
+#include "control/operator_settings.hpp"
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
+#include "control/run_state.hpp"
 #include "control/scan_cycle.hpp"
-#include "control/session.hpp"
 #include "equations/equation_preparation.hpp"
 #include "equations/evaluator.hpp"
 #include "panel/panel.hpp"
@@ -30,7 +33,8 @@ public:
     Addon& operator=(const Addon&) = delete;
 
     Panel& GetPanel() { return panel_; }
-    const Session& GetSession() const { return session_; }
+    const InstanceFacts& GetInstanceFacts() const { return facts_; }
+    const RunState& GetRunState() const { return run_; }
 
     // The window's load: start-up with the command line after the program name.
     void Load(const std::string& argument_text);
@@ -64,7 +68,10 @@ private:
 
     Ports ports_;
     Panel panel_;
-    Session session_;
+    InstanceFacts facts_;                 // fixed at start-up
+    OperatorSettings operator_settings_;  // loaded from the settings file
+    RunState run_;                        // fixed by each Start and Stop
+    ForceWrite force_write_;
     Evaluator evaluator_;
     EquationPreparation preparation_;
     ModeSwitch mode_switch_;

@@ -50,8 +50,9 @@ std::optional<std::string> PositiveOnly(int value) {
 
 }  // namespace
 
-Settings::Settings(Panel& panel, Session& session, ProfileStore& profiles)
-    : panel_(panel), session_(session), profiles_(profiles) {
+Settings::Settings(Panel& panel, OperatorSettings& settings, const InstanceFacts& facts,
+                   ProfileStore& profiles)
+    : panel_(panel), settings_(settings), facts_(facts), profiles_(profiles) {
     DefineSlotKeys();
     DefineAlarmKeys();
     DefineHotKeys();
@@ -89,14 +90,16 @@ void Settings::DefineSlotKeys() {
 void Settings::DefineAlarmKeys() {
     Define(
         "SoundFile", kDefaultSoundFile,
-        [this](const std::string& text) { session_.sound_file = text; },
-        [this]() -> std::optional<std::string> { return session_.sound_file; });
+        [this](const std::string& text) { settings_.sound_file = text; },
+        [this]() -> std::optional<std::string> { return settings_.sound_file; });
     Define(
         "AlarmInterval", "1",
         [this](const std::string& text) {
-            session_.alarm_interval = ReadNumber<std::int16_t>(text);
+            settings_.alarm_interval = ReadNumber<std::int16_t>(text);
         },
-        [this]() -> std::optional<std::string> { return std::to_string(session_.alarm_interval); });
+        [this]() -> std::optional<std::string> {
+            return std::to_string(settings_.alarm_interval);
+        });
     // The stored value is not applied: every start begins in math mode.
     Define(
         "UseMathExpression", "1", [this](const std::string&) { panel_.SetMathMode(1); },
@@ -104,10 +107,10 @@ void Settings::DefineAlarmKeys() {
     Define(
         "EmailAlarmInterval", "20",
         [this](const std::string& text) {
-            session_.email_alarm_interval = ReadNumber<std::int32_t>(text);
+            settings_.email_alarm_interval = ReadNumber<std::int32_t>(text);
         },
         [this]() -> std::optional<std::string> {
-            return std::to_string(session_.email_alarm_interval);
+            return std::to_string(settings_.email_alarm_interval);
         });
 }
 
@@ -117,18 +120,18 @@ void Settings::DefineHotKeys() {
         Define(
             TrueKey(output), std::to_string(kDefaultTrueKeys[n]),
             [this, n](const std::string& text) {
-                session_.dout_true_key[n] = ReadNumber<std::int16_t>(text);
+                settings_.dout_true_key[n] = ReadNumber<std::int16_t>(text);
             },
             [this, n]() -> std::optional<std::string> {
-                return std::to_string(session_.dout_true_key[n]);
+                return std::to_string(settings_.dout_true_key[n]);
             });
         Define(
             FalseKey(output), std::to_string(kDefaultFalseKeys[n]),
             [this, n](const std::string& text) {
-                session_.dout_false_key[n] = ReadNumber<std::int16_t>(text);
+                settings_.dout_false_key[n] = ReadNumber<std::int16_t>(text);
             },
             [this, n]() -> std::optional<std::string> {
-                return std::to_string(session_.dout_false_key[n]);
+                return std::to_string(settings_.dout_false_key[n]);
             });
     }
     const std::array<int, 2> defaults = {kControlKey, kAltKey};
@@ -136,10 +139,10 @@ void Settings::DefineHotKeys() {
         Define(
             "HKey" + std::to_string(n), std::to_string(defaults[n]),
             [this, n](const std::string& text) {
-                session_.hot_key[n] = ReadNumber<std::int16_t>(text);
+                settings_.hot_key[n] = ReadNumber<std::int16_t>(text);
             },
             [this, n]() -> std::optional<std::string> {
-                return std::to_string(session_.hot_key[n]);
+                return std::to_string(settings_.hot_key[n]);
             });
     }
 }
@@ -201,19 +204,19 @@ void Settings::GetSetupInfo() {
     profiles_.RequireReadable(kSettingsFile);
     for (const std::string& name : LoadOrder()) {
         const Key& key = keys_.at(name);
-        key.load(profiles_.Read(kSettingsFile, session_.host_id, name, key.fallback));
+        key.load(profiles_.Read(kSettingsFile, facts_.host_id, name, key.fallback));
     }
 }
 
 SaveResult Settings::SaveSetupInfo() {
     ProfileValues values;
-    for (const std::string& name : SaveOrder(session_.last_slot)) {
+    for (const std::string& name : SaveOrder(facts_.last_slot)) {
         if (std::optional<std::string> text = keys_.at(name).save()) {
             values.emplace_back(name, std::move(*text));
         }
     }
     SaveResult result;
-    if (!profiles_.WriteSection(kSettingsFile, session_.host_id, values)) {
+    if (!profiles_.WriteSection(kSettingsFile, facts_.host_id, values)) {
         result.failed_keys = static_cast<int>(values.size());
         result.first_error = profiles_.LastError();
     }

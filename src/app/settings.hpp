@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "control/session.hpp"
+#include "control/instance_facts.hpp"
+#include "control/operator_settings.hpp"
 #include "panel/panel.hpp"
 #include "platform/profile_store.hpp"
 
@@ -26,7 +27,8 @@ struct SaveResult {
 // window, window position and keep-alive interval. Loaded once at start-up, saved once a run.
 class Settings {
 public:
-    Settings(Panel& panel, Session& session, ProfileStore& profiles);
+    Settings(Panel& panel, OperatorSettings& settings, const InstanceFacts& facts,
+             ProfileStore& profiles);
 
     void GetSetupInfo();
     SaveResult SaveSetupInfo();
@@ -53,7 +55,8 @@ private:
                 std::function<std::optional<std::string>()> save);
 
     Panel& panel_;
-    Session& session_;
+    OperatorSettings& settings_;
+    const InstanceFacts& facts_;
     ProfileStore& profiles_;
     std::map<std::string, Key> keys_;
 };

@@ -21,24 +21,19 @@ constexpr std::int16_t kOutputsZeroAndOneParked = -32765;
 
 }  // namespace
 
-Startup::Startup(const Ports& ports, Panel& panel, Session& session, Settings& settings,
+Startup::Startup(const Ports& ports, Panel& panel, InstanceFacts& facts, Settings& settings,
                  RunControl& run_control)
-    : ports_(ports),
-      panel_(panel),
-      session_(session),
-      settings_(settings),
-      run_control_(run_control) {}
+    : ports_(ports), panel_(panel), facts_(facts), settings_(settings), run_control_(run_control) {}
 
 void Startup::Run(const std::string& argument_text) {
-    session_.email_armed = true;
     panel_.SetKeyPreview(true);
     FindDecimalSeparator();
     // The statistic names are the fixed table kAdvancedFunctionNames.
     SetUpEvaluators();
     ReadSenderSuffix();
-    session_.last_slot = 9;
+    facts_.last_slot = 9;
     ApplyCommandLine(argument_text);  // the settings file name is the fixed kSettingsFile
-    session_.host_id = panel_.Caption();
+    facts_.host_id = panel_.Caption();
     RequireUsableSectionName();
     settings_.GetSetupInfo();
     ports_.host.PrepareAcquisition();
@@ -52,7 +47,7 @@ void Startup::Run(const std::string& argument_text) {
 // (a line break would even plant lines for another instance) is refused before anything is
 // loaded or saved.
 void Startup::RequireUsableSectionName() {
-    if (!IniFile::IsWritableSectionName(session_.host_id)) {
+    if (!IniFile::IsWritableSectionName(facts_.host_id)) {
         throw std::runtime_error(
             "the instance name given by -n cannot name a settings section: it must not hold a "
             "line break or NUL, nor start or end with a blank or tab");
@@ -62,9 +57,9 @@ void Startup::RequireUsableSectionName() {
 void Startup::FindDecimalSeparator() {
     const std::string text = ports_.locale.FormatGeneral(3.333);
     if (text.find('.') != std::string::npos || text.size() < 2) {
-        session_.decimal_separator = ".";
+        facts_.decimal_separator = ".";
     } else {
-        session_.decimal_separator = text.substr(1, 1);
+        facts_.decimal_separator = text.substr(1, 1);
     }
 }
 
@@ -76,7 +71,7 @@ void Startup::ReadSenderSuffix() {
     std::string id = ports_.profiles.Read(kAgentSettingsFile, "Global", "SenderID", "");
     id.resize(std::min(id.size(), kSenderIdLength));
     std::replace(id.begin(), id.end(), ' ', '_');
-    session_.sender_suffix = id.empty() ? " " : "@" + id + " ";
+    facts_.sender_suffix = id.empty() ? " " : "@" + id + " ";
 }
 
 void Startup::ApplyCommandLine(const std::string& argument_text) {
@@ -91,12 +86,12 @@ void Startup::ApplyCommandLine(const std::string& argument_text) {
 
 void Startup::QueryInstrument() {
     const std::string identification = ports_.host.Identification();
-    session_.high_byte_layout = identification.size() >= 3 && identification[2] == '7';
-    session_.instrument_model = SaturateToField<std::int16_t>(ports_.host.InstrumentModel(-2));
+    facts_.high_byte_layout = identification.size() >= 3 && identification[2] == '7';
+    facts_.instrument_model = SaturateToField<std::int16_t>(ports_.host.InstrumentModel(-2));
 }
 
 void Startup::AdaptOutputRows() {
-    const std::int16_t model = session_.instrument_model;
+    const std::int16_t model = facts_.instrument_model;
     if (HasNoOutputs(model)) {
         for (int slot = 0; slot < kOutputCount; ++slot) {
             HideSlotRow(slot);

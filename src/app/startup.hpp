@@ -5,8 +5,8 @@
 
 #include "app/ports.hpp"
 #include "app/settings.hpp"
+#include "control/instance_facts.hpp"
 #include "control/run_control.hpp"
-#include "control/session.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
@@ -19,7 +19,7 @@ inline constexpr const char* kAgentSettingsFile = "pellomar.ini";
 // the program cannot run without its host.
 class Startup {
 public:
-    Startup(const Ports& ports, Panel& panel, Session& session, Settings& settings,
+    Startup(const Ports& ports, Panel& panel, InstanceFacts& facts, Settings& settings,
             RunControl& run_control);
 
     void Run(const std::string& argument_text);
@@ -36,7 +36,7 @@ private:
 
     const Ports& ports_;
     Panel& panel_;
-    Session& session_;
+    InstanceFacts& facts_;
     Settings& settings_;
     RunControl& run_control_;
 };

@@ -22,7 +22,7 @@ std::string SpacesToUnderscores(std::string text) {
 
 std::string AlarmMessages::AlarmMessage(const SampleBlock& block) {
     std::string message = LocalTimeText(clock_.WallTime(), "%H:%M:%S") + kBreak;
-    message += "DI" + std::to_string(session_.instrument_model) + "#" + session_.host_id + kBreak;
+    message += "DI" + std::to_string(facts_.instrument_model) + "#" + facts_.host_id + kBreak;
     message += panel_.Slot(kEmailSlot).equation + kBreak + kBreak;
     const std::int16_t channels = host_.ChannelCount();
     for (std::int16_t channel = 0; channel < channels; ++channel) {
@@ -33,8 +33,8 @@ std::string AlarmMessages::AlarmMessage(const SampleBlock& block) {
 
 std::string AlarmMessages::HostExitMessage() {
     std::string message = LocalTimeText(clock_.WallTime(), "%m-%d-%Y%H:%M:%S") + kBreak;
-    message += "WinDaq ID=" + session_.host_id + kBreak;
-    message += "Devce=" + std::to_string(session_.instrument_model) + kBreak;
+    message += "WinDaq ID=" + facts_.host_id + kBreak;
+    message += "Devce=" + std::to_string(facts_.instrument_model) + kBreak;
     return SpacesToUnderscores(std::move(message));
 }
 
@@ -57,12 +57,12 @@ double AlarmMessages::LargerRange(std::int16_t channel) {
 // channel or the scan gives an empty text.
 std::string AlarmMessages::CurrentSampleText(std::int16_t channel, double larger_range,
                                              const SampleBlock& block) {
-    const int scan = std::min(session_.history_depth, block.Scans() - 1);
+    const int scan = std::min(run_.tokens.history_depth, block.Scans() - 1);
     if (channel >= block.Channels() || scan < 0) {
         return "";
     }
     return ChannelValueText(block.At(channel, scan), larger_range, locale_,
-                            session_.decimal_separator);
+                            facts_.decimal_separator);
 }
 
 }  // namespace quillon

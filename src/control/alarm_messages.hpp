@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "control/session.hpp"
+#include "control/instance_facts.hpp"
+#include "control/run_state.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
 #include "platform/clock.hpp"
@@ -16,9 +17,9 @@ namespace quillon {
 // space becomes "_".
 class AlarmMessages {
 public:
-    AlarmMessages(const Panel& panel, const Session& session, HostControl& host, Locale& locale,
-                  Clock& clock)
-        : panel_(panel), session_(session), host_(host), locale_(locale), clock_(clock) {}
+    AlarmMessages(const Panel& panel, const InstanceFacts& facts, const RunState& run,
+                  HostControl& host, Locale& locale, Clock& clock)
+        : panel_(panel), facts_(facts), run_(run), host_(host), locale_(locale), clock_(clock) {}
 
     // The time, the instrument, the e-mail equation, then one line per channel with its current
     // sample (scan HistoryDepth of the tick's block) and its text. Raises HostError when the
@@ -34,7 +35,8 @@ private:
                                   const SampleBlock& block);
 
     const Panel& panel_;
-    const Session& session_;
+    const InstanceFacts& facts_;
+    const RunState& run_;
     HostControl& host_;
     Locale& locale_;
     Clock& clock_;

@@ -31,40 +31,40 @@ std::optional<std::string> AlarmSettingsDialogs::Ask(const std::string& prompt,
 }
 
 void AlarmSettingsDialogs::AlarmDialog() {
-    const std::optional<std::string> path = Ask(kSoundPrompt, kAlarmTitle, session_.sound_file);
+    const std::optional<std::string> path = Ask(kSoundPrompt, kAlarmTitle, settings_.sound_file);
     if (!path) {
         return;
     }
-    session_.sound_file = *path;  // verbatim: the player stays silent for a file it cannot play
+    settings_.sound_file = *path;  // verbatim: the player stays silent for a file it cannot play
     AskAlarmInterval();
 }
 
 void AlarmSettingsDialogs::AskAlarmInterval() {
     const std::optional<std::string> answer =
-        Ask(kIntervalPrompt, kAlarmTitle, std::to_string(session_.alarm_interval));
+        Ask(kIntervalPrompt, kAlarmTitle, std::to_string(settings_.alarm_interval));
     if (!answer) {
         return;
     }
     const double seconds = LeadingNumber(*answer, NumberSyntax{.radix_prefixes = true});
     const std::optional<std::int16_t> interval = RoundIfFits<std::int16_t>(seconds);
     if (seconds >= 1.0 && interval) {
-        session_.alarm_interval = *interval;
+        settings_.alarm_interval = *interval;
     }
 }
 
 void AlarmSettingsDialogs::EmailIntervalDialog() {
     const std::optional<std::string> answer =
-        Ask(kEmailPrompt, kEmailTitle, locale_.FormatGeneral(session_.email_alarm_interval / 2.0));
+        Ask(kEmailPrompt, kEmailTitle, locale_.FormatGeneral(settings_.email_alarm_interval / 2.0));
     if (!answer) {
         return;
     }
     // The default was shown with the locale's separator: it reads back as shown.
     const double minutes = LeadingNumber(
-        *answer, {.radix_prefixes = true, .decimal_separator = session_.decimal_separator});
+        *answer, {.radix_prefixes = true, .decimal_separator = facts_.decimal_separator});
     const std::optional<std::int32_t> half_minutes = RoundIfFits<std::int32_t>(2.0 * minutes);
     if (minutes >= 0.0 && half_minutes) {
-        session_.email_alarm_interval = *half_minutes;
-        session_.keep_alive_countdown = *half_minutes;
+        settings_.email_alarm_interval = *half_minutes;
+        run_.keep_alive_countdown = *half_minutes;
     }
 }
 

@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "control/session.hpp"
+#include "control/instance_facts.hpp"
+#include "control/operator_settings.hpp"
+#include "control/run_state.hpp"
 #include "platform/locale.hpp"
 #include "platform/prompter.hpp"
 
@@ -16,8 +18,9 @@ namespace quillon {
 // one that does not fit it.
 class AlarmSettingsDialogs {
 public:
-    AlarmSettingsDialogs(Session& session, Prompter& prompter, Locale& locale)
-        : session_(session), prompter_(prompter), locale_(locale) {}
+    AlarmSettingsDialogs(OperatorSettings& settings, RunState& run, const InstanceFacts& facts,
+                         Prompter& prompter, Locale& locale)
+        : settings_(settings), run_(run), facts_(facts), prompter_(prompter), locale_(locale) {}
 
     // Command3: the sound file, then the repeat interval in seconds (at least 1).
     void AlarmDialog();
@@ -29,7 +32,9 @@ private:
                                    const std::string& fallback);
     void AskAlarmInterval();
 
-    Session& session_;
+    OperatorSettings& settings_;
+    RunState& run_;
+    const InstanceFacts& facts_;
     Prompter& prompter_;
     Locale& locale_;
 };

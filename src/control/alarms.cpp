@@ -29,11 +29,11 @@ void Alarms::AlarmTick() {
 }
 
 void Alarms::PlaySound() {
-    ports_.sound.Play(session_.sound_file, session_.sound_flags);
+    ports_.sound.Play(settings_.sound_file, run_.sound_flags);
 }
 
 std::int16_t Alarms::Interval() const {
-    return std::max<std::int16_t>(session_.alarm_interval, 0);
+    return std::max<std::int16_t>(settings_.alarm_interval, 0);
 }
 
 std::optional<std::string> Alarms::SendAlarmEmail(const SampleBlock& block) {
@@ -46,14 +46,14 @@ std::optional<std::string> Alarms::SendAlarmEmail(const SampleBlock& block) {
         throw std::runtime_error("Alarm e-mail not sent: the host did not answer: " +
                                  std::string(error.what()));
     }
-    return Launch(AgentCommand(kAlarmEvent, session_.sender_suffix, message), "Alarm e-mail");
+    return Launch(AgentCommand(kAlarmEvent, facts_.sender_suffix, message), "Alarm e-mail");
 }
 
 std::optional<std::string> Alarms::SendHostExitNotice() {
     if (panel_.Slot(kEmailSlot).switch_position >= kForceResetPosition) {
         return std::nullopt;
     }
-    return Launch(AgentCommand(kHostExitEvent, session_.sender_suffix, messages_.HostExitMessage()),
+    return Launch(AgentCommand(kHostExitEvent, facts_.sender_suffix, messages_.HostExitMessage()),
                   "Exit e-mail");
 }
 

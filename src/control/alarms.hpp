@@ -8,7 +8,9 @@
 #include "control/agent_command.hpp"
 #include "control/alarm_messages.hpp"
 #include "control/alarm_ports.hpp"
-#include "control/session.hpp"
+#include "control/instance_facts.hpp"
+#include "control/operator_settings.hpp"
+#include "control/run_state.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
@@ -18,11 +20,14 @@ namespace quillon {
 // back for the operator.
 class Alarms {
 public:
-    Alarms(Panel& panel, Session& session, const AlarmPorts& ports)
+    Alarms(Panel& panel, const InstanceFacts& facts, const OperatorSettings& settings,
+           const RunState& run, const AlarmPorts& ports)
         : panel_(panel),
-          session_(session),
+          facts_(facts),
+          settings_(settings),
+          run_(run),
           ports_(ports),
-          messages_(panel, session, ports.host, ports.locale, ports.clock) {}
+          messages_(panel, facts, run, ports.host, ports.locale, ports.clock) {}
 
     // Plays at once unless already repeating, then leaves the repetition to Timer2.
     void StartAudioAlarm();
@@ -46,7 +51,9 @@ private:
     std::optional<std::string> Launch(const AgentCommand& command, const std::string& what);
 
     Panel& panel_;
-    Session& session_;
+    const InstanceFacts& facts_;
+    const OperatorSettings& settings_;
+    const RunState& run_;
     AlarmPorts ports_;
     AlarmMessages messages_;
     std::int16_t alarm_countdown_ = 0;

@@ -8,8 +8,8 @@ void HotKeys::Poll() {
         return;
     }
     // Both states are read, in this order, before either is looked at.
-    const bool first = keys_.IsHeld(session_.hot_key[0]);
-    const bool second = keys_.IsHeld(session_.hot_key[1]);
+    const bool first = keys_.IsHeld(settings_.hot_key[0]);
+    const bool second = keys_.IsHeld(settings_.hot_key[1]);
     if (!(first && second)) {
         return;
     }
@@ -21,9 +21,9 @@ void HotKeys::Poll() {
 // The true key wins; the false key is read only when the true key is not held.
 void HotKeys::PollOutput(int output) {
     const auto index = static_cast<std::size_t>(output);
-    if (keys_.IsHeld(session_.dout_true_key[index])) {
+    if (keys_.IsHeld(settings_.dout_true_key[index])) {
         panel_.SetSwitchPosition(output, kForceSetPosition);
-    } else if (keys_.IsHeld(session_.dout_false_key[index])) {
+    } else if (keys_.IsHeld(settings_.dout_false_key[index])) {
         panel_.SetSwitchPosition(output, kForceResetPosition);
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "control/session.hpp"
+#include "control/operator_settings.hpp"
 #include "panel/panel.hpp"
 #include "platform/key_state.hpp"
 
@@ -11,8 +11,8 @@ namespace quillon {
 // and both HKey keys are held, DOUT n's true key forces it on and its false key forces it off.
 class HotKeys {
 public:
-    HotKeys(Panel& panel, const Session& session, KeyState& keys)
-        : panel_(panel), session_(session), keys_(keys) {}
+    HotKeys(Panel& panel, const OperatorSettings& settings, KeyState& keys)
+        : panel_(panel), settings_(settings), keys_(keys) {}
 
     void Poll();
 
@@ -20,7 +20,7 @@ private:
     void PollOutput(int output);
 
     Panel& panel_;
-    const Session& session_;
+    const OperatorSettings& settings_;
     KeyState& keys_;
 };
 

@@ -44,17 +44,17 @@ void ManualControl::UpdateWords(int output, bool on) {
 }
 
 std::optional<std::string> ManualControl::WriteFormInUse() {
-    const bool high_byte = session_.high_byte_layout;
+    const bool high_byte = facts_.high_byte_layout;
     const std::int16_t word =
         high_byte ? static_cast<std::int16_t>(manual_high_byte_word_) : manual_word_;
     const std::int32_t last =
         high_byte ? last_written_manual_high_byte_word_ : last_written_manual_word_;
-    if (session_.force_write || word != last) {
+    if (force_write_.pending || word != last) {
         if (std::optional<std::string> failure = Write(word, high_byte)) {
             return failure;
         }
     }
-    session_.force_write = false;
+    force_write_.pending = false;
     return std::nullopt;
 }
 

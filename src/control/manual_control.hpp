@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "control/session.hpp"
+#include "control/force_write.hpp"
+#include "control/instance_facts.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
 
@@ -16,8 +17,9 @@ namespace quillon {
 // cycle's output word; the two share only the forced write and the layout.
 class ManualControl {
 public:
-    ManualControl(Panel& panel, Session& session, HostControl& host)
-        : panel_(panel), session_(session), host_(host) {}
+    ManualControl(Panel& panel, ForceWrite& force_write, const InstanceFacts& facts,
+                  HostControl& host)
+        : panel_(panel), force_write_(force_write), facts_(facts), host_(host) {}
 
     // D(output) changed: updates both manual words and writes the form in use when it changed
     // or a write is forced. A failing write ends nothing: its reason comes back, and the
@@ -41,7 +43,8 @@ private:
     std::optional<std::string> Write(std::int16_t word, bool high_byte);
 
     Panel& panel_;
-    Session& session_;
+    ForceWrite& force_write_;
+    const InstanceFacts& facts_;
     HostControl& host_;
     std::int16_t manual_word_ = 0;
     std::int32_t manual_high_byte_word_ = 0;

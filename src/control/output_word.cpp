@@ -16,15 +16,15 @@ void OutputWord::SetOutputBit(int output, int value) {
 }
 
 void OutputWord::WriteOutputWord() {
-    const bool high_layout = session_.high_byte_layout;
+    const bool high_layout = facts_.high_byte_layout;
     const std::uint16_t word = high_layout ? high_byte_word_ : word_;
     std::uint16_t& last_written = high_layout ? last_written_high_byte_word_ : last_written_word_;
-    if (session_.force_write || word != last_written) {
+    if (force_write_.pending || word != last_written) {
         host_.WriteDigitalOutputs(static_cast<std::int16_t>(word));
         last_written = word;
     }
     // After a failed write the flag stays, so the next write goes out whatever it holds.
-    session_.force_write = false;
+    force_write_.pending = false;
 }
 
 }  // namespace quillon

@@ -15,8 +15,15 @@ constexpr std::int16_t kAlarmSoundFlags = 3;
 
 }  // namespace
 
-RunControl::RunControl(Panel& panel, Session& session, EquationCheck prepare_for_run)
-    : panel_(panel), session_(session), prepare_for_run_(std::move(prepare_for_run)) {}
+RunControl::RunControl(Panel& panel, RunState& run, const InstanceFacts& facts,
+                       const OperatorSettings& settings, ForceWrite& force_write,
+                       EquationCheck prepare_for_run)
+    : panel_(panel),
+      run_(run),
+      facts_(facts),
+      settings_(settings),
+      force_write_(force_write),
+      prepare_for_run_(std::move(prepare_for_run)) {}
 
 void RunControl::StartStop() {
     Prologue();
@@ -28,24 +35,23 @@ void RunControl::StartStop() {
 }
 
 void RunControl::Prologue() {
-    session_.force_write = true;
+    force_write_.pending = true;
     panel_.SetAlarmTimerEnabled(false);
-    session_.sound_flags = kAlarmSoundFlags;
+    run_.sound_flags = kAlarmSoundFlags;
     ReadDataWindow();
-    session_.statistics_in_use = false;
-    session_.history_depth = 0;
-    session_.first_slot = LacksOutputsZeroAndOne(session_.instrument_model) ? 2 : 0;
+    run_.tokens = TokenUse{};
+    run_.first_slot = LacksOutputsZeroAndOne(facts_.instrument_model) ? 2 : 0;
 }
 
 void RunControl::ReadDataWindow() {
     const double number = std::floor(LeadingNumber(panel_.DataWindowText()));
     if (number < 1) {
-        session_.data_window = 1;
+        run_.data_window = 1;
         panel_.SetDataWindowText("1");
         return;
     }
     // A window beyond the field's range is as large as the field allows.
-    session_.data_window = RoundToField<std::int16_t>(number);
+    run_.data_window = RoundToField<std::int16_t>(number);
 }
 
 void RunControl::Start() {
@@ -55,27 +61,30 @@ void RunControl::Start() {
     }
     panel_.SetMathModeEnabled(false);
     panel_.SetScanTimerEnabled(true);
-    session_.keep_alive_countdown = session_.KeepAliveStart();
+    run_.keep_alive_countdown = settings_.KeepAliveStart();
     const std::string& email_mode = panel_.Slot(kEmailSlot).mode;
     panel_.SetKeepAliveTimerEnabled(email_mode == kModeSet || email_mode == kModeForceSet);
     panel_.SetStartStopCaption("Stop");
-    for (int slot = session_.first_slot; slot <= session_.last_slot; ++slot) {
+    for (int slot = run_.first_slot; slot <= facts_.last_slot; ++slot) {
         panel_.SetEquationEnabled(slot, false);
     }
     panel_.SetDataWindowEnabled(false);
     panel_.SetQuickReferenceEnabled(false);
-    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+    for (int slot = 0; slot <= facts_.last_slot; ++slot) {
         panel_.SetEditEnabled(slot, false);
     }
     panel_.SetWindowSize(panel_.WindowWidth(), kRunningWindowHeight);
 }
 
 bool RunControl::ValidateEquations() {
-    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+    for (int slot = 0; slot <= facts_.last_slot; ++slot) {
         panel_.SetLampColour(slot, kLampNeutral);
     }
-    for (int slot = session_.first_slot; slot <= session_.last_slot; ++slot) {
-        if (!prepare_for_run_(panel_.Slot(slot).equation)) {
+    for (int slot = run_.first_slot; slot <= facts_.last_slot; ++slot) {
+        const PreparationResult prepared =
+            prepare_for_run_(panel_.Slot(slot).equation, run_.tokens);
+        run_.tokens = prepared.use;
+        if (!prepared.accepted) {
             return false;
         }
     }
@@ -85,10 +94,10 @@ bool RunControl::ValidateEquations() {
 void RunControl::Stop() {
     panel_.SetMathModeEnabled(true);
     panel_.SetWindowSize(panel_.WindowWidth(), kStoppedWindowHeight);
-    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+    for (int slot = 0; slot <= facts_.last_slot; ++slot) {
         panel_.SetEditEnabled(slot, true);
     }
-    for (int slot = session_.first_slot; slot <= session_.last_slot; ++slot) {
+    for (int slot = run_.first_slot; slot <= facts_.last_slot; ++slot) {
         panel_.SetEquationEnabled(slot, true);
         panel_.SetModeEnabled(slot, true);
         panel_.SetLampColour(slot, kLampNeutral);

@@ -4,7 +4,11 @@
 #include <functional>
 #include <string>
 
-#include "control/session.hpp"
+#include "control/force_write.hpp"
+#include "control/instance_facts.hpp"
+#include "control/operator_settings.hpp"
+#include "control/run_state.hpp"
+#include "equations/equation_preparation.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
@@ -13,10 +17,14 @@ namespace quillon {
 // the scan timer and locks the editing controls; Stop halts the timer and unlocks them.
 class RunControl {
 public:
-    // Validates one equation before a run and reports its own failures to the operator.
-    using EquationCheck = std::function<bool(const std::string& equation)>;
+    // Validates one equation before a run, given the token use of those before it, and
+    // reports its own failures to the operator.
+    using EquationCheck =
+        std::function<PreparationResult(const std::string& equation, TokenUse so_far)>;
 
-    RunControl(Panel& panel, Session& session, EquationCheck prepare_for_run);
+    RunControl(Panel& panel, RunState& run, const InstanceFacts& facts,
+               const OperatorSettings& settings, ForceWrite& force_write,
+               EquationCheck prepare_for_run);
 
     void StartStop();
     bool Running() const { return panel_.ScanTimerEnabled(); }
@@ -29,7 +37,10 @@ private:
     void Stop();
 
     Panel& panel_;
-    Session& session_;
+    RunState& run_;
+    const InstanceFacts& facts_;
+    const OperatorSettings& settings_;
+    ForceWrite& force_write_;
     EquationCheck prepare_for_run_;
 };
 

@@ -16,10 +16,13 @@ struct SlotFailure {
 
 }  // namespace
 
-ScanCycle::ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter,
+ScanCycle::ScanCycle(Panel& panel, RunState& run, const InstanceFacts& facts,
+                     const OperatorSettings& settings, HostControl& host, Prompter& prompter,
                      Clock& clock, RunControl& run_control, OutputWord& output_word)
     : panel_(panel),
-      session_(session),
+      run_(run),
+      facts_(facts),
+      settings_(settings),
       host_(host),
       prompter_(prompter),
       clock_(clock),
@@ -47,7 +50,7 @@ void ScanCycle::MathTick() {
     if (!ReadBlocks()) {
         return;
     }
-    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+    for (int slot = 0; slot <= facts_.last_slot; ++slot) {
         if (panel_.Slot(slot).mode_enabled) {
             ProcessSlot(slot);
         }
@@ -57,10 +60,10 @@ void ScanCycle::MathTick() {
 
 bool ScanCycle::ReadBlocks() {
     try {
-        if (session_.statistics_in_use) {
-            host_.ReadScans(session_.data_window, window_);
+        if (run_.tokens.statistics_in_use) {
+            host_.ReadScans(run_.data_window, window_);
         }
-        host_.ReadScans(static_cast<std::int16_t>(session_.history_depth + 1), samples_);
+        host_.ReadScans(static_cast<std::int16_t>(run_.tokens.history_depth + 1), samples_);
         return true;
     } catch (const std::exception& error) {
         StopAfterReadFailure(error.what());
@@ -92,12 +95,9 @@ void ScanCycle::ForceSlot(int slot, bool on) {
 
 bool ScanCycle::Evaluate(int slot) {
     try {
-        const TickInputs inputs{samples_,
-                                window_,
-                                session_.history_depth,
-                                session_.statistics_in_use,
-                                session_.data_window,
-                                host_};
+        const TickInputs inputs{
+            samples_,         window_, run_.tokens.history_depth, run_.tokens.statistics_in_use,
+            run_.data_window, host_};
         const std::string& expression =
             substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
         return Evaluator().Evaluate(expression) != 0.0;
@@ -127,13 +127,13 @@ void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
 void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
     SetLamp(kEmailSlot, set_mode == result);
     if (set_mode && result) {
-        session_.keep_alive_countdown = session_.KeepAliveStart();
-        if (session_.email_armed) {
+        run_.keep_alive_countdown = settings_.KeepAliveStart();
+        if (email_armed_) {
             actions_.send_alarm_email(samples_);
-            session_.email_armed = false;
+            email_armed_ = false;
         }
     } else if (!result) {
-        session_.email_armed = true;
+        email_armed_ = true;
     }
 }
 
@@ -142,7 +142,7 @@ void ScanCycle::ManualTick() {
     if (!ReadManualScan()) {
         return;
     }
-    for (int slot = 0; slot <= session_.last_slot; ++slot) {
+    for (int slot = 0; slot <= facts_.last_slot; ++slot) {
         const SlotState& state = panel_.Slot(slot);
         if (!state.mode_enabled) {
             continue;

@@ -4,9 +4,11 @@
 #include <functional>
 #include <string>
 
+#include "control/instance_facts.hpp"
+#include "control/operator_settings.hpp"
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
-#include "control/session.hpp"
+#include "control/run_state.hpp"
 #include "equations/token_substituter.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
@@ -28,7 +30,8 @@ struct ScanCycleActions {
 // stops it and names the slot. Nothing that fails here ends the program.
 class ScanCycle {
 public:
-    ScanCycle(Panel& panel, Session& session, HostControl& host, Prompter& prompter, Clock& clock,
+    ScanCycle(Panel& panel, RunState& run, const InstanceFacts& facts,
+              const OperatorSettings& settings, HostControl& host, Prompter& prompter, Clock& clock,
               RunControl& run_control, OutputWord& output_word);
 
     void SetActions(ScanCycleActions actions) { actions_ = std::move(actions); }
@@ -53,7 +56,9 @@ private:
     std::string Now();
 
     Panel& panel_;
-    Session& session_;
+    RunState& run_;
+    const InstanceFacts& facts_;
+    const OperatorSettings& settings_;
     HostControl& host_;
     Prompter& prompter_;
     Clock& clock_;
@@ -64,6 +69,9 @@ private:
     SampleBlock samples_;
     SampleBlock window_;
     bool audio_alarm_started_ = false;  // in this tick
+    // The next true result of the e-mail slot sends; armed from the program's start, and
+    // again by any false result, across Stop and Start.
+    bool email_armed_ = true;
 };
 
 }  // namespace quillon

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "equations/equation_preparation.hpp"
 
+#include <algorithm>
+
 #include "equations/number_format.hpp"
 #include "equations/statistic_names.hpp"
 #include "equations/text_replacement.hpp"
@@ -78,49 +80,47 @@ bool NamesMissingChannel(std::string_view text, int channels) {
 }  // namespace
 
 EquationPreparation::EquationPreparation(HostControl& host, Prompter& prompter,
-                                         const Evaluator& evaluator, Session& session)
-    : host_(host), prompter_(prompter), evaluator_(evaluator), session_(session) {}
+                                         const Evaluator& evaluator)
+    : host_(host), prompter_(prompter), evaluator_(evaluator) {}
 
-bool EquationPreparation::PrepareForRun(const std::string& equation) {
-    NoteStatisticsUse(equation);
-    NoteHistoryDepth(equation);
+PreparationResult EquationPreparation::PrepareForRun(const std::string& equation, TokenUse so_far) {
+    PreparationResult result{false, RaisedUse(equation, so_far)};
     try {
-        if (!ChannelsExist(equation)) {
+        if (!ChannelsExist(equation, result.use)) {
             Reject("Channel(s) not found in Windaq (" + equation + ")");
-            return false;
+            return result;
         }
     } catch (const std::exception&) {
         // The host could not say which channels exist: the equation cannot be checked.
         Reject(kFailedEvaluation);
-        return false;
+        return result;
     }
-    if (!TestEvaluationPasses(equation)) {
+    if (!TestEvaluationPasses(equation, result.use)) {
         Reject(kFailedEvaluation);
-        return false;
+        return result;
     }
-    return true;
+    result.accepted = true;
+    return result;
 }
 
-// Any statistic name after "#" counts, with or without a number.
-void EquationPreparation::NoteStatisticsUse(const std::string& equation) {
+// Any statistic name after "#" counts, with or without a number; the deepest "#" + letter
+// gives the depth ("#@" is depth 0).
+TokenUse EquationPreparation::RaisedUse(const std::string& equation, TokenUse use) {
     for (std::string_view name : kAdvancedFunctionNames) {
         if (equation.find("#" + std::string(name)) != std::string::npos) {
-            session_.statistics_in_use = true;
+            use.statistics_in_use = true;
         }
     }
-}
-
-// The deepest "#" + letter; "#@" is depth 0.
-void EquationPreparation::NoteHistoryDepth(const std::string& equation) {
     for (int v = 26; v >= 0; --v) {
         if (equation.find(std::string("#") + static_cast<char>('@' + v)) != std::string::npos) {
-            session_.history_depth = std::max(session_.history_depth, v);
-            return;
+            use.history_depth = std::max(use.history_depth, v);
+            break;
         }
     }
+    return use;
 }
 
-bool EquationPreparation::ChannelsExist(const std::string& equation) {
+bool EquationPreparation::ChannelsExist(const std::string& equation, const TokenUse& use) {
     std::string text = equation;
     int channels = host_.ChannelCount();
     if (NamesMissingChannel(equation, channels)) {
@@ -136,12 +136,12 @@ bool EquationPreparation::ChannelsExist(const std::string& equation) {
     }
     channels = host_.ChannelCount();
     for (int ch = channels - 1; ch >= 0; --ch) {
-        for (int k = session_.history_depth; k >= 1; --k) {
+        for (int k = use.history_depth; k >= 1; --k) {
             ReplaceAll(text, HistoryToken(k, ch), "");
         }
     }
     ReplaceAll(text, "#@", "");
-    if (session_.statistics_in_use) {
+    if (use.statistics_in_use) {
         channels = host_.ChannelCount();
         for (int ch = channels - 1; ch >= 0; --ch) {
             for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
@@ -155,18 +155,18 @@ bool EquationPreparation::ChannelsExist(const std::string& equation) {
     return text.find('#') == std::string::npos;
 }
 
-bool EquationPreparation::TestEvaluationPasses(const std::string& equation) {
+bool EquationPreparation::TestEvaluationPasses(const std::string& equation, const TokenUse& use) {
     try {
-        evaluator_.Evaluate(TestExpression(equation));
+        evaluator_.Evaluate(TestExpression(equation, use));
         return true;
     } catch (const std::exception&) {
         return false;
     }
 }
 
-std::string EquationPreparation::TestExpression(const std::string& equation) {
+std::string EquationPreparation::TestExpression(const std::string& equation, const TokenUse& use) {
     host_.PrepareAcquisition();
-    const int h = session_.history_depth;
+    const int h = use.history_depth;
     SampleBlock block;
     host_.ReadScans(static_cast<std::int16_t>(h + 1), block);
     std::string text = equation;
@@ -180,7 +180,7 @@ std::string EquationPreparation::TestExpression(const std::string& equation) {
         for (int k = h; k >= 1; --k) {
             ReplaceAll(text, HistoryToken(k, ch), [&] { return sample(ch, h - k); });
         }
-        if (session_.statistics_in_use) {
+        if (use.statistics_in_use) {
             for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
                 ReplaceAll(text, StatisticToken(t, ch), [&] { return sample(ch, 0); });
             }
@@ -188,7 +188,7 @@ std::string EquationPreparation::TestExpression(const std::string& equation) {
         // The digital tokens take bits 0 to 7 whatever the channel count, read from the test
         // block's newest scan as the scan cycle reads them from its window.
         for (int t : {kStatisticDigitalBit, kStatisticDigitalValue}) {
-            for (int bit = 0; session_.statistics_in_use && bit < kDigitalBits; ++bit) {
+            for (int bit = 0; use.statistics_in_use && bit < kDigitalBits; ++bit) {
                 ReplaceAll(text, StatisticToken(t, bit), [&] {
                     return FormatSubstitutedNumber(
                         WindowStatistic(t, bit, block, static_cast<std::int16_t>(block.Scans()),

@@ -18,9 +18,10 @@ protected:
     void Load() { settings.GetSetupInfo(); }
 
     Panel panel;
-    Session session;
+    OperatorSettings values;
+    InstanceFacts facts;
     testing::MemoryProfileStore profiles;
-    Settings settings{panel, session, profiles};
+    Settings settings{panel, values, facts, profiles};
 
 private:
     void SwitchChanged(int slot) override { ModeSwitch(panel).SwitchChanged(slot); }
@@ -55,10 +56,10 @@ TEST_F(SettingsTest, NoFileLoadsTheDefaults) {
         EXPECT_EQ(panel.Slot(slot).mode, slot < 8 ? "Set" : "Force Reset");
         EXPECT_EQ(panel.Slot(slot).switch_position, slot < 8 ? 2 : 3);
     }
-    EXPECT_EQ(session.dout_true_key[0], 81);
-    EXPECT_EQ(session.dout_false_key[7], 75);
-    EXPECT_EQ(session.hot_key[0], 17);
-    EXPECT_EQ(session.hot_key[1], 18);
+    EXPECT_EQ(values.dout_true_key[0], 81);
+    EXPECT_EQ(values.dout_false_key[7], 75);
+    EXPECT_EQ(values.hot_key[0], 17);
+    EXPECT_EQ(values.hot_key[1], 18);
     EXPECT_EQ(panel.WindowLeft(), 1000);
     EXPECT_EQ(panel.WindowTop(), 1000);
     EXPECT_EQ(panel.MathMode(), 1);
@@ -97,7 +98,7 @@ TEST_F(SettingsModeTest, KeepAliveTimerFollowsTheEmailSlotAfterLoad) {
 
 struct NumberCase {
     const char* line;
-    std::function<long long(const Session&, const Panel&)> field;
+    std::function<long long(const OperatorSettings&, const Panel&)> field;
     long long value;
 };
 
@@ -106,16 +107,24 @@ class SettingsNumberTest : public SettingsTest, public ::testing::WithParamInter
 TEST_P(SettingsNumberTest, NumbersAreRoundedAndSaturated) {
     Store(std::string("[Quillon]\n") + GetParam().line + "\n");
     Load();
-    EXPECT_EQ(GetParam().field(session, panel), GetParam().value) << GetParam().line;
+    EXPECT_EQ(GetParam().field(values, panel), GetParam().value) << GetParam().line;
 }
 
-const auto kAlarm = [](const Session& s, const Panel&) -> long long { return s.alarm_interval; };
-const auto kEmail = [](const Session& s, const Panel&) -> long long {
+const auto kAlarm = [](const OperatorSettings& s, const Panel&) -> long long {
+    return s.alarm_interval;
+};
+const auto kEmail = [](const OperatorSettings& s, const Panel&) -> long long {
     return s.email_alarm_interval;
 };
-const auto kTop = [](const Session&, const Panel& p) -> long long { return p.WindowTop(); };
-const auto kLeft = [](const Session&, const Panel& p) -> long long { return p.WindowLeft(); };
-const auto kKey3 = [](const Session& s, const Panel&) -> long long { return s.dout_true_key[3]; };
+const auto kTop = [](const OperatorSettings&, const Panel& p) -> long long {
+    return p.WindowTop();
+};
+const auto kLeft = [](const OperatorSettings&, const Panel& p) -> long long {
+    return p.WindowLeft();
+};
+const auto kKey3 = [](const OperatorSettings& s, const Panel&) -> long long {
+    return s.dout_true_key[3];
+};
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, SettingsNumberTest,
@@ -147,11 +156,11 @@ TEST_F(SettingsTest, ValuesRoundTripAndLongEquationsStayWhole) {
     EXPECT_EQ(panel.Slot(2).equation, long_equation);
     EXPECT_EQ(panel.MathMode(), 1);
     EXPECT_EQ(panel.DataWindowText(), "12.9");
-    session.alarm_interval = 7;
+    values.alarm_interval = 7;
     settings.SaveSetupInfo();
     EXPECT_EQ(Stored().rfind("[Other]\nS0=Force Set\n[Quillon]\n", 0), 0u);
     Load();
-    EXPECT_EQ(session.alarm_interval, 7);
+    EXPECT_EQ(values.alarm_interval, 7);
     EXPECT_EQ(panel.Slot(2).equation, long_equation);
 }
 

@@ -45,7 +45,7 @@ TEST_F(StartupFixture, CallsTheHostInOrderAndStartsTheRun) {
     ASSERT_NE(start, host.calls.end());
     EXPECT_EQ(*(start + 1), "2");
     EXPECT_EQ(panel.Caption(), "Lab1");
-    EXPECT_EQ(addon.GetSession().host_id, "Lab1");
+    EXPECT_EQ(addon.GetInstanceFacts().host_id, "Lab1");
     EXPECT_EQ(panel.StartStopCaption(), "Stop");
     EXPECT_TRUE(panel.ScanTimerEnabled());
     EXPECT_EQ(panel.WindowHeight(), 2850);
@@ -55,7 +55,7 @@ TEST_F(StartupFixture, WithoutArgumentsNothingIsPutToTheHost) {
     addon.Load("");
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "1put:"), 0);
     EXPECT_EQ(host.calls.front(), "read:SenderID");
-    EXPECT_EQ(addon.GetSession().host_id, "Quillon");
+    EXPECT_EQ(addon.GetInstanceFacts().host_id, "Quillon");
 }
 
 TEST_F(StartupFixture, SettingsComeFromTheHostIdSection) {
@@ -92,7 +92,7 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     }
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "16:-32765"),
               GetParam().parks_outputs ? 1 : 0);
-    EXPECT_EQ(addon.GetSession().first_slot, GetParam().first_slot);
+    EXPECT_EQ(addon.GetRunState().first_slot, GetParam().first_slot);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, StartupModelTest,
@@ -119,7 +119,7 @@ TEST_F(StartupFixture, ModelWithFourOutputsDisablesAndEmptiesTheUpperSlots) {
 TEST_F(StartupFixture, ModelBeyondSixteenBitsSaturates) {
     host.model = 100000;
     addon.Load("");
-    EXPECT_EQ(addon.GetSession().instrument_model, 32767);
+    EXPECT_EQ(addon.GetInstanceFacts().instrument_model, 32767);
 }
 
 struct LayoutCase {
@@ -133,7 +133,7 @@ class StartupLayoutTest : public StartupFixture,
 TEST_P(StartupLayoutTest, ThirdCharacterSevenSelectsTheHighByteLayout) {
     host.identification = GetParam().identification;
     addon.Load("");
-    EXPECT_EQ(addon.GetSession().high_byte_layout, GetParam().high_byte);
+    EXPECT_EQ(addon.GetInstanceFacts().high_byte_layout, GetParam().high_byte);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identifications, StartupLayoutTest,
@@ -152,7 +152,7 @@ class StartupSuffixTest : public StartupFixture,
 TEST_P(StartupSuffixTest, SenderSuffixComesFromTheAgentSettings) {
     store.files["pellomar.ini"] = GetParam().agent_settings;
     addon.Load("");
-    EXPECT_EQ(addon.GetSession().sender_suffix, GetParam().suffix);
+    EXPECT_EQ(addon.GetInstanceFacts().sender_suffix, GetParam().suffix);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StartupFixture, DecimalSeparatorComesFromTheLocale) {
     locale.separator = ",";
     addon.Load("");
-    EXPECT_EQ(addon.GetSession().decimal_separator, ",");
+    EXPECT_EQ(addon.GetInstanceFacts().decimal_separator, ",");
 }
 
 }  // namespace

@@ -15,15 +15,17 @@ constexpr char kEmailPrompt[] =
 
 class DialogsTest : public ::testing::Test {
 protected:
-    Session session;
+    OperatorSettings settings;
+    RunState run;
+    InstanceFacts facts;
     testing::RecordingPrompter prompter;
     testing::ShortestLocale locale;
-    AlarmSettingsDialogs dialogs{session, prompter, locale};
+    AlarmSettingsDialogs dialogs{settings, run, facts, prompter, locale};
 };
 
 TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
-    session.sound_file = "c:\\windows\\media\\ding.wav";
-    session.alarm_interval = 4;
+    settings.sound_file = "c:\\windows\\media\\ding.wav";
+    settings.alarm_interval = 4;
     prompter.answers = {"/sounds/bell.wav", "6"};
     dialogs.AlarmDialog();
     ASSERT_EQ(prompter.asked.size(), 2U);
@@ -35,8 +37,8 @@ TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
     EXPECT_EQ(prompter.asked[1].prompt,
               "Please specify the interval (in seconds) between each alarm");
     EXPECT_EQ(prompter.asked[1].fallback, "4");
-    EXPECT_EQ(session.sound_file, "/sounds/bell.wav");
-    EXPECT_EQ(session.alarm_interval, 6);
+    EXPECT_EQ(settings.sound_file, "/sounds/bell.wav");
+    EXPECT_EQ(settings.alarm_interval, 6);
 }
 
 struct EmptyCase {
@@ -46,12 +48,12 @@ struct EmptyCase {
 class EmptyFileAnswerTest : public DialogsTest, public ::testing::WithParamInterface<EmptyCase> {};
 
 TEST_P(EmptyFileAnswerTest, ChangesNothingAndAsksNoMore) {
-    session.alarm_interval = 4;
+    settings.alarm_interval = 4;
     prompter.answers = {GetParam().answer, "9"};
     dialogs.AlarmDialog();
     EXPECT_EQ(prompter.asked.size(), 1U);
-    EXPECT_EQ(session.sound_file, "c:\\windows\\media\\ding.wav");
-    EXPECT_EQ(session.alarm_interval, 4);
+    EXPECT_EQ(settings.sound_file, "c:\\windows\\media\\ding.wav");
+    EXPECT_EQ(settings.alarm_interval, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, EmptyFileAnswerTest,
@@ -60,14 +62,14 @@ INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, EmptyFileAnswerTest,
 TEST_F(DialogsTest, ABlankPathIsKeptVerbatim) {
     prompter.answers = {"   "};
     dialogs.AlarmDialog();
-    EXPECT_EQ(session.sound_file, "   ");
+    EXPECT_EQ(settings.sound_file, "   ");
 }
 
 TEST_F(DialogsTest, AnEmptyIntervalKeepsTheNewFile) {
     prompter.answers = {"/new.wav", ""};
     dialogs.AlarmDialog();
-    EXPECT_EQ(session.sound_file, "/new.wav");
-    EXPECT_EQ(session.alarm_interval, 1);
+    EXPECT_EQ(settings.sound_file, "/new.wav");
+    EXPECT_EQ(settings.alarm_interval, 1);
 }
 
 struct IntervalCase {
@@ -78,10 +80,10 @@ struct IntervalCase {
 class AlarmIntervalTest : public DialogsTest, public ::testing::WithParamInterface<IntervalCase> {};
 
 TEST_P(AlarmIntervalTest, TakesTheLeadingNumberRoundedHalfToEven) {
-    session.alarm_interval = 4;
+    settings.alarm_interval = 4;
     prompter.answers = {"/a.wav", GetParam().answer};
     dialogs.AlarmDialog();
-    EXPECT_EQ(session.alarm_interval, GetParam().interval) << GetParam().answer;
+    EXPECT_EQ(settings.alarm_interval, GetParam().interval) << GetParam().answer;
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, AlarmIntervalTest,
@@ -96,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, AlarmIntervalTest,
                                            IntervalCase{"1e400", 4}, IntervalCase{"2,5", 2}));
 
 TEST_F(DialogsTest, TheEmailDialogShowsMinutes) {
-    session.email_alarm_interval = 20;
+    settings.email_alarm_interval = 20;
     dialogs.EmailIntervalDialog();
     ASSERT_EQ(prompter.asked.size(), 1U);
     EXPECT_EQ(prompter.asked[0].title, "Email Configuration");
@@ -118,13 +120,13 @@ class EmailIntervalTest : public DialogsTest, public ::testing::WithParamInterfa
 TEST_P(EmailIntervalTest, StoresTwiceTheMinutes) {
     const EmailCase& c = GetParam();
     locale.separator = c.separator;
-    session.decimal_separator = c.separator;
-    session.email_alarm_interval = c.stored;
-    session.keep_alive_countdown = 77;
+    facts.decimal_separator = c.separator;
+    settings.email_alarm_interval = c.stored;
+    run.keep_alive_countdown = 77;
     prompter.answers = {c.answer};
     dialogs.EmailIntervalDialog();
-    EXPECT_EQ(session.email_alarm_interval, c.interval);
-    EXPECT_EQ(session.keep_alive_countdown, c.countdown);
+    EXPECT_EQ(settings.email_alarm_interval, c.interval);
+    EXPECT_EQ(run.keep_alive_countdown, c.countdown);
     dialogs.EmailIntervalDialog();
     EXPECT_EQ(prompter.asked.back().fallback, c.shown_next);
 }

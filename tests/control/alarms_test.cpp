@@ -23,21 +23,23 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         clock.wall = sys_days{year{2026} / 12 / 8} + hours{14} + minutes{3} + seconds{7};
-        session.sound_file = "/sounds/alarm.wav";
-        session.sound_flags = 3;
-        session.instrument_model = 710;
-        session.host_id = "Line 3";
-        session.sender_suffix = "@Night_Shift ";
+        settings.sound_file = "/sounds/alarm.wav";
+        run.sound_flags = 3;
+        facts.instrument_model = 710;
+        facts.host_id = "Line 3";
+        facts.sender_suffix = "@Night_Shift ";
     }
 
     Panel panel;
-    Session session;
+    InstanceFacts facts;
+    OperatorSettings settings;
+    RunState run;
     testing::ScriptedHost host;
     testing::RecordingSoundPlayer sound;
     testing::RecordingLauncher launcher;
     testing::ShortestLocale locale;
     testing::FakeClock clock;
-    Alarms alarms{panel, session, {host, sound, launcher, locale, clock}};
+    Alarms alarms{panel, facts, settings, run, {host, sound, launcher, locale, clock}};
 };
 
 struct TimingCase {
@@ -50,7 +52,7 @@ class AlarmTimingTest : public AlarmsTest, public ::testing::WithParamInterface<
 
 // A lasting alarm: the scan cycle starts it on every 10 ms tick, Timer2 ticks once a second.
 TEST_P(AlarmTimingTest, RepeatsEveryIntervalPlusOneSecond) {
-    session.alarm_interval = GetParam().interval;
+    settings.alarm_interval = GetParam().interval;
     std::vector<int> sounds_at;
     for (int ms = 0; ms < GetParam().seconds * 1000; ms += 10) {
         if (ms > 0 && ms % 1000 == 0) {
@@ -80,7 +82,7 @@ TEST_F(AlarmsTest, PlaysTheSoundFileWithItsFlags) {
 }
 
 TEST_F(AlarmsTest, AnAlarmThatEndsAndStartsWithinOnePeriodSoundsAgainAtOnce) {
-    session.alarm_interval = 3;
+    settings.alarm_interval = 3;
     alarms.StartAudioAlarm();
     alarms.StartAudioAlarm();
     EXPECT_EQ(sound.played.size(), 1U);
@@ -92,7 +94,7 @@ TEST_F(AlarmsTest, AnAlarmThatEndsAndStartsWithinOnePeriodSoundsAgainAtOnce) {
 }
 
 TEST_F(AlarmsTest, AStoppedAlarmDoesNotRepeat) {
-    session.alarm_interval = 0;
+    settings.alarm_interval = 0;
     alarms.StartAudioAlarm();
     alarms.StopAudioAlarm();
     alarms.AlarmTick();
@@ -101,9 +103,9 @@ TEST_F(AlarmsTest, AStoppedAlarmDoesNotRepeat) {
 }
 
 TEST_F(AlarmsTest, ANewIntervalTakesEffectAtTheNextReload) {
-    session.alarm_interval = 1;
+    settings.alarm_interval = 1;
     alarms.StartAudioAlarm();
-    session.alarm_interval = 5;
+    settings.alarm_interval = 5;
     alarms.AlarmTick();  // 1 -> 0
     EXPECT_EQ(sound.played.size(), 1U);
     alarms.AlarmTick();  // plays, reloads 5
@@ -116,7 +118,7 @@ protected:
     AlarmEmailTest() {
         panel.SetEquation(kEmailSlot, "#0 > 2 and #2 < 1");
         host.channels = {{10.0, -10.0, "Volts in"}, {10.0, -10.0, "Temp"}, {0.5, -0.2, "Small"}};
-        session.history_depth = 2;
+        run.tokens.history_depth = 2;
         block.Resize(3, 3);
         const std::vector<double> current = {3.14159265, 12.5, 0.123456789};
         for (int channel = 0; channel < 3; ++channel) {
@@ -154,7 +156,7 @@ TEST_F(AlarmEmailTest, ReadsTheRangesSecondFirstAndTheLargerOneAgain) {
 
 TEST_F(AlarmEmailTest, UsesTheLocaleDecimalSeparator) {
     locale.separator = ",";
-    session.decimal_separator = ",";
+    facts.decimal_separator = ",";
     alarms.SendAlarmEmail(block);
     EXPECT_NE(OnlyLaunch().arguments[3].find("#0=3,1416_Volts_in<br>#1=12,5_Temp<br>"
                                              "#2=0,12345679_Small<br>"),
@@ -162,7 +164,7 @@ TEST_F(AlarmEmailTest, UsesTheLocaleDecimalSeparator) {
 }
 
 TEST_F(AlarmEmailTest, AnEmptySenderIdGivesTheBareEventWord) {
-    session.sender_suffix = " ";
+    facts.sender_suffix = " ";
     alarms.SendAlarmEmail(block);
     EXPECT_EQ(OnlyLaunch().arguments[2], "Alarm");
 }
@@ -192,7 +194,7 @@ TEST_F(AlarmEmailTest, AHostThatDoesNotAnswerThrows) {
 }
 
 TEST_F(AlarmEmailTest, AShortBlockShowsItsNewestScan) {
-    session.history_depth = 5;
+    run.tokens.history_depth = 5;
     alarms.SendAlarmEmail(block);
     EXPECT_NE(OnlyLaunch().arguments[3].find("#1=12.5_Temp"), std::string::npos);
 }

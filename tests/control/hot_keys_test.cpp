@@ -17,12 +17,12 @@ constexpr int kAlt = 18;
 class HotKeysTest : public ::testing::Test {
 protected:
     HotKeysTest() {
-        session.hot_key = {kCtrl, kAlt, 0};
+        settings.hot_key = {kCtrl, kAlt};
         const std::array<std::int16_t, 8> on = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I'};
         const std::array<std::int16_t, 8> off = {'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K'};
         for (std::size_t i = 0; i < on.size(); ++i) {
-            session.dout_true_key[i] = on[i];
-            session.dout_false_key[i] = off[i];
+            settings.dout_true_key[i] = on[i];
+            settings.dout_false_key[i] = off[i];
         }
         for (int output = 0; output < kOutputCount; ++output) {
             panel.SetSwitchPosition(output, kEquationPosition);
@@ -38,9 +38,9 @@ protected:
     }
 
     Panel panel;
-    Session session;
+    OperatorSettings settings;
     testing::FakeKeyState keys;
-    HotKeys hot_keys{panel, session, keys};
+    HotKeys hot_keys{panel, settings, keys};
 };
 
 struct HeldCase {

@@ -32,10 +32,11 @@ protected:
     ~ManualControlTest() override { panel.SetHandlers(nullptr); }
 
     Panel panel;
-    Session session;
+    ForceWrite force_write;
+    InstanceFacts facts;
     testing::ScriptedHost host;
     ModeSwitch modes{panel};
-    ManualControl manual{panel, session, host};
+    ManualControl manual{panel, force_write, facts, host};
     Handlers handlers{modes, manual};
 };
 
@@ -124,7 +125,7 @@ TEST_P(ManualWordTest, WritesTheLowByteForm) {
 }
 
 TEST_P(ManualWordTest, WritesTheHighByteForm) {
-    session.high_byte_layout = true;
+    facts.high_byte_layout = true;
     TurnOn();
     EXPECT_EQ(host.writes.empty() ? 0 : host.writes.back(), GetParam().high_byte_word);
     EXPECT_EQ(manual.LastWrittenManualHighByteWord(), GetParam().high_byte_word);
@@ -161,11 +162,11 @@ class ForceWriteTest : public ManualControlTest,
 
 TEST_P(ForceWriteTest, WritesOnChangeOrWhenForced) {
     for (const WriteStep& step : GetParam()) {
-        session.force_write = step.force;
-        session.high_byte_layout = step.high_byte;
+        force_write.pending = step.force;
+        facts.high_byte_layout = step.high_byte;
         panel.SetManualOutput(step.output, step.value);
         EXPECT_EQ(host.writes, step.writes);
-        EXPECT_FALSE(session.force_write);
+        EXPECT_FALSE(force_write.pending);
     }
 }
 
@@ -185,13 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
                                {false, false, 1, 1, {-32768, 2}}}));
 
 TEST_F(ManualControlTest, AFailedWriteIsReportedAndWrittenAgainLater) {
-    session.force_write = true;
+    force_write.pending = true;
     host.fail_writes = true;
     panel.SetManualOutput(2, 1);
     ASSERT_EQ(handlers.failures.size(), 1U);
     ASSERT_TRUE(handlers.failures[0].has_value());
     EXPECT_EQ(*handlers.failures[0], "Manual output word 4 not written: instrument not responding");
-    EXPECT_TRUE(session.force_write);
+    EXPECT_TRUE(force_write.pending);
     EXPECT_EQ(manual.LastWrittenManualWord(), 0);
     EXPECT_EQ(manual.ManualWord(), 4);
 
@@ -199,7 +200,7 @@ TEST_F(ManualControlTest, AFailedWriteIsReportedAndWrittenAgainLater) {
     panel.SetManualOutput(3, 1);
     EXPECT_EQ(host.writes, std::vector<std::int16_t>{12});
     EXPECT_FALSE(handlers.failures.back().has_value());
-    EXPECT_FALSE(session.force_write);
+    EXPECT_FALSE(force_write.pending);
 }
 
 TEST_F(ManualControlTest, OnlyTheValueOneCountsAsOn) {

@@ -17,9 +17,10 @@ struct BitCase {
 class SetOutputBitTest : public ::testing::TestWithParam<BitCase> {};
 
 TEST_P(SetOutputBitTest, KeepsBothLayouts) {
-    Session session;
+    ForceWrite force_write;
+    InstanceFacts facts;
     testing::RecordingHost host;
-    OutputWord output(session, host);
+    OutputWord output(force_write, facts, host);
     for (const auto& [n, value] : GetParam().bits) {
         output.SetOutputBit(n, value);
     }
@@ -34,30 +35,32 @@ INSTANTIATE_TEST_SUITE_P(
                       BitCase{{{2, 1}, {2, -1}}, 0, 0}, BitCase{{{0, 1}, {7, 1}}, 0x81, 0x8100}));
 
 TEST(WriteOutputWordTest, WritesChangesAndForcedWritesOfTheSelectedLayoutOnly) {
-    Session session;
+    ForceWrite force_write;
+    InstanceFacts facts;
     testing::RecordingHost host;
-    OutputWord output(session, host);
-    session.force_write = true;
+    OutputWord output(force_write, facts, host);
+    force_write.pending = true;
     output.WriteOutputWord();  // forced, although 0 is what was last written
     output.WriteOutputWord();  // unchanged
     output.SetOutputBit(7, 1);
     output.WriteOutputWord();
-    session.high_byte_layout = true;
+    facts.high_byte_layout = true;
     output.WriteOutputWord();
     output.WriteOutputWord();
     EXPECT_EQ(host.calls, (std::vector<std::string>{"16:0", "16:128", "16:-32768"}));
     EXPECT_EQ(output.LastWrittenWord(), 0x80);
-    EXPECT_FALSE(session.force_write);
+    EXPECT_FALSE(force_write.pending);
 }
 
 TEST(WriteOutputWordTest, AFailedWriteIsForcedAgainNextTime) {
-    Session session;
+    ForceWrite force_write;
+    InstanceFacts facts;
     testing::RecordingHost host;
-    OutputWord output(session, host);
-    session.force_write = true;
+    OutputWord output(force_write, facts, host);
+    force_write.pending = true;
     host.fail_writes = true;
     EXPECT_THROW(output.WriteOutputWord(), HostError);
-    EXPECT_TRUE(session.force_write);
+    EXPECT_TRUE(force_write.pending);
     host.fail_writes = false;
     output.WriteOutputWord();
     EXPECT_EQ(host.calls.back(), "16:0");

@@ -17,16 +17,22 @@ protected:
         }
     }
 
-    bool Check(const std::string& equation) {
+    PreparationResult Check(const std::string& equation, TokenUse so_far) {
         checked.push_back(equation);
-        return equation != failing;
+        return {equation != failing, so_far};
     }
 
     Panel panel;
-    Session session;
+    RunState run_state;
+    InstanceFacts facts;
+    OperatorSettings settings;
+    ForceWrite force_write;
     std::vector<std::string> checked;
     std::string failing;
-    RunControl run{panel, session, [this](const std::string& e) { return Check(e); }};
+    RunControl run{
+        panel,       run_state,
+        facts,       settings,
+        force_write, [this](const std::string& e, TokenUse so_far) { return Check(e, so_far); }};
 };
 
 struct DataWindowCase {
@@ -41,7 +47,7 @@ class DataWindowTest : public RunControlTest,
 TEST_P(DataWindowTest, EveryPressReadsTheDataWindow) {
     panel.SetDataWindowText(GetParam().text);
     run.StartStop();
-    EXPECT_EQ(session.data_window, GetParam().window);
+    EXPECT_EQ(run_state.data_window, GetParam().window);
     EXPECT_EQ(panel.DataWindowText(), GetParam().text_after);
 }
 
@@ -61,8 +67,8 @@ TEST_F(RunControlTest, StartLocksAndStopUnlocks) {
                  panel.QuickReferenceEnabled() || panel.Slot(9).edit_enabled ||
                  panel.Slot(0).equation_enabled);
     EXPECT_EQ(panel.WindowHeight(), kRunningWindowHeight);
-    EXPECT_TRUE(session.force_write);
-    session.force_write = false;
+    EXPECT_TRUE(force_write.pending);
+    force_write.pending = false;
     run.StartStop();
     EXPECT_EQ(panel.StartStopCaption(), "Start");
     EXPECT_FALSE(panel.ScanTimerEnabled());
@@ -71,7 +77,7 @@ TEST_F(RunControlTest, StartLocksAndStopUnlocks) {
                 panel.Slot(0).equation_enabled);
     EXPECT_EQ(panel.WindowHeight(), kStoppedWindowHeight);
     EXPECT_EQ(panel.Slot(5).lamp, kLampNeutral);
-    EXPECT_TRUE(session.force_write);
+    EXPECT_TRUE(force_write.pending);
 }
 
 TEST_F(RunControlTest, FailingEquationAbandonsStartWithNeutralLamps) {
@@ -94,7 +100,7 @@ TEST_F(RunControlTest, ManualModeValidatesNothing) {
 }
 
 TEST_F(RunControlTest, InstrumentsWithoutOutputsZeroAndOneStartAtSlotTwo) {
-    session.instrument_model = 1480;
+    facts.instrument_model = 1480;
     run.StartStop();
     EXPECT_EQ(checked.front(), "eq2");
     EXPECT_EQ(checked.size(), 8u);
@@ -109,10 +115,10 @@ class KeepAliveTest : public RunControlTest, public ::testing::WithParamInterfac
 
 TEST_P(KeepAliveTest, StartEnablesTheKeepAliveTimerByTheEmailMode) {
     panel.SetMode(kEmailSlot, GetParam().mode);
-    session.email_alarm_interval = 20;
+    settings.email_alarm_interval = 20;
     run.StartStop();
     EXPECT_EQ(panel.KeepAliveTimerEnabled(), GetParam().enabled);
-    EXPECT_EQ(session.keep_alive_countdown, 19);
+    EXPECT_EQ(run_state.keep_alive_countdown, 19);
     run.StartStop();
     EXPECT_FALSE(panel.KeepAliveTimerEnabled());
 }

@@ -29,9 +29,8 @@ TEST_P(PrepareForRunTest, ChecksChannelsAndTriesTheEquation) {
     host.block = SampleBlock(c.channels, 27);
     testing::FakePrompter prompter;
     Evaluator evaluator;
-    Session session;
-    EquationPreparation preparation(host, prompter, evaluator, session);
-    const bool accepted = preparation.PrepareForRun(c.equation);
+    EquationPreparation preparation(host, prompter, evaluator);
+    const bool accepted = preparation.PrepareForRun(c.equation, {}).accepted;
     EXPECT_EQ(accepted, std::string(c.message).empty()) << c.equation;
     EXPECT_EQ(prompter.messages,
               accepted ? std::vector<std::string>{} : std::vector<std::string>{c.message});
@@ -63,14 +62,17 @@ TEST(PrepareForRunTest, RaisesHistoryDepthAndStatisticsUse) {
     host.block = SampleBlock(4, 27);
     testing::FakePrompter prompter;
     Evaluator evaluator;
-    Session session;
-    EquationPreparation preparation(host, prompter, evaluator, session);
-    EXPECT_TRUE(preparation.PrepareForRun("#C0>1"));
-    EXPECT_TRUE(preparation.PrepareForRun("#A1>1"));
-    EXPECT_EQ(session.history_depth, 3);
-    EXPECT_FALSE(session.statistics_in_use);
-    EXPECT_FALSE(preparation.PrepareForRun("#max"));
-    EXPECT_TRUE(session.statistics_in_use);
+    EquationPreparation preparation(host, prompter, evaluator);
+    PreparationResult result = preparation.PrepareForRun("#C0>1", {});
+    EXPECT_TRUE(result.accepted);
+    result = preparation.PrepareForRun("#A1>1", result.use);
+    EXPECT_TRUE(result.accepted);
+    EXPECT_EQ(result.use.history_depth, 3);
+    EXPECT_FALSE(result.use.statistics_in_use);
+    result = preparation.PrepareForRun("#max", result.use);
+    EXPECT_FALSE(result.accepted);
+    EXPECT_TRUE(result.use.statistics_in_use);
+    EXPECT_EQ(result.use.history_depth, 3);
 }
 
 TEST(PrepareForRunTest, AFailingHostRejectsTheEquation) {
@@ -78,8 +80,7 @@ TEST(PrepareForRunTest, AFailingHostRejectsTheEquation) {
     host.fail_reads = true;
     testing::FakePrompter prompter;
     Evaluator evaluator;
-    Session session;
-    EXPECT_FALSE(EquationPreparation(host, prompter, evaluator, session).PrepareForRun("#0>1"));
+    EXPECT_FALSE(EquationPreparation(host, prompter, evaluator).PrepareForRun("#0>1", {}).accepted);
     EXPECT_EQ(prompter.messages, std::vector<std::string>{kEvaluationFailed});
 }
 

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "panel/panel.hpp"
+
+namespace quillon {
+
+// The settings that no control of the window holds: loaded from the settings file at
+// start-up, changed by the alarm and e-mail dialogs, saved at the end.
+struct OperatorSettings {
+    std::string sound_file = "c:\\windows\\media\\ding.wav";
+    std::int16_t alarm_interval = 1;                          // seconds between alarm sounds
+    std::array<std::int16_t, kOutputCount> dout_true_key{};   // virtual key forcing DOUT n on
+    std::array<std::int16_t, kOutputCount> dout_false_key{};  // virtual key forcing DOUT n off
+    std::array<std::int16_t, 2> hot_key{};   // HKey0 and HKey1: both held enable the hot keys
+    std::int32_t email_alarm_interval = 20;  // keep-alive interval in half-minutes
+
+    // The keep-alive countdown's start: one less than the interval, kept inside the field
+    // even for an interval at its lowest value.
+    std::int32_t KeepAliveStart() const {
+        return email_alarm_interval == INT32_MIN ? INT32_MIN : email_alarm_interval - 1;
+    }
+};
+
+}  // namespace quillon

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+#include "equations/token_use.hpp"
+
+namespace quillon {
+
+// What each Start and Stop fix for the run, read by every tick.
+struct RunState {
+    int first_slot = 0;
+    std::int16_t data_window = 100;  // scans the window statistics cover
+    TokenUse tokens;                 // history depth and statistics of the run's equations
+    std::int16_t sound_flags = 0;
+    std::int32_t keep_alive_countdown = 0;
+};
+
+}  // namespace quillon
