@@ -5,11 +5,13 @@
 
 #include <ctime>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "app/addon.hpp"
 #include "fakes/fake_ports.hpp"
+#include "fakes/hung_agents.hpp"
 #include "fakes/temp_directory.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/linux/posix_process_launcher.hpp"
@@ -82,6 +84,17 @@ protected:
     std::optional<Addon> addon_;
     Panel& panel() { return addon_->GetPanel(); }
 
+    // The count at the end of the status, "(N e-mails not sent so far)".
+    std::smatch NotSentCount() {
+        static const std::regex count(
+            R"(not started: the 16 started before it are still running .*\((\d+) e-mails not sent so far\)$)");
+        status_ = panel().Status();
+        std::smatch match;
+        std::regex_search(status_, match, count);
+        return match;
+    }
+    std::string status_;
+
 private:
     std::vector<std::vector<std::string>> ReadRuns() const {
         std::vector<std::vector<std::string>> runs;
@@ -138,6 +151,24 @@ TEST_F(AgentEndToEndTest, AMissingAgentIsReportedAndTheRunGoesOn) {
     RunUntil(0.1);
     EXPECT_NE(panel().Status().find("Alarm e-mail not sent"), std::string::npos);
     EXPECT_TRUE(panel().ScanTimerEnabled());
+}
+
+// An agent that hangs, and an e-mail equation that keeps coming back (true every 40 ms): only
+// the cap of agents run; every e-mail past it is reported, counted, and the run goes on.
+TEST_F(AgentEndToEndTest, AHungAgentAndAFlappingAlarmStartNoMoreThanTheCap) {
+    const testing::HungAgents hung(directory_, "hung-pellomar");
+    agent_ = hung.Program();
+    Start("channels 1\nchannel 0 square low=0 high=2 period=0.04\n",
+          "MathExpression9=#0>1\nS9=Set\n");
+    RunUntil(0.99);  // true spells from 0, 0.04, ..., 0.96 s
+    const std::smatch count = NotSentCount();
+    ASSERT_FALSE(count.empty()) << panel().Status();
+    const int not_sent = std::stoi(count[1]);
+    EXPECT_GT(not_sent, 1);
+    RunUntil(1.03);  // one more, from 1 s
+    EXPECT_EQ(std::stoi(NotSentCount()[1]), not_sent + 1) << panel().Status();
+    EXPECT_TRUE(panel().ScanTimerEnabled());
+    EXPECT_EQ(hung.WaitForStarted(16), 16u);
 }
 
 }  // namespace

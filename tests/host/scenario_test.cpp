@@ -2,10 +2,14 @@
 #include "host/sim/scenario.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <sstream>
+
+#include "fakes/temp_directory.hpp"
 
 namespace quillon::sim {
 namespace {
@@ -131,6 +135,57 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LoadScenarioFile, NamesTheMissingFile) {
     EXPECT_THROW(LoadScenarioFile("/nonexistent/quillon.scn"), ScenarioError);
+}
+
+// Paths that are no scenario file: each is refused at once, without reading it whole or
+// waiting for a writer.
+struct RefusedPath {
+    const char* name;
+    std::function<std::string(const testing::TempDirectory&)> make;
+    const char* problem;
+};
+
+class LoadScenarioFileRefuses : public ::testing::TestWithParam<RefusedPath> {};
+
+TEST_P(LoadScenarioFileRefuses, WithTheReason) {
+    const testing::TempDirectory directory;
+    const std::string path = GetParam().make(directory);
+    try {
+        LoadScenarioFile(path);
+        FAIL() << "loaded " << path;
+    } catch (const ScenarioError& error) {
+        EXPECT_EQ(std::string(error.what()), path + ": " + GetParam().problem);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotARegularFileOrTooLarge, LoadScenarioFileRefuses,
+    ::testing::Values(
+        RefusedPath{"EndlessDevice", [](const auto&) { return std::string("/dev/zero"); },
+                    "not a regular file"},
+        RefusedPath{"Fifo",
+                    [](const testing::TempDirectory& d) {
+                        const std::string fifo = (d.Path() / "rig.scn").string();
+                        mkfifo(fifo.c_str(), 0600);
+                        return fifo;
+                    },
+                    "not a regular file"},
+        RefusedPath{"Directory", [](const testing::TempDirectory& d) { return d.Path().string(); },
+                    "not a regular file"},
+        RefusedPath{"TooLarge",
+                    [](const testing::TempDirectory& d) {
+                        return d.Write("big.scn",
+                                       "channels 1\n" + std::string(kMaxScenarioBytes, '#'));
+                    },
+                    "too large: a scenario file has at most 1048576 bytes"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadScenarioFile, ReadsARegularFileUpToTheBound) {
+    const testing::TempDirectory directory;
+    const std::string text = "channels 3\n";
+    const std::string path =
+        directory.Write("rig.scn", text + std::string(kMaxScenarioBytes - text.size(), '\n'));
+    EXPECT_EQ(LoadScenarioFile(path).channels.size(), 3u);
 }
 
 bool Above(const Scenario& s, std::int64_t scan) {

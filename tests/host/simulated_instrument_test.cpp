@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/simulated_instrument.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -152,6 +153,25 @@ TEST(SimulatedInstrumentLog, AppendsOneLinePerWrite) {
     std::stringstream lines;
     lines << log.rdbuf();
     EXPECT_EQ(lines.str(), "0.250 1 0x0001\n2.000 129 0x0081\n");
+    std::filesystem::remove_all(dir);
+}
+
+// Programs that Quillon starts (the e-mail agents) must not inherit the open log.
+TEST(SimulatedInstrumentLog, TheOpenLogIsClosedOnExec) {
+    const auto dir = TempDir();
+    SimulatedInstrument sim(LoggingScenario(dir / "dout.log"), [] { return 1.0; });
+    sim.WriteDigitalOutputs(1);
+    int descriptors_on_log = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code gone;  // the directory's own descriptor is closed by now
+        if (std::filesystem::read_symlink(entry.path(), gone) != dir / "dout.log") {
+            continue;
+        }
+        ++descriptors_on_log;
+        const int flags = fcntl(std::stoi(entry.path().filename().string()), F_GETFD);
+        EXPECT_NE(flags & FD_CLOEXEC, 0);
+    }
+    EXPECT_EQ(descriptors_on_log, 1);
     std::filesystem::remove_all(dir);
 }
 

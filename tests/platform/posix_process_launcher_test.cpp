@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "fakes/hung_agents.hpp"
 #include "fakes/temp_directory.hpp"
 
 namespace quillon {
@@ -119,6 +120,27 @@ TEST_F(PosixProcessLauncherTest, ReapsItsChildren) {
         return launcher.Unreaped() == 0;
     }));
     EXPECT_EQ(ZombieChildren(), 0);
+}
+
+TEST_F(PosixProcessLauncherTest, RunsAtMostTheCapAtOnce) {
+    const testing::HungAgents hung(directory, "hung");
+    PosixProcessLauncher launcher = Launcher();
+    for (std::size_t i = 0; i < PosixProcessLauncher::kMaxRunning; ++i) {
+        ASSERT_TRUE(launcher.Launch(hung.Program(), {}, error)) << error;
+    }
+    EXPECT_FALSE(launcher.Launch(hung.Program(), {}, error));
+    EXPECT_EQ(error, "The program " + hung.Program() +
+                         " was not started: the 16 started before it are still running (at most "
+                         "16 run at once)");
+    ASSERT_EQ(hung.WaitForStarted(16), 16U);
+    kill(hung.Started().front(), SIGKILL);
+    EXPECT_TRUE(WaitUntil([&launcher] {
+        launcher.ReapFinished();
+        return launcher.Unreaped() == 15;
+    }));
+    EXPECT_TRUE(launcher.Launch(hung.Program(), {}, error)) << error;
+    EXPECT_EQ(launcher.Unreaped(), 16U);
+    EXPECT_EQ(hung.WaitForStarted(17), 17U);  // so that the last one is killed too
 }
 
 TEST_F(PosixProcessLauncherTest, FindsTheAgentThroughTheVariable) {

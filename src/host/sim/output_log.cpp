@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/output_log.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -13,10 +16,25 @@ void OutputLog::Append(double seconds, std::int16_t word, const ProblemListener&
     if (path_.empty() || failed_ || !EnsureOpen(report)) {
         return;
     }
-    file_ << FormatLine(seconds, word) << '\n';
-    file_.flush();  // someone may be watching the file with tail -f
-    if (!file_) {
-        Fail("cannot write", errno, report);
+    // One write per line, unbuffered: someone may be watching the file with tail -f.
+    const std::string line = FormatLine(seconds, word) + '\n';
+    std::size_t written = 0;
+    while (written < line.size()) {
+        const ssize_t result = ::write(fd_, line.data() + written, line.size() - written);
+        if (result < 0 && errno == EINTR) {
+            continue;
+        }
+        if (result <= 0) {
+            Fail("cannot write", result < 0 ? errno : EIO, report);
+            return;
+        }
+        written += static_cast<std::size_t>(result);
+    }
+}
+
+OutputLog::~OutputLog() {
+    if (fd_ >= 0) {
+        ::close(fd_);
     }
 }
 
@@ -33,12 +51,14 @@ std::string OutputLog::FormatLine(double seconds, std::int16_t word) {
 }
 
 bool OutputLog::EnsureOpen(const ProblemListener& report) {
-    if (!file_.is_open()) {
-        file_.open(path_, std::ios::app);
-        if (!file_.is_open()) {
-            Fail("cannot open", errno, report);
-            return false;
-        }
+    if (fd_ >= 0) {
+        return true;
+    }
+    // Close-on-exec: the e-mail agents started later must not hold the log open.
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd_ < 0) {
+        Fail("cannot open", errno, report);
+        return false;
     }
     return true;
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -15,6 +14,9 @@ public:
     using ProblemListener = std::function<void(const std::string& message)>;
 
     explicit OutputLog(std::string path) : path_(std::move(path)) {}  // empty: no log
+    ~OutputLog();
+    OutputLog(const OutputLog&) = delete;
+    OutputLog& operator=(const OutputLog&) = delete;
 
     void Append(double seconds, std::int16_t word, const ProblemListener& report);
 
@@ -26,7 +28,7 @@ private:
     void Fail(const std::string& action, int reason, const ProblemListener& report);
 
     std::string path_;
-    std::ofstream file_;
+    int fd_ = -1;
     bool failed_ = false;
 };
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/scenario.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -26,6 +29,66 @@ channel 2 noise mean=0 amplitude=0.5 seed=7 text="Vibration"
 channel 3 square low=0 high=255 period=2 digital text="Digital inputs"
 )";
 
+[[noreturn]] void Refuse(const std::string& path, const std::string& problem) {
+    throw ScenarioError(path + ": " + problem);
+}
+
+[[noreturn]] void RefuseWithReason(const std::string& path, const std::string& action, int reason) {
+    Refuse(path, action + ": " + std::generic_category().message(reason));
+}
+
+// Closes the descriptor on every path.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The whole file, which must be a regular file of at most kMaxScenarioBytes. O_NONBLOCK keeps a
+// FIFO from holding up the open; the bound holds even for a file that grows while it is read.
+std::string ReadScenarioText(const std::string& path) {
+    const OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (file.Descriptor() < 0) {
+        RefuseWithReason(path, "cannot open", errno);
+    }
+    struct stat status {};
+    if (::fstat(file.Descriptor(), &status) != 0) {
+        RefuseWithReason(path, "cannot read", errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        Refuse(path, "not a regular file");
+    }
+    std::string text;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t got = ::read(file.Descriptor(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            RefuseWithReason(path, "cannot read", errno);
+        }
+        if (got == 0) {
+            return text;
+        }
+        text.append(chunk, static_cast<std::size_t>(got));
+        if (text.size() > kMaxScenarioBytes) {
+            Refuse(path, "too large: a scenario file has at most " +
+                             std::to_string(kMaxScenarioBytes) + " bytes");
+        }
+    }
+}
+
 }  // namespace
 
 Scenario ParseScenario(std::istream& in, const std::string& source_name) {
@@ -33,12 +96,8 @@ Scenario ParseScenario(std::istream& in, const std::string& source_name) {
 }
 
 Scenario LoadScenarioFile(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) {
-        const int reason = errno;
-        throw ScenarioError(path + ": cannot open: " + std::generic_category().message(reason));
-    }
-    return ParseScenario(file, path);
+    std::istringstream text(ReadScenarioText(path));
+    return ParseScenario(text, path);
 }
 
 Scenario DemoScenario() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -13,6 +14,9 @@
 namespace quillon::sim {
 
 inline constexpr int kMaxScenarioChannels = 256;
+// A scenario is a page or two of text; the bound stops a wrong path (a disk image, a device, a
+// log) from being read whole into memory.
+inline constexpr std::size_t kMaxScenarioBytes = 1024 * 1024;
 
 // Everything the simulated instrument answers with.
 struct Scenario {
@@ -41,7 +45,8 @@ struct Scenario {
 
 // Raises ScenarioError naming source_name and the line.
 Scenario ParseScenario(std::istream& in, const std::string& source_name);
-// Raises ScenarioError when the file cannot be read or parsed.
+// Raises ScenarioError when the file cannot be read or parsed, is not a regular file, or is
+// larger than kMaxScenarioBytes.
 Scenario LoadScenarioFile(const std::string& path);
 // Four channels; channel 0 crosses 3.3 both ways every 6 s.
 Scenario DemoScenario();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <system_error>
@@ -16,6 +17,25 @@ extern char** environ;
 namespace quillon {
 namespace {
 
+// Children of the process that have ended, counted by SIGCHLD, so that a look for finished
+// children costs nothing while none has ended.
+std::atomic<unsigned> g_children_ended{0};
+
+extern "C" void CountEndedChild(int) {
+    g_children_ended.fetch_add(1);
+}
+
+void CountEndedChildren() {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = CountEndedChild;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+        return sigaction(SIGCHLD, &action, nullptr) == 0;
+    }();
+    (void)installed;
+}
+
 // The spawn settings, released on every path.
 class SpawnSettings {
 public:
@@ -23,6 +43,8 @@ public:
         posix_spawn_file_actions_init(&actions_);
         posix_spawnattr_init(&attributes_);
         posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        // Quillon's own files are close-on-exec; this also keeps out what a library opened.
+        posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
         // Own process group, no blocked signals, every signal back to its default action.
         posix_spawnattr_setflags(
             &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -63,9 +85,22 @@ std::vector<char*> ArgumentVector(const std::string& path,
 
 }  // namespace
 
+PosixProcessLauncher::PosixProcessLauncher(ProgramLocator locator) : locator_(std::move(locator)) {
+    CountEndedChildren();
+}
+
 bool PosixProcessLauncher::Launch(const std::string& program,
                                   const std::vector<std::string>& arguments, std::string& error) {
     ReapFinished();
+    if (children_.size() >= kMaxRunning) {
+        CollectEnded();  // in case a SIGCHLD went elsewhere
+    }
+    if (children_.size() >= kMaxRunning) {
+        error = "The program " + program + " was not started: the " + std::to_string(kMaxRunning) +
+                " started before it are still running (at most " + std::to_string(kMaxRunning) +
+                " run at once)";
+        return false;
+    }
     const std::optional<std::string> path = locator_.Locate(program, error);
     return path && Spawn(*path, arguments, error);
 }
@@ -87,6 +122,16 @@ bool PosixProcessLauncher::Spawn(const std::string& path, const std::vector<std:
 }
 
 void PosixProcessLauncher::ReapFinished() {
+    const unsigned ended = g_children_ended.load();
+    if (ended == children_ended_seen_) {
+        return;  // no child of the process has ended since the last look
+    }
+    // Read before the look: a child that ends during it counts for the next one.
+    children_ended_seen_ = ended;
+    CollectEnded();
+}
+
+void PosixProcessLauncher::CollectEnded() {
     const auto ended = [](pid_t child) {
         int status = 0;
         pid_t result = 0;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/headless/headless_runner.hpp"
 
-#include <atomic>
-#include <csignal>
+#include <unistd.h>
+
 #include <ostream>
 
 #include "app/addon.hpp"
@@ -12,28 +12,20 @@
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "platform/linux/stop_signals.hpp"
 #include "platform/no_key_state.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
 #include "ui/headless/console_sound_player.hpp"
+#include "ui/headless/console_stream_buffer.hpp"
+#include "ui/headless/console_writer.hpp"
 #include "ui/headless/headless_loop.hpp"
 
 namespace quillon {
 namespace {
 
-std::atomic<bool> g_stop_requested{false};
-
-extern "C" void RequestStop(int) {
-    g_stop_requested.store(true);
-}
-
-void InstallStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+// How long the end of the program waits for a console reader to take the last lines.
+constexpr std::chrono::milliseconds kConsolePatienceAtEnd{1000};
 
 int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, std::ostream& out,
                 std::ostream& err) {
@@ -63,13 +55,16 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
         err << "quillon: start-up failed: " << error.what() << std::endl;
         return 1;
     }
-    InstallStopSignals();
+    // A stop signal that came during start-up ends the loop before its first tick.
     HeadlessLoop(addon, [&] {
         host.Service();
         launcher.ReapFinished();  // e-mail agents that have finished
-    }).Run(g_stop_requested);
+        out.flush();              // what a slow reader has not taken yet
+        err.flush();
+    }).Run(StopSignals::Requested());
     if (!addon.Ended()) {
-        printer.Line("stop requested: stopping, saving the settings, ending");
+        printer.Line(StopSignals::Describe(StopSignals::Received()) +
+                     " received: stopping, saving the settings, ending");
         addon.Unload();
     }
     addon.GetPanel().RemoveObserver(&printer);
@@ -91,6 +86,21 @@ int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& 
         return 2;
     }
     return RunWithHost(*host, options, out, err);
+}
+
+int RunHeadlessOnConsole(const ProgramOptions& options) {
+    ConsoleWriter error_writer(STDERR_FILENO, "standard error");
+    ConsoleWriter output_writer(
+        STDOUT_FILENO, "standard output",
+        [&error_writer](const std::string& line) { error_writer.WriteLine(line); });
+    ConsoleStreamBuffer output_buffer(output_writer);
+    ConsoleStreamBuffer error_buffer(error_writer);
+    std::ostream out(&output_buffer);
+    std::ostream err(&error_buffer);
+    const int status = RunHeadless(options, out, err);
+    output_writer.FlushAtEnd(kConsolePatienceAtEnd);
+    error_writer.FlushAtEnd(kConsolePatienceAtEnd);
+    return status;
 }
 
 }  // namespace quillon

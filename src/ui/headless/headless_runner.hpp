@@ -8,7 +8,13 @@
 namespace quillon {
 
 // The console front end: the same core as the window, its own loop, no Qt. Returns the exit
-// status: 0 after Ctrl+C or the host's exit, 1 when start-up fails, 2 for a bad host choice.
+// status: 0 after a stop signal or the host's exit, 1 when start-up fails, 2 for a bad host
+// choice.
 int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& err);
+
+// RunHeadless on standard output and standard error, written without blocking: a console
+// reader that stops reading never holds up the loop (see ConsoleWriter). Stop requests come
+// from StopSignals, which main() installs first.
+int RunHeadlessOnConsole(const ProgramOptions& options);
 
 }  // namespace quillon

@@ -2,9 +2,13 @@
 #include <iostream>
 
 #include "app/program_options.hpp"
+#include "platform/linux/standard_descriptors.hpp"
+#include "platform/linux/stop_signals.hpp"
 #include "ui/headless/headless_runner.hpp"
 
 int main(int argc, char** argv) {
+    quillon::OpenMissingStandardDescriptors();
+    quillon::StopSignals::Install();
     const quillon::ProgramOptions options = quillon::ParseProgramOptions(argc, argv);
     if (options.help) {
         std::cout << quillon::UsageText("quillon-headless");
@@ -19,5 +23,5 @@ int main(int argc, char** argv) {
                   << " (see --help)\n";
         return 2;
     }
-    return quillon::RunHeadless(options, std::cout, std::cerr);
+    return quillon::RunHeadlessOnConsole(options);
 }

@@ -10,8 +10,10 @@
 #include "platform/linux/file_profile_store.hpp"
 #include "platform/linux/posix_process_launcher.hpp"
 #include "platform/linux/profile_directory.hpp"
+#include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/std_clock.hpp"
 #include "platform/linux/std_locale.hpp"
+#include "platform/linux/stop_signals.hpp"
 #include "platform/linux/x11_key_state.hpp"
 #include "ui/headless/headless_runner.hpp"
 #include "ui/qt/qt_front_end.hpp"
@@ -73,12 +75,14 @@ int RunWindow(int argc, char** argv, const quillon::ProgramOptions& options) {
         const QRect main = front_end.Window().frameGeometry();
         instrument_window.move(main.right() + kWindowGap, main.top());
     });
-    return front_end.Run(options.argument_text);
+    return front_end.Run(options.argument_text, [&stop_signals] { stop_signals.Arm(); });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    quillon::OpenMissingStandardDescriptors();
+    quillon::StopSignals::Install();
     const quillon::ProgramOptions options = quillon::ParseProgramOptions(argc, argv);
     if (options.help) {
         std::cout << quillon::UsageText("quillon");
@@ -93,7 +97,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.headless) {
-        return quillon::RunHeadless(options, std::cout, std::cerr);
+        return quillon::RunHeadlessOnConsole(options);
     }
     return RunWindow(argc, argv, options);
 }

@@ -32,9 +32,14 @@ QtFrontEnd::~QtFrontEnd() {
     host_.OnExit({});
 }
 
-int QtFrontEnd::Run(const std::string& argument_text) {
+int QtFrontEnd::Run(const std::string& argument_text, const std::function<void()>& started) {
     window_.show();
-    QTimer::singleShot(0, &window_, [this, argument_text] { window_.Load(argument_text); });
+    QTimer::singleShot(0, &window_, [this, argument_text, started] {
+        window_.Load(argument_text);
+        if (started) {
+            started();
+        }
+    });
     const int status = QApplication::exec();
     return startup_failed_ ? 1 : ExitStatus(status);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/addon.hpp"
@@ -37,10 +38,11 @@ public:
     QtFrontEnd(const QtFrontEnd&) = delete;
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
 
-    // Shows the window, loads with the argument text once the event loop runs, and runs the
-    // loop until the window has closed. Returns 1 when start-up or the last save failed
-    // (the save's failure shown in a box), else the loop's exit code.
-    int Run(const std::string& argument_text);
+    // Shows the window, loads with the argument text once the event loop runs, tells
+    // `started` when start-up is over (whether it worked or not), and runs the loop until the
+    // window has closed. Returns 1 when start-up or the last save failed (the save's failure
+    // shown in a box), else the loop's exit code.
+    int Run(const std::string& argument_text, const std::function<void()>& started = {});
     int ExitStatus(int event_loop_status);
 
     Addon& GetAddon() { return addon_; }
