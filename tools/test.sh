@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up, builds and passes the whole test suite: the formatting check, every test in the
-# default build (the window offscreen), then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then fuzzes the evaluator for a bounded time.
+# default build (the window offscreen) and a check that no test name prints bytes, then the core
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes the evaluator
+# for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,15 @@ echo "== Default build"
 cmake --preset default >/dev/null
 cmake --build --preset default
 QT_QPA_PLATFORM=offscreen ctest --preset default
+
+echo "== Test names"
+# ctest -R selects tests by name, so a name must say its case and stay the same from build
+# to build: a printed case struct ("16-byte object <...>") or an address does neither.
+test_names=$(ctest --preset default -N)
+if grep -E -- '-byte object|0x[0-9a-fA-F]{6,}' <<<"$test_names"; then
+    echo "The test names above print their case's bytes: give the suite a name generator." >&2
+    exit 1
+fi
 
 echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/window_bounds.hpp"
+#include "case_name.hpp"
 
 namespace quillon {
 namespace {
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"-dA -n", "A", ""}, CommandLineCase{"-dA -nB -nC", "A", "B"},
                       CommandLineCase{"-x -n", std::nullopt, ""},
                       CommandLineCase{"d -n", std::nullopt, ""},
-                      CommandLineCase{"-dsim:/tmp/a b", "sim:/tmp/a", std::nullopt}));
+                      CommandLineCase{"-dsim:/tmp/a b", "sim:/tmp/a", std::nullopt}),
+    [](const auto& info) { return testing::CaseName(info.param.text); });
 
 TEST(JoinArgumentsTest, JoinsWithSingleBlanks) {
     EXPECT_EQ(JoinArguments({}), "");
@@ -62,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
     Sizes, WindowBoundsTest,
     ::testing::Values(BoundsCase{{300, 3450}, {480, 3450}}, BoundsCase{{10000, 3450}, {9240, 3450}},
                       BoundsCase{{5775, 6000}, {5775, 5505}}, BoundsCase{{5775, 10}, {5775, 10}},
-                      BoundsCase{{480, 5505}, {480, 5505}}, BoundsCase{{9240, 0}, {9240, 0}}));
+                      BoundsCase{{480, 5505}, {480, 5505}}, BoundsCase{{9240, 0}, {9240, 0}}),
+    [](const auto& info) { return testing::CaseName(info.param.in.width, info.param.in.height); });
 
 }  // namespace
 }  // namespace quillon

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
 #include "control/mode_switch.hpp"
 #include "fakes/memory_profile_store.hpp"
 
@@ -88,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{9, "whatever", "whatever", 2},
                       ModeCase{3, "Force Set", "Force Set", 1}, ModeCase{3, "force set", "Set", 2},
                       ModeCase{0, "Force Reset", "Force Reset", 3},
-                      ModeCase{8, "Force Set", "Force Set", 1}, ModeCase{9, "Set", "Set", 2}));
+                      ModeCase{8, "Force Set", "Force Set", 1}, ModeCase{9, "Set", "Set", 2}),
+    [](const auto& info) { return testing::CaseName("Slot", info.param.slot, info.param.stored); });
 
 TEST_F(SettingsModeTest, KeepAliveTimerFollowsTheEmailSlotAfterLoad) {
     Store("[Quillon]\nS9=Force Set\n");
@@ -136,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"EmailAlarmInterval=1e3", kEmail, 1000},
         NumberCase{"EmailAlarmInterval=1e20", kEmail, 2147483647},
         NumberCase{"Window Top=-300", kTop, 0}, NumberCase{"window top=123456", kTop, 123456},
-        NumberCase{"Window Left=x", kLeft, 0}, NumberCase{"DoutTrueKey3=1 1 2", kKey3, 112}));
+        NumberCase{"Window Left=x", kLeft, 0}, NumberCase{"DoutTrueKey3=1 1 2", kKey3, 112}),
+    [](const auto& info) { return testing::CaseName(info.param.line); });
 
 TEST_F(SettingsTest, EmptiedEquationIsSavedAsBlankAndLoadsEmpty) {
     Load();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/startup_fixture.hpp"
+#include "case_name.hpp"
 
 namespace quillon {
 namespace {
@@ -95,13 +96,13 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     EXPECT_EQ(addon.GetRunState().first_slot, GetParam().first_slot);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, StartupModelTest,
-                         ::testing::Values(ModelCase{154, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
-                                           ModelCase{145, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
-                                           ModelCase{480, {0, 1}, true, 2},
-                                           ModelCase{1581, {0, 1}, true, 2},
-                                           ModelCase{2108, {}, false, 0},
-                                           ModelCase{70000, {}, false, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Models, StartupModelTest,
+    ::testing::Values(ModelCase{154, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
+                      ModelCase{145, {0, 1, 2, 3, 4, 5, 6, 7}, false, 0},
+                      ModelCase{480, {0, 1}, true, 2}, ModelCase{1581, {0, 1}, true, 2},
+                      ModelCase{2108, {}, false, 0}, ModelCase{70000, {}, false, 0}),
+    [](const auto& info) { return testing::CaseName("Model", info.param.model); });
 
 TEST_F(StartupFixture, ModelWithFourOutputsDisablesAndEmptiesTheUpperSlots) {
     host.model = 149;
@@ -139,7 +140,10 @@ TEST_P(StartupLayoutTest, ThirdCharacterSevenSelectsTheHighByteLayout) {
 INSTANTIATE_TEST_SUITE_P(Identifications, StartupLayoutTest,
                          ::testing::Values(LayoutCase{"DI7", true}, LayoutCase{"DI-718", false},
                                            LayoutCase{"DI710", true}, LayoutCase{"777", true},
-                                           LayoutCase{"77", false}, LayoutCase{"", false}));
+                                           LayoutCase{"77", false}, LayoutCase{"", false}),
+                         [](const auto& info) {
+                             return testing::CaseName(info.param.identification);
+                         });
 
 struct SuffixCase {
     const char* agent_settings;
@@ -161,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SuffixCase{"[Global]\nSenderID=Line 3\n", "@Line_3 "},
                       SuffixCase{"[global]\nsenderid=  Rig  \n", "@Rig "},
                       SuffixCase{"[Global]\nSenderID=ABCDEFGHIJKLMNOPQRSTUVWXY\n",
-                                 "@ABCDEFGHIJKLMNOPQRS "}));
+                                 "@ABCDEFGHIJKLMNOPQRS "}),
+    [](const auto& info) { return testing::CaseName(info.param.agent_settings); });
 
 TEST_F(StartupFixture, DecimalSeparatorComesFromTheLocale) {
     locale.separator = ",";

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
+
 namespace quillon {
 namespace {
 
@@ -38,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Pellomar.exe Global Norvane WinDaq_Exits 14:03:07<br>DI710#Line_3<br>"},
         CommandCase{"WinDaq_Exits", "@Line_3 ", "WinDaq_Exits@Line_3",
                     "Pellomar.exe Global Norvane WinDaq_Exits@Line_3 "
-                    "14:03:07<br>DI710#Line_3<br>"}));
+                    "14:03:07<br>DI710#Line_3<br>"}),
+    [](const auto& info) { return testing::CaseName(info.param.event, info.param.sender_suffix); });
 
 TEST(AgentCommandMessageTest, KeepsAnyMessageAsOneArgument) {
     const std::string message = "a \"quoted\" $(x) `y`\nnext<br>line";

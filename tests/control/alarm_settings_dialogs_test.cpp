@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
+#include "case_name.hpp"
 #include "fakes/recording_prompter.hpp"
 #include "fakes/shortest_locale.hpp"
 
@@ -41,6 +45,11 @@ TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
     EXPECT_EQ(settings.alarm_interval, 6);
 }
 
+// A dialog's answer as a test name; no answer at all is a cancelled dialog.
+std::string AnswerName(const std::optional<std::string>& answer) {
+    return answer ? testing::CaseName(*answer) : "Cancelled";
+}
+
 struct EmptyCase {
     std::optional<std::string> answer;
 };
@@ -57,7 +66,8 @@ TEST_P(EmptyFileAnswerTest, ChangesNothingAndAsksNoMore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CancelOrEmpty, EmptyFileAnswerTest,
-                         ::testing::Values(EmptyCase{std::nullopt}, EmptyCase{""}));
+                         ::testing::Values(EmptyCase{std::nullopt}, EmptyCase{""}),
+                         [](const auto& info) { return AnswerName(info.param.answer); });
 
 TEST_F(DialogsTest, ABlankPathIsKeptVerbatim) {
     prompter.answers = {"   "};
@@ -95,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, AlarmIntervalTest,
                                            IntervalCase{"1e1", 10}, IntervalCase{"&H10", 16},
                                            IntervalCase{"&o17", 15}, IntervalCase{"32767", 32767},
                                            IntervalCase{"32767.5", 4}, IntervalCase{"40000", 4},
-                                           IntervalCase{"1e400", 4}, IntervalCase{"2,5", 2}));
+                                           IntervalCase{"1e400", 4}, IntervalCase{"2,5", 2}),
+                         [](const auto& info) { return testing::CaseName(info.param.answer); });
 
 TEST_F(DialogsTest, TheEmailDialogShowsMinutes) {
     settings.email_alarm_interval = 20;
@@ -144,7 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EmailCase{".", 20, "&H10", 32, 32, "16"},
                       EmailCase{".", 20, "1073741823.5", 2147483647, 2147483647, "1073741823.5"},
                       EmailCase{".", 20, "1073741824", 20, 77, "10"},  // 2 x does not fit
-                      EmailCase{".", 20, "1e300", 20, 77, "10"}));
+                      EmailCase{".", 20, "1e300", 20, 77, "10"}),
+    [](const auto& info) {
+        return testing::CaseName(AnswerName(info.param.answer), info.param.separator);
+    });
 
 }  // namespace
 }  // namespace quillon

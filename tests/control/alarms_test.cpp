@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "case_name.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/recording_launcher.hpp"
 #include "fakes/recording_sound_player.hpp"
@@ -66,11 +67,11 @@ TEST_P(AlarmTimingTest, RepeatsEveryIntervalPlusOneSecond) {
     EXPECT_EQ(sounds_at, GetParam().sounds_at);
 }
 
-INSTANTIATE_TEST_SUITE_P(Intervals, AlarmTimingTest,
-                         ::testing::Values(TimingCase{0, 5, {0, 1, 2, 3, 4}},
-                                           TimingCase{1, 7, {0, 2, 4, 6}},
-                                           TimingCase{3, 10, {0, 4, 8}},
-                                           TimingCase{-4, 4, {0, 1, 2, 3}}));
+INSTANTIATE_TEST_SUITE_P(
+    Intervals, AlarmTimingTest,
+    ::testing::Values(TimingCase{0, 5, {0, 1, 2, 3, 4}}, TimingCase{1, 7, {0, 2, 4, 6}},
+                      TimingCase{3, 10, {0, 4, 8}}, TimingCase{-4, 4, {0, 1, 2, 3}}),
+    [](const auto& info) { return testing::CaseName("Interval", info.param.interval); });
 
 TEST_F(AlarmsTest, PlaysTheSoundFileWithItsFlags) {
     alarms.StartAudioAlarm();
@@ -223,7 +224,10 @@ TEST_P(HostExitTest, SendsUnlessTheEmailSlotIsForcedOff) {
 
 INSTANTIATE_TEST_SUITE_P(Positions, HostExitTest,
                          ::testing::Values(ExitCase{1, true}, ExitCase{2, true},
-                                           ExitCase{3, false}));
+                                           ExitCase{3, false}),
+                         [](const auto& info) {
+                             return testing::CaseName("Position", info.param.switch_position);
+                         });
 
 TEST_F(AlarmsTest, AFailedExitLaunchIsReported) {
     launcher.failure = "no agent";

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "case_name.hpp"
 #include "fakes/shortest_locale.hpp"
 
 namespace quillon {
@@ -42,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // 2.00005 lies just below the half.
                       ValueCase{2.00005, 10.0, "2.0001"}, ValueCase{-2.00005, 10.0, "-2.0001"},
                       ValueCase{0.000015, 10.0, "0.0000"},
-                      ValueCase{99999.99995, 10.0, "100000.0000"}));
+                      ValueCase{99999.99995, 10.0, "100000.0000"}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.value, "Range", info.param.larger_range);
+    });
 
 TEST(ChannelValueTextSeparatorTest, UsesTheLocaleSeparatorInBothFormats) {
     testing::ShortestLocale locale;

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <set>
+#include <string>
 
+#include "case_name.hpp"
 #include "fakes/fake_key_state.hpp"
 
 namespace quillon {
@@ -49,6 +51,18 @@ struct HeldCase {
     std::array<int, 8> positions;
 };
 
+// "GlobalKeysOn_Ctrl_Alt_Q": the setting, then the held keys.
+std::string HeldName(const HeldCase& c) {
+    std::string name = c.global_keys ? "GlobalKeysOn" : "GlobalKeysOff";
+    for (const int key : c.held) {
+        name += "_";
+        name += key == kCtrl  ? "Ctrl"
+                : key == kAlt ? "Alt"
+                              : testing::CaseName(static_cast<char>(key));
+    }
+    return name;
+}
+
 class HeldKeysTest : public HotKeysTest, public ::testing::WithParamInterface<HeldCase> {};
 
 TEST_P(HeldKeysTest, MoveTheSwitches) {
@@ -69,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeldCase{true, {kCtrl, kAlt, 'W', 'K'}, {2, 1, 2, 2, 2, 2, 2, 3}},
         HeldCase{true, {kCtrl, kAlt, 'I', 'J', 'E'}, {2, 2, 1, 2, 2, 2, 3, 1}},
         HeldCase{true, {kCtrl, kAlt}, {2, 2, 2, 2, 2, 2, 2, 2}},
-        HeldCase{false, {kCtrl, kAlt, 'Q'}, {2, 2, 2, 2, 2, 2, 2, 2}}));
+        HeldCase{false, {kCtrl, kAlt, 'Q'}, {2, 2, 2, 2, 2, 2, 2, 2}}),
+    [](const auto& info) { return HeldName(info.param); });
 
 TEST_F(HotKeysTest, ReadsTheKeysInOrderAndTheFalseKeyOnlyWithoutTheTrueKey) {
     panel.SetGlobalKeys(true);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "case_name.hpp"
 #include "control/mode_switch.hpp"
 #include "fakes/scripted_host.hpp"
 
@@ -65,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{'I', 7, 1}, KeyCase{'O', 8, 1}, KeyCase{'A', 0, 3}, KeyCase{'S', 1, 3},
         KeyCase{'D', 2, 3}, KeyCase{'F', 3, 3}, KeyCase{'G', 4, 3}, KeyCase{'H', 5, 3},
         KeyCase{'J', 6, 3}, KeyCase{'K', 7, 3}, KeyCase{'L', 8, 3}, KeyCase{'q', 0, 1},
-        KeyCase{'a', 0, 3}, KeyCase{'o', 8, 1}, KeyCase{'l', 8, 3}, KeyCase{'k', 7, 3}));
+        KeyCase{'a', 0, 3}, KeyCase{'o', 8, 1}, KeyCase{'l', 8, 3}, KeyCase{'k', 7, 3}),
+    [](const auto& info) { return testing::CaseName("Key", info.param.key); });
 
 class OtherKeyTest : public ManualControlTest, public ::testing::WithParamInterface<char> {};
 
@@ -82,7 +84,8 @@ TEST_P(OtherKeyTest, LeavesEverySwitchAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Keys, OtherKeyTest,
                          ::testing::Values('0', 'P', 'p', 'Z', 'M', ' ', '-', '\r', '\0',
-                                           static_cast<char>(0xE9)));
+                                           static_cast<char>(0xE9)),
+                         [](const auto& info) { return testing::CaseName("Key", info.param); });
 
 TEST_F(ManualControlTest, KeysSetTheAudioAlarmModeAndNeverTheEmailSlot) {
     manual.CharacterTyped('o');
@@ -146,7 +149,10 @@ INSTANTIATE_TEST_SUITE_P(Outputs, ManualWordTest,
                                            WordCase{{6}, 64, 16384}, WordCase{{7}, 128, -32768},
                                            WordCase{{0, 7}, 129, -32512},
                                            WordCase{{7, 0}, 129, -32512}, WordCase{{0, 3}, 9, 2304},
-                                           WordCase{{0, 1, 2, 3, 4, 5, 6, 7}, 255, -256}));
+                                           WordCase{{0, 1, 2, 3, 4, 5, 6, 7}, 255, -256}),
+                         [](const auto& info) {
+                             return testing::CaseName("Outputs", info.param.on);
+                         });
 
 // One change of D(n) and what reached the host.
 struct WriteStep {
@@ -157,11 +163,16 @@ struct WriteStep {
     std::vector<std::int16_t> writes;  // all writes so far
 };
 
+struct WriteSequence {
+    const char* name;
+    std::vector<WriteStep> steps;
+};
+
 class ForceWriteTest : public ManualControlTest,
-                       public ::testing::WithParamInterface<std::vector<WriteStep>> {};
+                       public ::testing::WithParamInterface<WriteSequence> {};
 
 TEST_P(ForceWriteTest, WritesOnChangeOrWhenForced) {
-    for (const WriteStep& step : GetParam()) {
+    for (const WriteStep& step : GetParam().steps) {
         force_write.pending = step.force;
         facts.high_byte_layout = step.high_byte;
         panel.SetManualOutput(step.output, step.value);
@@ -170,20 +181,21 @@ TEST_P(ForceWriteTest, WritesOnChangeOrWhenForced) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sequences, ForceWriteTest,
-    ::testing::Values(
-        // Every change of the word is written, back and forth.
-        std::vector<WriteStep>{{false, false, 0, 1, {1}}, {false, false, 0, 0, {1, 0}}},
-        // The first change after Start is written even when the word equals the last one.
-        std::vector<WriteStep>{{false, false, 0, 1, {1}},
-                               {false, true, 0, 0, {1}},
-                               {true, false, 0, 1, {1, 1}},
-                               {false, false, 0, 0, {1, 1, 0}}},
-        // Each form compares with its own last-written value.
-        std::vector<WriteStep>{{false, true, 7, 1, {-32768}},
-                               {false, false, 7, 0, {-32768}},
-                               {false, false, 1, 1, {-32768, 2}}}));
+INSTANTIATE_TEST_SUITE_P(Sequences, ForceWriteTest,
+                         ::testing::Values(WriteSequence{"EveryChangeBackAndForth",
+                                                         {{false, false, 0, 1, {1}},
+                                                          {false, false, 0, 0, {1, 0}}}},
+                                           // Even when the word equals the last one written.
+                                           WriteSequence{"FirstChangeAfterStart",
+                                                         {{false, false, 0, 1, {1}},
+                                                          {false, true, 0, 0, {1}},
+                                                          {true, false, 0, 1, {1, 1}},
+                                                          {false, false, 0, 0, {1, 1, 0}}}},
+                                           WriteSequence{"EachFormAgainstItsOwnLastWrite",
+                                                         {{false, true, 7, 1, {-32768}},
+                                                          {false, false, 7, 0, {-32768}},
+                                                          {false, false, 1, 1, {-32768, 2}}}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ManualControlTest, AFailedWriteIsReportedAndWrittenAgainLater) {
     force_write.pending = true;

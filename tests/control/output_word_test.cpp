@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "case_name.hpp"
 #include "fakes/recording_host.hpp"
 
 namespace quillon {
@@ -13,6 +16,16 @@ struct BitCase {
     std::uint16_t word;
     std::uint16_t high_byte_word;
 };
+
+// "Bit7Is1_Bit7Is0": the calls in order.
+std::string BitCallsName(const std::vector<std::pair<int, int>>& bits) {
+    std::string name;
+    for (const auto& [bit, value] : bits) {
+        name += (name.empty() ? "Bit" : "_Bit") + testing::CaseName(bit) + "Is" +
+                testing::CaseName(value);
+    }
+    return name;
+}
 
 class SetOutputBitTest : public ::testing::TestWithParam<BitCase> {};
 
@@ -32,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bits, SetOutputBitTest,
     ::testing::Values(BitCase{{{7, 1}}, 0x0080, 0x8000}, BitCase{{{7, 1}, {7, 0}}, 0, 0},
                       BitCase{{{0, 1}, {3, 1}}, 9, 0x0900}, BitCase{{{2, 1}, {2, 2}}, 0, 0},
-                      BitCase{{{2, 1}, {2, -1}}, 0, 0}, BitCase{{{0, 1}, {7, 1}}, 0x81, 0x8100}));
+                      BitCase{{{2, 1}, {2, -1}}, 0, 0}, BitCase{{{0, 1}, {7, 1}}, 0x81, 0x8100}),
+    [](const auto& info) { return BitCallsName(info.param.bits); });
 
 TEST(WriteOutputWordTest, WritesChangesAndForcedWritesOfTheSelectedLayoutOnly) {
     ForceWrite force_write;

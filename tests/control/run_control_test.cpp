@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
 #include "control/mode_switch.hpp"
 
 namespace quillon {
@@ -57,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, DataWindowTest,
                                            DataWindowCase{"abc", 1, "1"},
                                            DataWindowCase{"12.9", 12, "12.9"},
                                            DataWindowCase{"1000", 1000, "1000"},
-                                           DataWindowCase{"99999", 32767, "99999"}));
+                                           DataWindowCase{"99999", 32767, "99999"}),
+                         [](const auto& info) { return testing::CaseName(info.param.text); });
 
 TEST_F(RunControlTest, StartLocksAndStopUnlocks) {
     run.StartStop();
@@ -128,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, KeepAliveTest,
                                            KeepAliveCase{"Force Set", true},
                                            KeepAliveCase{"Reset", false},
                                            KeepAliveCase{"Force Reset", false},
-                                           KeepAliveCase{"set", false}));
+                                           KeepAliveCase{"set", false}),
+                         [](const auto& info) { return testing::CaseName(info.param.mode); });
 
 TEST(ModeSwitchTest, PositionSetsTheModeAndEveryChangeUpdatesTheKeepAliveTimer) {
     Panel panel;

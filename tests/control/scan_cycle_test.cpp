@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/addon.hpp"
+#include "case_name.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/recording_host.hpp"
 #include "host/sim/simulated_instrument.hpp"
@@ -73,7 +74,10 @@ TEST_P(ScanCycleLayoutTest, WritesTheFirstTickThenOnlyChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ScanCycleLayoutTest,
                          ::testing::Values(LayoutCase{"DI-2108", {0, 255, 0}},
-                                           LayoutCase{"DI7xx", {0, -256, 0}}));
+                                           LayoutCase{"DI7xx", {0, -256, 0}}),
+                         [](const auto& info) {
+                             return testing::CaseName(info.param.identification);
+                         });
 
 TEST_F(ScanCycleTest, ModesDecideEverySlotAndDisabledSelectorsAreSkipped) {
     Start("channels 1\nchannel 0 constant value=5\n");
@@ -164,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         AudioAlarmCase{"MathExpression8=0\nS8=Set\nS9=Force Reset\n", false, 0, false},
         AudioAlarmCase{"S8=Force Set\nS9=Force Reset\n", true, 1, true}),
     [](const auto& info) {
-        return std::string(info.param.manual ? "Manual" : "Math") + std::to_string(info.index);
+        return testing::CaseName(info.param.settings, info.param.manual ? "Manual" : "Automatic");
     });
 
 TEST(AlarmEmailHostFailureTest, StopsTheRunAndKeepsTheEmailArmed) {
@@ -205,7 +209,8 @@ TEST_P(ScanCycleFaultTest, HostFaultsStopTheRunVisibly) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, ScanCycleFaultTest,
                          ::testing::Values(FaultCase{"fail-reads-from 0.2", false},
-                                           FaultCase{"short-blocks-from 0.2 scans=0", true}));
+                                           FaultCase{"short-blocks-from 0.2 scans=0", true}),
+                         [](const auto& info) { return testing::CaseName(info.param.fault); });
 
 class RecordedReadsTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
 #include "equations/equation_editor.hpp"
 #include "equations/quick_reference.hpp"
 #include "fakes/fake_platform.hpp"
@@ -55,7 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PrepareCase{"#Z257>1", 300, "Channel(s) not found in Windaq (#Z257>1)"},
                       PrepareCase{"#01>1", 3, "Channel(s) not found in Windaq (#01>1)"},
                       PrepareCase{"#A12>#rms12", 13, ""}, PrepareCase{"#digx12>1", 13, ""}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& info) {
+        return testing::CaseName(info.param.equation, info.param.channels, "Channels");
+    });
 
 TEST(PrepareForRunTest, RaisesHistoryDepthAndStatisticsUse) {
     testing::RecordingHost host;
@@ -134,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EditCase{0, {}, "Logical Equation for DOUT 0", "#0>3.3"},
                       EditCase{3, {""}, "Logical Equation for DOUT 3", "#0>3.3"},
                       EditCase{8, {"  #1<2 "}, "Logical Equation for Audio Alarm", "  #1<2 "},
-                      EditCase{9, {"x"}, "Logical Equation for Email Alarm", "x"}));
+                      EditCase{9, {"x"}, "Logical Equation for Email Alarm", "x"}),
+    [](const auto& info) { return testing::CaseName("Slot", info.param.slot); });
 
 }  // namespace
 }  // namespace quillon

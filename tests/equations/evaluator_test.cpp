@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "case_name.hpp"
+
 namespace quillon {
 namespace {
 
@@ -32,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"5.--3.", 8}, ValueCase{"-3.^2", 9}, ValueCase{".", 0}, ValueCase{"", 0},
         ValueCase{"  ", 0}, ValueCase{"5.", 5}, ValueCase{".5", 0.5}, ValueCase{"-.5", -0.5},
         ValueCase{"1e3", 1000}, ValueCase{"2.5E-3", 0.0025}, ValueCase{"1.5e+2", 150},
-        ValueCase{".12345678901234567", 0.12345678901234567}, ValueCase{" \t1 +\t2 ", 3}));
+        ValueCase{".12345678901234567", 0.12345678901234567}, ValueCase{" \t1 +\t2 ", 3}),
+    [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 INSTANTIATE_TEST_SUITE_P(
     Precedence, EvaluatorValueTest,
@@ -42,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"2*3^2", 18}, ValueCase{"2^3^2", 512}, ValueCase{"-2^2", 4},
                       ValueCase{"2^-1", 0.5}, ValueCase{"2*-1.5", -3}, ValueCase{"5--3", 8},
                       ValueCase{"max(-1,.)", 0}, ValueCase{"(-1)", -1}, ValueCase{"!0+1", 2},
-                      ValueCase{"!(1|1)", 0}, ValueCase{"--2", 2}));
+                      ValueCase{"!(1|1)", 0}, ValueCase{"--2", 2}),
+    [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 INSTANTIATE_TEST_SUITE_P(Operators, EvaluatorValueTest,
                          ::testing::Values(ValueCase{"2<=2", 1}, ValueCase{"2>=3", 0},
@@ -50,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(Operators, EvaluatorValueTest,
                                            ValueCase{"2!=3", 1}, ValueCase{"2&3", 1},
                                            ValueCase{"0|0", 0}, ValueCase{"-1&1", 1},
                                            ValueCase{"!5", 0}, ValueCase{"-7%3", -1},
-                                           ValueCase{"5.5%2", 1.5}));
+                                           ValueCase{"5.5%2", 1.5}),
+                         [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 INSTANTIATE_TEST_SUITE_P(
     Functions, EvaluatorValueTest,
@@ -64,13 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"bin(101.9)", 5}, ValueCase{"hex(10)", 16},
                       ValueCase{"hex(99)", 153}, ValueCase{"avg(1,2,3,3)", 2.25},
                       ValueCase{"sum(1,2,3)", 6}, ValueCase{"max(4)", 4},
-                      ValueCase{"min(3,-1,2)", -1}, ValueCase{"sum(max(1,2), min(3,4))", 5}));
+                      ValueCase{"min(3,-1,2)", -1}, ValueCase{"sum(max(1,2), min(3,4))", 5}),
+    [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 INSTANTIATE_TEST_SUITE_P(NotANumberAndInfinity, EvaluatorValueTest,
                          ::testing::Values(ValueCase{"1/0", kInfinity},
                                            ValueCase{"-1/0", -kInfinity}, ValueCase{"1/0>1e308", 1},
                                            ValueCase{"bin(1111111111111111)", 65535},
-                                           ValueCase{"hex(20000000000000)", 9007199254740992}));
+                                           ValueCase{"hex(20000000000000)", 9007199254740992}),
+                         [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 struct FailureCase {
     std::string expression;
@@ -111,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"1+bin(12)", 2, "bin reads only the digits 0 and 1"},
         FailureCase{"1e999", 0, "number out of range"},
         FailureCase{std::string(201, '(') + "1" + std::string(201, ')'), 201, "too deeply nested"},
-        FailureCase{std::string(201, '-') + "1", 201, "too deeply nested"}));
+        FailureCase{std::string(201, '-') + "1", 201, "too deeply nested"}),
+    [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 INSTANTIATE_TEST_SUITE_P(
     NotANumberAndInfinity, EvaluatorFailureTest,
@@ -136,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"hex(-1/0)", 0, "hex takes a finite number"},
                       FailureCase{"hex(20000000000001)", 0, "hex gives at most 9007199254740992"},
                       FailureCase{"nan>0", 0, "unknown name \"nan\""},
-                      FailureCase{"-inf<0", 1, "unknown name \"inf\""}));
+                      FailureCase{"-inf<0", 1, "unknown name \"inf\""}),
+    [](const auto& info) { return testing::CaseName(info.param.expression); });
 
 TEST(EvaluatorTest, NestsAsDeepAsTheLimit) {
     EXPECT_EQ(Evaluator().Evaluate(std::string(200, '(') + "1" + std::string(200, ')')), 1);

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "case_name.hpp"
 #include "equations/evaluator.hpp"
 
 namespace quillon {
@@ -36,7 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{1e20, 17, "100000000000000000000."},
                       FormatCase{1e23, 17, "100000000000000000000000."},
                       FormatCase{123456789.123456789, 17, "123456789.12345679"},
-                      FormatCase{-2.0 / 3, 15, "-.666666666666667"}));
+                      FormatCase{-2.0 / 3, 15, "-.666666666666667"}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.value, info.param.decimals, "Decimals");
+    });
 
 INSTANTIATE_TEST_SUITE_P(
     Rounding, NumberFormatTest,
@@ -50,13 +54,19 @@ INSTANTIATE_TEST_SUITE_P(
                       // digits: those end in ...495 and would round up.
                       FormatCase{-0.00083260508689973495, 17, "-.00083260508689973"},
                       // An exact half still rounds away from zero.
-                      FormatCase{0x1p-18, 17, ".00000381469726563"}));
+                      FormatCase{0x1p-18, 17, ".00000381469726563"}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.value, info.param.decimals, "Decimals");
+    });
 
 INSTANTIATE_TEST_SUITE_P(
     NotFinite, NumberFormatTest,
     ::testing::Values(FormatCase{std::numeric_limits<double>::quiet_NaN(), 17, "nan"},
                       FormatCase{std::numeric_limits<double>::infinity(), 17, "inf"},
-                      FormatCase{-std::numeric_limits<double>::infinity(), 17, "-inf"}));
+                      FormatCase{-std::numeric_limits<double>::infinity(), 17, "-inf"}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.value, info.param.decimals, "Decimals");
+    });
 
 TEST(NumberFormatExtremesTest, FitInTheCapacity) {
     const std::string largest = FormatSubstitutedNumber(-std::numeric_limits<double>::max(), 17);

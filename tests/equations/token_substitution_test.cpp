@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "case_name.hpp"
 #include "equations/compiled_equation.hpp"
 #include "equations/substitution_oracle.hpp"
 #include "equations/token_substituter.hpp"
@@ -77,7 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
         SubstitutionCase{"#A#0", 2, 1, "#A1."}, SubstitutionCase{"#A#1", 2, 1, "10.1."},
         SubstitutionCase{"#1#2", 13, 0, "10.20."}, SubstitutionCase{"#1#20", 21, 0, "120.00."},
         SubstitutionCase{"#dig#1", 3, 0, ".0."}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& info) {
+        return testing::CaseName(info.param.equation, info.param.channels, "Channels");
+    });
 
 TEST(CompiledEquationTest, OnlyHashAfterLetterDigitOrHashNeedsTheReplacementSequence) {
     const TokenLayout layout{8, 2, true};

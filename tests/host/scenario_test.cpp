@@ -7,7 +7,12 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <iterator>
 #include <sstream>
+#include <string>
+#include <string_view>
+
+#include "case_name.hpp"
 
 #include "fakes/temp_directory.hpp"
 
@@ -72,6 +77,15 @@ struct ErrorCase {
     const char* message;
 };
 
+// The message's first clause, without file, line and quotes: "unknown_waveform_sin".
+std::string MessageName(std::string_view message) {
+    message.remove_prefix(message.find(": ") + 2);
+    message = message.substr(0, message.find(';'));
+    std::string words;
+    std::ranges::copy_if(message, std::back_inserter(words), [](char c) { return c != '"'; });
+    return testing::CaseName(words);
+}
+
 class ParseScenarioError : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(ParseScenarioError, NamesSourceLineAndProblem) {
@@ -131,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "test.scn:3: channel 2 cannot be digital too; channel 1 already is"},
         ErrorCase{"channels 2\nshort-blocks-from 10 scans=-1\n",
                   "test.scn:2: scans must be a whole number from 0 to 32767, got \"-1\""},
-        ErrorCase{"# nothing\n", "test.scn: no channels line; add one, e.g. \"channels 4\""}));
+        ErrorCase{"# nothing\n", "test.scn: no channels line; add one, e.g. \"channels 4\""}),
+    [](const auto& info) { return MessageName(info.param.message); });
 
 TEST(LoadScenarioFile, NamesTheMissingFile) {
     EXPECT_THROW(LoadScenarioFile("/nonexistent/quillon.scn"), ScenarioError);

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "case_name.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/temp_directory.hpp"
 
@@ -42,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(Paths, ConsoleSoundPlayerTest,
                          ::testing::Values(PlayCase{"c:\\windows\\media\\ding.wav", 3, "the bell"},
                                            PlayCase{"/no/such.wav", 3, "silence (no such file)"},
                                            PlayCase{"/no/such.wav", 1, "the bell"},
-                                           PlayCase{"@", 3, "the file"}));
+                                           PlayCase{"@", 3, "the file"}),
+                         [](const auto& info) {
+                             return testing::CaseName(info.param.path, info.param.flags);
+                         });
 
 }  // namespace
 }  // namespace quillon

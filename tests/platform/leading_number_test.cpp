@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
+
 namespace quillon {
 namespace {
 
@@ -25,7 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"1.2.3", 1.2}, NumberCase{"1e3", 1000}, NumberCase{"2E-2", 0.02},
                       NumberCase{"3e", 3}, NumberCase{"3e+", 3}, NumberCase{"12abc", 12},
                       NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{"-", 0},
-                      NumberCase{".", 0}, NumberCase{"1,5", 1}, NumberCase{"1e-400", 0}));
+                      NumberCase{".", 0}, NumberCase{"1,5", 1}, NumberCase{"1e-400", 0}),
+    [](const auto& info) { return testing::CaseName(info.param.text); });
 
 struct RoundCase {
     double value;
@@ -47,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundToFieldTest,
                                            RoundCase{-40000, -32768, -40000},
                                            RoundCase{1e12, 32767, 2147483647},
                                            RoundCase{-1e300, -32768, -2147483647 - 1},
-                                           RoundCase{HUGE_VAL, 32767, 2147483647}));
+                                           RoundCase{HUGE_VAL, 32767, 2147483647}),
+                         [](const auto& info) { return testing::CaseName(info.param.value); });
 
 }  // namespace
 }  // namespace quillon
@@ -85,7 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SyntaxCase{"2\xC2\xB7"
                                  "5",
                                  false, "\xC2\xB7", 2.5},
-                      SyntaxCase{"1,5e1", false, ",", 15}, SyntaxCase{"7 s", true, ",", 7}));
+                      SyntaxCase{"1,5e1", false, ",", 15}, SyntaxCase{"7 s", true, ",", 7}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.text, info.param.separator,
+                                 info.param.radix_prefixes ? "Radix" : "NoRadix");
+    });
 
 struct FitCase {
     double value;
@@ -109,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundIfFitsTest,
                                            FitCase{2147483647, std::nullopt, 2147483647},
                                            FitCase{2147483648.0, std::nullopt, std::nullopt},
                                            FitCase{HUGE_VAL, std::nullopt, std::nullopt},
-                                           FitCase{NAN, std::nullopt, std::nullopt}));
+                                           FitCase{NAN, std::nullopt, std::nullopt}),
+                         [](const auto& info) { return testing::CaseName(info.param.value); });
 
 }  // namespace
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "case_name.hpp"
 #include "fakes/temp_directory.hpp"
 
 namespace quillon {
@@ -81,7 +82,8 @@ TEST_P(VariableNameTest, IsTheUpperCaseName) {
 INSTANTIATE_TEST_SUITE_P(Names, VariableNameTest,
                          ::testing::Values(VariableCase{"pellomar", "QUILLON_PELLOMAR"},
                                            VariableCase{"mail-agent2", "QUILLON_MAIL_AGENT2"},
-                                           VariableCase{"A.b", "QUILLON_A_B"}));
+                                           VariableCase{"A.b", "QUILLON_A_B"}),
+                         [](const auto& info) { return testing::CaseName(info.param.program); });
 
 TEST(OwnDirectoryTest, IsTheDirectoryOfThisProgram) {
     const std::filesystem::path own = ProgramLocator::OwnDirectory();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
+
 namespace quillon {
 namespace {
 
@@ -33,7 +35,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"/sounds/missing.wav", 0, false, SoundSource::Bell},
                       ChoiceCase{"", 3, false, SoundSource::Silence},
                       ChoiceCase{"   ", 3, false, SoundSource::Silence},
-                      ChoiceCase{"1:x.wav", 3, false, SoundSource::Silence}));
+                      ChoiceCase{"1:x.wav", 3, false, SoundSource::Silence}),
+    [](const auto& info) {
+        return testing::CaseName(info.param.path, info.param.flags,
+                                 info.param.exists ? "Exists" : "Missing");
+    });
 
 }  // namespace
 }  // namespace quillon

@@ -3,7 +3,7 @@
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
-#include <signal.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "app/addon.hpp"
+#include "case_name.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
 #include "fakes/recording_host.hpp"
@@ -237,7 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
         MapCase{13, {XK_Return, XK_KP_Enter}}, MapCase{27, {XK_Escape}},
         MapCase{9, {XK_Tab, XK_ISO_Left_Tab}}, MapCase{37, {XK_Left}}, MapCase{38, {XK_Up}},
         MapCase{39, {XK_Right}}, MapCase{40, {XK_Down}}, MapCase{96, {XK_KP_0}}, MapCase{0, {}},
-        MapCase{-1, {}}, MapCase{58, {}}, MapCase{255, {}}));
+        MapCase{-1, {}}, MapCase{58, {}}, MapCase{255, {}}),
+    [](const auto& info) { return testing::CaseName("VirtualKey", info.param.virtual_key); });
 
 }  // namespace
 }  // namespace quillon

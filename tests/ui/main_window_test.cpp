@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "ui/qt/control_names.hpp"
 #include "ui/qt/lamp_widget.hpp"
 #include "ui/qt/qt_front_end.hpp"
 #include "ui_fixture.hpp"
@@ -20,36 +21,34 @@
 namespace quillon::testing {
 namespace {
 
+using namespace control_names;
+
 struct Placement {
     QString name;
     int left, top, width, height;  // twips
 };
 
-QString Slot(const char* control, int slot) {
-    return QStringLiteral("%1(%2)").arg(control).arg(slot);
-}
-
 std::vector<Placement> DisplayedControls() {
     std::vector<Placement> table;
     for (int slot = 0; slot < 10; ++slot) {
         const int x = slot < 8 ? 120 + 480 * slot : (slot == 8 ? 3960 : 4440);
-        table.push_back({Slot("Shape1", slot), x, 120, 255, 255});
-        table.push_back({Slot("VScroll1", slot), x, 480, 255, 975});
+        table.push_back({kLamp.ObjectName(slot), x, 120, 255, 255});
+        table.push_back({kModeSwitch.ObjectName(slot), x, 480, 255, 975});
         if (slot < 8) {
-            table.push_back({Slot("Command4", slot), x, 1680, 255, 495});
+            table.push_back({kEditEquation.ObjectName(slot), x, 1680, 255, 495});
         } else {
-            table.push_back({Slot("Command4", slot), x - 30, 1680, 315, 495});
+            table.push_back({kEditEquation.ObjectName(slot), x - 30, 1680, 315, 495});
         }
     }
-    table.insert(table.end(), {{"Label8", 5040, 480, 495, 255},
-                               {"Label10", 5040, 840, 495, 255},
-                               {"Label9", 5040, 1200, 495, 255},
-                               {"Command1", 4920, 1680, 615, 495},
-                               {"Text5", 120, 2400, 735, 285},
-                               {"Command2", 960, 2400, 375, 375},
-                               {"Check2", 1560, 2400, 2175, 255},
-                               {"Command3", 3930, 2400, 315, 255},
-                               {"Command5", 4410, 2400, 315, 255}});
+    table.insert(table.end(), {{kTrueLabel.ObjectName(), 5040, 480, 495, 255},
+                               {kProgLabel.ObjectName(), 5040, 840, 495, 255},
+                               {kFalseLabel.ObjectName(), 5040, 1200, 495, 255},
+                               {kStartStop.ObjectName(), 4920, 1680, 615, 495},
+                               {kDataWindow.ObjectName(), 120, 2400, 735, 285},
+                               {kQuickReference.ObjectName(), 960, 2400, 375, 375},
+                               {kGlobalKeys.ObjectName(), 1560, 2400, 2175, 255},
+                               {kAlarmSettings.ObjectName(), 3930, 2400, 315, 255},
+                               {kEmailSettings.ObjectName(), 4410, 2400, 315, 255}});
     return table;
 }
 
@@ -76,19 +75,20 @@ TEST_F(MainWindowTest, CaptionsAndToolTips) {
         QString name, text, tip;
     };
     std::vector<Row> table = {
-        {"Command1", "Start", ""},
-        {"Check2", "Global Key", "When checked, you can use Alt+Ctrl+Keys to set/reset DOs"},
-        {"Text5", "100",
+        {kStartStop.ObjectName(), "Start", ""},
+        {kGlobalKeys.ObjectName(), "Global Key",
+         "When checked, you can use Alt+Ctrl+Keys to set/reset DOs"},
+        {kDataWindow.ObjectName(), "100",
          "Number of data points for advanced math functions like #rms, #ave, #min, #max and "
          "#acrms"},
-        {"Command2", "", "Quick reference of math operators"},
-        {"Command3", "", "Alarm sound file configuration"},
-        {"Command5", "", "Email interval configuration"},
-        {"Command4(8)", "", "Logical Equation for Audio Alarm (PROG Mode)"},
-        {"Command4(9)", "", "Logical Equation for Email Alarm (PROG Mode)"}};
+        {kQuickReference.ObjectName(), "", "Quick reference of math operators"},
+        {kAlarmSettings.ObjectName(), "", "Alarm sound file configuration"},
+        {kEmailSettings.ObjectName(), "", "Email interval configuration"},
+        {kEditEquation.ObjectName(8), "", "Logical Equation for Audio Alarm (PROG Mode)"},
+        {kEditEquation.ObjectName(9), "", "Logical Equation for Email Alarm (PROG Mode)"}};
     for (int output = 0; output < 8; ++output) {
         table.push_back(
-            {Slot("Command4", output), QStringLiteral("D%1").arg(output),
+            {kEditEquation.ObjectName(output), QStringLiteral("D%1").arg(output),
              QStringLiteral("Logical Equation for Digital Output %1 (PROG Mode)").arg(output)});
     }
     for (const Row& row : table) {
@@ -109,20 +109,19 @@ TEST_F(MainWindowTest, CaptionsAndToolTips) {
 }
 
 TEST_F(MainWindowTest, TabOrder) {
-    QStringList expected = {"Command1", "Command2", "Text5", "Command3"};
+    QStringList expected = {kStartStop.ObjectName(), kQuickReference.ObjectName(),
+                            kDataWindow.ObjectName(), kAlarmSettings.ObjectName()};
     for (int slot = 0; slot <= 8; ++slot) {
-        expected << Slot("VScroll1", slot);
+        expected << kModeSwitch.ObjectName(slot);
     }
     for (int slot = 0; slot <= 8; ++slot) {
-        expected << Slot("Command4", slot);
+        expected << kEditEquation.ObjectName(slot);
     }
-    expected << "Check2"
-             << "VScroll1(9)"
-             << "Command4(9)"
-             << "Command5";
+    expected << kGlobalKeys.ObjectName() << kModeSwitch.ObjectName(9) << kEditEquation.ObjectName(9)
+             << kEmailSettings.ObjectName();
 
     QStringList chain;
-    QWidget* first = Control("Command1");
+    QWidget* first = Control(kStartStop.ObjectName());
     QWidget* widget = first;
     do {
         if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->parentWidget() == &window_) {
@@ -136,15 +135,15 @@ TEST_F(MainWindowTest, TabOrder) {
 TEST_F(MainWindowTest, PanelChangesReachTheControls) {
     Panel& panel = addon_.GetPanel();
     panel.SetStartStopCaption("Stop");
-    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(Control<QPushButton>(kStartStop.ObjectName())->text(), QStringLiteral("Stop"));
     panel.SetEditEnabled(4, false);
-    EXPECT_FALSE(Control("Command4(4)")->isEnabled());
+    EXPECT_FALSE(Control(kEditEquation.ObjectName(4))->isEnabled());
     panel.SetQuickReferenceEnabled(false);
-    EXPECT_FALSE(Control("Command2")->isEnabled());
+    EXPECT_FALSE(Control(kQuickReference.ObjectName())->isEnabled());
     panel.SetDataWindowText("250");
-    EXPECT_EQ(Control<QLineEdit>("Text5")->text(), QStringLiteral("250"));
+    EXPECT_EQ(Control<QLineEdit>(kDataWindow.ObjectName())->text(), QStringLiteral("250"));
     panel.SetGlobalKeys(true);
-    EXPECT_TRUE(Control<QCheckBox>("Check2")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(kGlobalKeys.ObjectName())->isChecked());
     panel.SetWindowSize(5655 + 120, 2850);
     EXPECT_EQ(window_.size(), QSize(377, 153));
 }
@@ -161,7 +160,7 @@ TEST_F(MainWindowTest, LampColourReachesTheLamp) {
     for (const Row& row : table) {
         SCOPED_TRACE(row.colour);
         addon_.GetPanel().SetLampColour(6, row.colour);
-        const QImage image = Control("Shape1(6)")->grab().toImage();
+        const QImage image = Control(kLamp.ObjectName(6))->grab().toImage();
         EXPECT_EQ(image.pixelColor(image.rect().center()), row.shown);
     }
 }
@@ -174,7 +173,7 @@ TEST_F(MainWindowTest, SwitchesForwardTheOperatorsMoveAndFollowThePanel) {
     const std::vector<Row> table = {{0, 3, "Force Reset"}, {5, 2, "Set"}, {9, 1, "Force Set"}};
     for (const Row& row : table) {
         SCOPED_TRACE(row.slot);
-        auto* position = Control<QScrollBar>(Slot("VScroll1", row.slot));
+        auto* position = Control<QScrollBar>(kModeSwitch.ObjectName(row.slot));
         position->setValue(row.position);
         EXPECT_EQ(addon_.GetPanel().Slot(row.slot).switch_position, row.position);
         EXPECT_EQ(addon_.GetPanel().Slot(row.slot).mode, row.mode);
@@ -185,15 +184,16 @@ TEST_F(MainWindowTest, SwitchesForwardTheOperatorsMoveAndFollowThePanel) {
 
 TEST_F(MainWindowTest, TimersFollowThePanel) {
     struct Row {
-        const char* name;
+        QString name;
         void (Panel::*set)(bool);
         int interval;
     };
-    const std::vector<Row> table = {{"Timer1", &Panel::SetScanTimerEnabled, 10},
-                                    {"Timer2", &Panel::SetAlarmTimerEnabled, 1000},
-                                    {"Timer3", &Panel::SetKeepAliveTimerEnabled, 30000}};
+    const std::vector<Row> table = {
+        {kScanTimer.ObjectName(), &Panel::SetScanTimerEnabled, 10},
+        {kAlarmTimer.ObjectName(), &Panel::SetAlarmTimerEnabled, 1000},
+        {kKeepAliveTimer.ObjectName(), &Panel::SetKeepAliveTimerEnabled, 30000}};
     for (const Row& row : table) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.name.toStdString());
         auto* timer = window_.findChild<QTimer*>(row.name);
         ASSERT_NE(timer, nullptr);
         EXPECT_FALSE(timer->isActive());
@@ -203,25 +203,27 @@ TEST_F(MainWindowTest, TimersFollowThePanel) {
         (addon_.GetPanel().*row.set)(false);
         EXPECT_FALSE(timer->isActive());
     }
-    EXPECT_EQ(window_.findChild<QTimer*>("Timer1")->timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(window_.findChild<QTimer*>(kScanTimer.ObjectName())->timerType(), Qt::PreciseTimer);
 }
 
 TEST_F(MainWindowTest, StartStopClickGoesToTheAddon) {
     // Client height in pixels: the outer height in twips less the frame.
     const auto client_height = [](int outer) { return (outer - kFrameHeight) / 15; };
-    QTest::mouseClick(Control("Command1"), Qt::LeftButton);
+    QTest::mouseClick(Control(kStartStop.ObjectName()), Qt::LeftButton);
     EXPECT_EQ(addon_.GetPanel().StartStopCaption(), "Stop");
-    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Stop"));
-    EXPECT_TRUE(window_.findChild<QTimer*>("Timer1")->isActive());
-    for (const char* locked : {"Text5", "Command2", "Command4(0)", "Command4(9)"}) {
-        EXPECT_FALSE(Control(locked)->isEnabled()) << locked;
+    EXPECT_EQ(Control<QPushButton>(kStartStop.ObjectName())->text(), QStringLiteral("Stop"));
+    EXPECT_TRUE(window_.findChild<QTimer*>(kScanTimer.ObjectName())->isActive());
+    for (const QString& locked : {kDataWindow.ObjectName(), kQuickReference.ObjectName(),
+                                  kEditEquation.ObjectName(0), kEditEquation.ObjectName(9)}) {
+        EXPECT_FALSE(Control(locked)->isEnabled()) << locked.toStdString();
     }
     EXPECT_EQ(window_.height(), client_height(kRunningWindowHeight));
-    QTest::mouseClick(Control("Command1"), Qt::LeftButton);
-    EXPECT_EQ(Control<QPushButton>("Command1")->text(), QStringLiteral("Start"));
-    EXPECT_FALSE(window_.findChild<QTimer*>("Timer1")->isActive());
-    for (const char* unlocked : {"Text5", "Command2", "Command4(0)", "Command4(9)"}) {
-        EXPECT_TRUE(Control(unlocked)->isEnabled()) << unlocked;
+    QTest::mouseClick(Control(kStartStop.ObjectName()), Qt::LeftButton);
+    EXPECT_EQ(Control<QPushButton>(kStartStop.ObjectName())->text(), QStringLiteral("Start"));
+    EXPECT_FALSE(window_.findChild<QTimer*>(kScanTimer.ObjectName())->isActive());
+    for (const QString& unlocked : {kDataWindow.ObjectName(), kQuickReference.ObjectName(),
+                                    kEditEquation.ObjectName(0), kEditEquation.ObjectName(9)}) {
+        EXPECT_TRUE(Control(unlocked)->isEnabled()) << unlocked.toStdString();
     }
     EXPECT_EQ(window_.height(), client_height(kStoppedWindowHeight));
 }
@@ -230,16 +232,17 @@ TEST_F(MainWindowTest, StatusShowsInTitleAndStartStopTip) {
     addon_.GetPanel().SetCaption("Rig 2");
     addon_.GetPanel().SetStatus("Settings not saved");
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2 - Settings not saved"));
-    EXPECT_EQ(Control("Command1")->toolTip(), QStringLiteral("Settings not saved"));
+    EXPECT_EQ(Control(kStartStop.ObjectName())->toolTip(), QStringLiteral("Settings not saved"));
     addon_.GetPanel().SetStatus("");
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2"));
 }
 
 TEST_F(MainWindowTest, TypedCharacterGoesToTheAddonFirstAndStillReachesTheControl) {
     window_.show();
-    auto* data_window = Control<QLineEdit>("Text5");
+    auto* data_window = Control<QLineEdit>(kDataWindow.ObjectName());
     data_window->setFocus();
-    std::vector<std::pair<char, QString>> previewed;  // the character, Text5 at that moment
+    std::vector<std::pair<char, QString>>
+        previewed;  // the character, the data window at that moment
     QObject::connect(&window_, &MainWindow::CharacterPreviewed, [&](char character) {
         previewed.emplace_back(character, data_window->text());
     });
@@ -259,7 +262,7 @@ TEST_F(MainWindowTest, HiddenLampsStayHiddenAndNothingMoves) {
     addon_.GetPanel().SetLampVisible(9, false);
     window_.show();
     for (int slot = 0; slot < 10; ++slot) {
-        EXPECT_EQ(Control(Slot("Shape1", slot))->isVisible(), slot != 3 && slot != 9) << slot;
+        EXPECT_EQ(Control(kLamp.ObjectName(slot))->isVisible(), slot != 3 && slot != 9) << slot;
     }
     std::size_t index = 0;
     for (const Placement& placement : DisplayedControls()) {

@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include "app/addon.hpp"
+#include "ui/qt/control_names.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/lamp_widget.hpp"
 #include "ui/qt/switch_style.hpp"
@@ -61,10 +62,6 @@ void Place(QWidget* widget, int left, int top, int width, int height) {
                         TwipsToPixels(height));
 }
 
-QString SlotName(const char* control, int slot) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(control)).arg(slot);
-}
-
 QString EditToolTip(int slot) {
     if (slot == kAudioSlot) {
         return QStringLiteral("Logical Equation for Audio Alarm (PROG Mode)");
@@ -75,9 +72,10 @@ QString EditToolTip(int slot) {
     return QStringLiteral("Logical Equation for Digital Output %1 (PROG Mode)").arg(slot);
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Colour colour, int top) {
+QLabel* MakeLabel(QWidget* parent, const ControlName& name, const char* text, Colour colour,
+                  int top) {
     auto* label = new QLabel(QLatin1String(text), parent);
-    label->setObjectName(QLatin1String(name));
+    label->setObjectName(name.ObjectName());
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ToQColor(colour, palette));
     label->setPalette(palette);
@@ -142,12 +140,12 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateControls() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         auto* lamp = new LampWidget(this);
-        lamp->setObjectName(SlotName("Shape1", slot));
+        lamp->setObjectName(control_names::kLamp.ObjectName(slot));
         Place(lamp, SlotLeft(slot), kLampTop, kLampSize, kLampSize);
         lamps_[static_cast<std::size_t>(slot)] = lamp;
 
         auto* position = new QScrollBar(Qt::Vertical, this);
-        position->setObjectName(SlotName("VScroll1", slot));
+        position->setObjectName(control_names::kModeSwitch.ObjectName(slot));
         position->setRange(kForceSetPosition, kForceResetPosition);
         position->setSingleStep(1);
         position->setPageStep(1);
@@ -159,9 +157,9 @@ void MainWindow::CreateControls() {
         switches_[static_cast<std::size_t>(slot)] = position;
     }
 
-    MakeLabel(this, "Label8", "TRUE", kTrueLabelColour, 480);
-    MakeLabel(this, "Label10", "PROG", kProgLabelColour, 840);
-    MakeLabel(this, "Label9", "FALSE", kFalseLabelColour, 1200);
+    MakeLabel(this, control_names::kTrueLabel, "TRUE", kTrueLabelColour, 480);
+    MakeLabel(this, control_names::kProgLabel, "PROG", kProgLabelColour, 840);
+    MakeLabel(this, control_names::kFalseLabel, "FALSE", kFalseLabelColour, 1200);
 
     for (int slot = 0; slot < kSlotCount; ++slot) {
         QPushButton* button = nullptr;
@@ -174,41 +172,41 @@ void MainWindow::CreateControls() {
         } else {
             button = new QPushButton(QStringLiteral("D%1").arg(slot), this);
         }
-        button->setObjectName(SlotName("Command4", slot));
+        button->setObjectName(control_names::kEditEquation.ObjectName(slot));
         button->setToolTip(EditToolTip(slot));
         Place(button, EditLeft(slot), kEditTop, EditWidth(slot), kEditHeight);
         edit_buttons_[static_cast<std::size_t>(slot)] = button;
     }
 
     start_stop_ = new QPushButton(this);
-    start_stop_->setObjectName(QStringLiteral("Command1"));
+    start_stop_->setObjectName(control_names::kStartStop.ObjectName());
     Place(start_stop_, 4920, kEditTop, 615, kEditHeight);
 
     data_window_ = new QLineEdit(this);
-    data_window_->setObjectName(QStringLiteral("Text5"));
+    data_window_->setObjectName(control_names::kDataWindow.ObjectName());
     data_window_->setToolTip(
         QStringLiteral("Number of data points for advanced math functions like #rms, #ave, "
                        "#min, #max and #acrms"));
     Place(data_window_, 120, kBottomRowTop, 735, 285);
 
     quick_reference_ = MakePictureButton(this, QIcon(FormulaImage()), QSize(32, 32));
-    quick_reference_->setObjectName(QStringLiteral("Command2"));
+    quick_reference_->setObjectName(control_names::kQuickReference.ObjectName());
     quick_reference_->setToolTip(QStringLiteral("Quick reference of math operators"));
     Place(quick_reference_, 960, kBottomRowTop, 375, 375);
 
     global_keys_ = new QCheckBox(QStringLiteral("Global Key"), this);
-    global_keys_->setObjectName(QStringLiteral("Check2"));
+    global_keys_->setObjectName(control_names::kGlobalKeys.ObjectName());
     global_keys_->setToolTip(
         QStringLiteral("When checked, you can use Alt+Ctrl+Keys to set/reset DOs"));
     Place(global_keys_, 1560, kBottomRowTop, 2175, 255);
 
     alarm_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
-    alarm_settings_->setObjectName(QStringLiteral("Command3"));
+    alarm_settings_->setObjectName(control_names::kAlarmSettings.ObjectName());
     alarm_settings_->setToolTip(QStringLiteral("Alarm sound file configuration"));
     Place(alarm_settings_, 3930, kBottomRowTop, 315, 255);
 
     email_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
-    email_settings_->setObjectName(QStringLiteral("Command5"));
+    email_settings_->setObjectName(control_names::kEmailSettings.ObjectName());
     email_settings_->setToolTip(QStringLiteral("Email interval configuration"));
     Place(email_settings_, 4410, kBottomRowTop, 315, 255);
 }
@@ -255,16 +253,16 @@ void MainWindow::ConnectControls() {
 }
 
 void MainWindow::SetUpTimers() {
-    const auto make = [this](const char* name, int interval) {
+    const auto make = [this](const ControlName& name, int interval) {
         auto* timer = new QTimer(this);
-        timer->setObjectName(QLatin1String(name));
+        timer->setObjectName(name.ObjectName());
         timer->setInterval(interval);
         return timer;
     };
-    scan_timer_ = make("Timer1", 10);
+    scan_timer_ = make(control_names::kScanTimer, 10);
     scan_timer_->setTimerType(Qt::PreciseTimer);
-    alarm_timer_ = make("Timer2", 1000);
-    keep_alive_timer_ = make("Timer3", 30000);
+    alarm_timer_ = make(control_names::kAlarmTimer, 1000);
+    keep_alive_timer_ = make(control_names::kKeepAliveTimer, 30000);
     // A tick whose handler is still on the stack (a modal box is open) is skipped, not
     // nested.
     const auto tick = [this](bool& busy, void (Addon::*handler)()) {
