@@ -5,9 +5,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/sim/simulated_instrument.hpp"
+#include "host/host_connection.hpp"
 
 namespace quillon {
+
+class Addon;
 
 // The -d text names a host this build does not have.
 class HostSelectionError : public std::runtime_error {
@@ -18,6 +20,10 @@ public:
 // The host that the argument text's -d word selects: "sim" or no text is the built-in demo
 // instrument, "sim:PATH" a scenario file. Other texts are left for real hosts, which this
 // build does not have. Raises HostSelectionError, or ScenarioError for a bad scenario file.
-std::unique_ptr<sim::SimulatedInstrument> CreateSelectedHost(const std::string& argument_text);
+// The one place that names concrete hosts: a new host is one entry in its table.
+std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_text);
+
+// What a host reports between calls goes to the window's status, in every front end.
+void ReportHostProblems(HostConnection& connection, Addon& addon);
 
 }  // namespace quillon

@@ -22,6 +22,7 @@ class ScanCycleTest : public ::testing::Test {
 protected:
     void Start(const std::string& scenario, const std::string& settings = "") {
         host_.emplace(Scenario(scenario), [this] { return now_; });
+        host_->SetOutputListener([this](double, std::int16_t word) { words_.push_back(word); });
         ports_.StoreSettings(settings);
         addon_.emplace(ports_.With(*host_));
         addon_->Load("");
@@ -33,16 +34,11 @@ protected:
             addon_->ScanTick();
         }
     }
-    std::vector<int> Words() const {
-        std::vector<int> words;
-        for (const auto& write : host_->OutputWrites()) {
-            words.push_back(write.word);
-        }
-        return words;
-    }
+    std::vector<int> Words() const { return words_; }
     Panel& panel() { return addon_->GetPanel(); }
 
     double now_ = 0.0;
+    std::vector<int> words_;  // every output word the instrument took
     std::optional<sim::SimulatedInstrument> host_;
     testing::FakePorts ports_;
     std::optional<Addon> addon_;

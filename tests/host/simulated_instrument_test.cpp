@@ -111,15 +111,12 @@ TEST_F(SimulatedInstrumentTest, ChannelOutOfRangeIsAHostError) {
     EXPECT_THROW(sim_.DigitalInputMark(300), HostError);
 }
 
-TEST_F(SimulatedInstrumentTest, TellsListenerAndRecordsWrites) {
-    std::vector<std::int16_t> heard;
-    sim_.SetOutputListener([&heard](double, std::int16_t word) { heard.push_back(word); });
+TEST_F(SimulatedInstrumentTest, TellsTheListenerOfEveryWrite) {
+    std::vector<std::pair<double, std::int16_t>> heard;
+    sim_.SetOutputListener([&heard](double s, std::int16_t word) { heard.emplace_back(s, word); });
     now_ = 1.5;
     sim_.WriteDigitalOutputs(5);
-    ASSERT_EQ(sim_.OutputWrites().size(), 1u);
-    EXPECT_EQ(sim_.OutputWrites()[0].seconds, 1.5);
-    EXPECT_EQ(sim_.OutputWrites()[0].word, 5);
-    EXPECT_EQ(heard, std::vector<std::int16_t>{5});
+    EXPECT_EQ(heard, (std::vector<std::pair<double, std::int16_t>>{{1.5, 5}}));
 }
 
 TEST(OutputLog, FormatsTimeDecimalAndHex) {

@@ -48,9 +48,8 @@ SimulatedInstrument::Clock SimulatedInstrument::SteadyClockFromNow() {
     };
 }
 
-void SimulatedInstrument::SetIdentification(const std::string& text) {
-    selected_identification_ = text;
-}
+// The -d text selected this instrument already; it identifies itself from its scenario.
+void SimulatedInstrument::SetIdentification(const std::string& /*text*/) {}
 
 std::string SimulatedInstrument::Identification() {
     return scenario_.identification;
@@ -80,17 +79,13 @@ std::int16_t SimulatedInstrument::DigitalInputMark(std::int16_t channel) {
     return ChannelAt(channel, "DigitalInputMark").digital_input ? -1 : 0;
 }
 
-void SimulatedInstrument::PrepareAcquisition() {
-    ++prepare_calls_;
-}
+// Its scans are always there: nothing to prepare or complete.
+void SimulatedInstrument::PrepareAcquisition() {}
 
-void SimulatedInstrument::CompleteStartup() {
-    ++startup_calls_;
-}
+void SimulatedInstrument::CompleteStartup() {}
 
 void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
     const double now = Now();
-    Record(now, word);
     if (output_listener_) {
         output_listener_(now, word);
     }
@@ -158,13 +153,6 @@ void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock&
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
         std::copy_n(cache_.Row(scan), channels, block.Scan(position));
     }
-}
-
-void SimulatedInstrument::Record(double seconds, std::int16_t word) {
-    if (writes_.size() == kRecordedWrites) {
-        writes_.pop_front();
-    }
-    writes_.push_back({seconds, word});
 }
 
 }  // namespace quillon::sim

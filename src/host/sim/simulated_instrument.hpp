@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "host/host_connection.hpp"
 #include "host/host_control.hpp"
 #include "host/sim/output_log.hpp"
 #include "host/sim/scan_cache.hpp"
@@ -16,18 +16,9 @@ namespace quillon::sim {
 
 // A host that answers from a Scenario in real time: scan k is taken at k / scan rate seconds
 // and the newest scan is floor(elapsed * scan rate). Use it from one thread.
-class SimulatedInstrument final : public HostControl {
+class SimulatedInstrument final : public HostControl, public HostConnection {
 public:
     using Clock = std::function<double()>;  // seconds since start
-    using OutputListener = std::function<void(double seconds, std::int16_t word)>;
-    using ProblemListener = OutputLog::ProblemListener;
-
-    struct OutputWrite {
-        double seconds;
-        std::int16_t word;
-    };
-    // OutputWrites keeps the newest writes only, so a long run does not grow without bound.
-    static constexpr std::size_t kRecordedWrites = 10'000;
 
     // Raises std::invalid_argument for a scenario without channels or scan rate, or no clock.
     SimulatedInstrument(Scenario scenario, Clock seconds_since_start);
@@ -50,16 +41,16 @@ public:
     void ReadScans(std::int16_t scans, SampleBlock& block) override;
     std::string ChannelText(std::int16_t channel) override;
 
+    HostControl& Control() override { return *this; }
     // Call often: fires the exit event once when the scenario's exit time has come.
-    void Service();
-
-    void SetOutputListener(OutputListener listener) { output_listener_ = std::move(listener); }
-    void SetProblemListener(ProblemListener listener) { problem_listener_ = std::move(listener); }
-
-    const std::string& SelectedIdentification() const { return selected_identification_; }
-    int PrepareAcquisitionCalls() const { return prepare_calls_; }
-    int CompleteStartupCalls() const { return startup_calls_; }
-    std::vector<OutputWrite> OutputWrites() const { return {writes_.begin(), writes_.end()}; }
+    void Service() override;
+    void SetOutputListener(OutputListener listener) override {
+        output_listener_ = std::move(listener);
+    }
+    void SetProblemListener(ProblemListener listener) override {
+        problem_listener_ = std::move(listener);
+    }
+    bool Simulated() const override { return true; }
 
 private:
     double Now() const;
@@ -67,7 +58,6 @@ private:
     void CheckReadsWork(double now) const;
     int ScansToReturn(int asked, double now) const;
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
-    void Record(double seconds, std::int16_t word);
 
     Scenario scenario_;
     ScanCache cache_{scenario_};
@@ -75,10 +65,6 @@ private:
     OutputLog log_;
     OutputListener output_listener_;
     ProblemListener problem_listener_;
-    std::string selected_identification_;
-    int prepare_calls_ = 0;
-    int startup_calls_ = 0;
-    std::deque<OutputWrite> writes_;
     bool exit_fired_ = false;
 };
 

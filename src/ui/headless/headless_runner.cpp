@@ -7,13 +7,8 @@
 
 #include "app/addon.hpp"
 #include "app/host_selection.hpp"
-#include "platform/linux/file_profile_store.hpp"
-#include "platform/linux/posix_process_launcher.hpp"
-#include "platform/linux/profile_directory.hpp"
-#include "platform/linux/std_clock.hpp"
-#include "platform/linux/std_locale.hpp"
-#include "platform/linux/stop_signals.hpp"
 #include "platform/no_key_state.hpp"
+#include "platform/platform.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
 #include "ui/headless/console_sound_player.hpp"
@@ -27,26 +22,26 @@ namespace {
 // How long the end of the program waits for a console reader to take the last lines.
 constexpr std::chrono::milliseconds kConsolePatienceAtEnd{1000};
 
-int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, std::ostream& out,
+int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::ostream& out,
                 std::ostream& err) {
-    FileProfileStore profiles(ProfileDirectory());
+    const std::unique_ptr<Platform> platform = CreatePlatform();
+    HostControl& host = connection.Control();
     ConsolePrompter prompter(out);
-    StdLocale locale;
-    StdClock clock;
-    ConsoleSoundPlayer sound(out, clock);
-    PosixProcessLauncher launcher{ProgramLocator()};
+    ConsoleSoundPlayer sound(out, platform->SystemClock());
     NoKeyState keys;  // no keyboard of its own: the global hot keys are off
-    Addon addon(Ports{host, profiles, prompter, locale, clock, sound, launcher, keys});
+    Addon addon(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
+                      platform->SystemClock(), sound, platform->Launcher(), keys});
     ConsolePrinter printer(addon.GetPanel(), out, err);
     addon.GetPanel().AddObserver(&printer);
-    host.SetOutputListener([&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
-    host.SetProblemListener([&](const std::string& problem) { err << problem << std::endl; });
+    connection.SetOutputListener(
+        [&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
+    ReportHostProblems(connection, addon);
     host.OnExit([&] {
         printer.Line("host exited: stopping, saving the settings, ending");
         addon.HostExited();
     });
     printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
-                 profiles.PathOf(kSettingsFile).string());
+                 platform->ProfilePath(kSettingsFile));
     try {
         addon.Load(options.argument_text);
         // Only now: the host hears the -d text before any question.
@@ -57,14 +52,13 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
     }
     // A stop signal that came during start-up ends the loop before its first tick.
     HeadlessLoop(addon, [&] {
-        host.Service();
-        launcher.ReapFinished();  // e-mail agents that have finished
-        out.flush();              // what a slow reader has not taken yet
+        connection.Service();
+        platform->Service();  // e-mail agents that have finished
+        out.flush();          // what a slow reader has not taken yet
         err.flush();
-    }).Run(StopSignals::Requested());
+    }).Run(StopRequested());
     if (!addon.Ended()) {
-        printer.Line(StopSignals::Describe(StopSignals::Received()) +
-                     " received: stopping, saving the settings, ending");
+        printer.Line(StopReason() + " received: stopping, saving the settings, ending");
         addon.Unload();
     }
     addon.GetPanel().RemoveObserver(&printer);
@@ -78,7 +72,7 @@ int RunWithHost(sim::SimulatedInstrument& host, const ProgramOptions& options, s
 }  // namespace
 
 int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
-    std::unique_ptr<sim::SimulatedInstrument> host;
+    std::unique_ptr<HostConnection> host;
     try {
         host = CreateSelectedHost(options.argument_text);
     } catch (const std::exception& error) {

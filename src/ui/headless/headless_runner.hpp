@@ -14,7 +14,7 @@ int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& 
 
 // RunHeadless on standard output and standard error, written without blocking: a console
 // reader that stops reading never holds up the loop (see ConsoleWriter). Stop requests come
-// from StopSignals, which main() installs first.
+// from the platform (StopRequested), which StartProgram prepares first.
 int RunHeadlessOnConsole(const ProgramOptions& options);
 
 }  // namespace quillon

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "host/host_control.hpp"
+
+namespace quillon {
+
+// A selected host as the front ends see it: its HostControl operations, and what any host may
+// need from a front end besides them. Front ends use this and never a concrete host.
+class HostConnection {
+public:
+    using OutputListener = std::function<void(double seconds, std::int16_t word)>;
+    using ProblemListener = std::function<void(const std::string& problem)>;
+
+    virtual ~HostConnection() = default;
+
+    virtual HostControl& Control() = 0;
+    // Work the host does between ticks (a scripted exit, news from a poller); never blocks.
+    virtual void Service() = 0;
+    // Every digital-output word the instrument took, at the host's time in seconds.
+    virtual void SetOutputListener(OutputListener listener) = 0;
+    // What went wrong inside the host without failing a call, for the operator.
+    virtual void SetProblemListener(ProblemListener listener) = 0;
+    // A simulated instrument has no panel of its own, so a front end shows its outputs.
+    virtual bool Simulated() const = 0;
+};
+
+}  // namespace quillon

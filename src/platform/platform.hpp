@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace quillon {
+
+class Clock;
+class Locale;
+class ProcessLauncher;
+class ProfileStore;
+
+// The adapters every program shares, whatever its front end; the sound player, the key state
+// and the prompter are the front end's own.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual ProfileStore& Profiles() = 0;
+    virtual Locale& UserLocale() = 0;
+    virtual Clock& SystemClock() = 0;
+    virtual ProcessLauncher& Launcher() = 0;
+    // Work between ticks: e-mail agents that have finished are reaped.
+    virtual void Service() = 0;
+    // Where a bare-named profile file lives, for the operator.
+    virtual std::string ProfilePath(const std::string& file) const = 0;
+};
+
+// What the process needs before anything else, first thing in main(): standard descriptors
+// that exist, and stop requests (signals, console events) heard from the start.
+void PrepareProcess();
+
+// Set once the operator or the system asked the program to stop (a signal, a closed console);
+// front ends with a loop of their own poll it.
+const std::atomic<bool>& StopRequested();
+// Why it was asked to stop, for the line that says so ("SIGHUP (hang-up)").
+std::string StopReason();
+
+// The platform this program was built for.
+std::unique_ptr<Platform> CreatePlatform();
+
+}  // namespace quillon

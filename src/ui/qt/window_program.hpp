@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/program_options.hpp"
+
+namespace quillon {
+
+// The window on the selected host, with the simulated instrument's own window beside it when
+// the host is simulated. Returns the exit status: 0 after a clean end, 1 when start-up or the
+// last save failed, 2 for a bad host choice.
+int RunWindowProgram(int argc, char** argv, const ProgramOptions& options);
+
+}  // namespace quillon
