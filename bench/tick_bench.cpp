@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sstream>
+#include <thread>
 
 #include "app/addon.hpp"
 #include "bench/timed_host.hpp"
@@ -52,6 +53,9 @@ public:
     }
     std::chrono::steady_clock::time_point Monotonic() override {
         return std::chrono::steady_clock::now();
+    }
+    void SleepUntil(std::chrono::steady_clock::time_point when) override {
+        std::this_thread::sleep_until(when);
     }
 };
 

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     ticks.reserve(static_cast<std::size_t>(seconds * 110));
     std::atomic<bool> stop{false};
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    quillon::HeadlessLoop loop(addon, [&] {
+    quillon::HeadlessLoop loop(addon, clock, [&] {
         host.Service();
         stop = Clock::now() >= end;
     });

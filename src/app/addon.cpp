@@ -47,7 +47,7 @@ void Addon::Resize(int width, int height) {
 }
 
 void Addon::Unload() {
-    if (panel_.ScanTimerEnabled()) {
+    if (run_control_.Running()) {
         run_control_.StartStop();
         panel_.SetScanTimerEnabled(false);
     }
@@ -56,7 +56,7 @@ void Addon::Unload() {
 
 void Addon::HostExited() {
     Report(alarms_.SendHostExitNotice());
-    if (panel_.ScanTimerEnabled()) {
+    if (run_control_.Running()) {
         run_control_.StartStop();
     }
     SaveSettings();
@@ -77,7 +77,7 @@ void Addon::StartStopClicked() {
 }
 
 void Addon::ScanTick() {
-    if (panel_.ScanTimerEnabled()) {
+    if (run_control_.Running()) {
         scan_cycle_.Tick();
     }
 }

@@ -78,7 +78,7 @@ void Settings::DefineSlotKeys() {
         // The switch is positioned from the text as shown; moving it runs its change
         // handling, which may rewrite the text.
         Define(
-            ModeKey(slot), slot < kOutputCount ? kModeSet : kModeForceReset,
+            ModeKey(slot), ModeText(slot < kOutputCount ? SlotMode::Set : SlotMode::ForceReset),
             [this, slot](const std::string& text) {
                 panel_.SetMode(slot, text);
                 panel_.SetSwitchPosition(slot, SwitchPositionForMode(panel_.Slot(slot).mode));

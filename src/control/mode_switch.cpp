@@ -4,35 +4,36 @@
 namespace quillon {
 
 int SwitchPositionForMode(const std::string& mode) {
-    if (mode == kModeForceSet) {
-        return kForceSetPosition;
+    switch (ModeOf(mode)) {
+        case SlotMode::ForceSet:
+            return kForceSetPosition;
+        case SlotMode::ForceReset:
+            return kForceResetPosition;
+        default:
+            return kEquationPosition;
     }
-    if (mode == kModeForceReset) {
-        return kForceResetPosition;
-    }
-    return kEquationPosition;
 }
 
 void ModeSwitch::SwitchChanged(int slot) {
     switch (panel_.Slot(slot).switch_position) {
         case kForceSetPosition:
-            panel_.SetMode(slot, kModeForceSet);
+            panel_.SetMode(slot, ModeText(SlotMode::ForceSet));
             break;
         case kEquationPosition:
-            panel_.SetMode(slot, kModeSet);
+            panel_.SetMode(slot, ModeText(SlotMode::Set));
             break;
         case kForceResetPosition:
-            panel_.SetMode(slot, kModeForceReset);
+            panel_.SetMode(slot, ModeText(SlotMode::ForceReset));
             break;
         default:
             break;
     }
-    UpdateKeepAliveTimer();
+    UpdateKeepAliveTimer(panel_);
 }
 
-void ModeSwitch::UpdateKeepAliveTimer() {
-    const std::string& mode = panel_.Slot(kEmailSlot).mode;
-    panel_.SetKeepAliveTimerEnabled(mode == kModeSet || mode == kModeForceSet);
+void UpdateKeepAliveTimer(Panel& panel) {
+    const SlotMode mode = ModeOf(panel.Slot(kEmailSlot).mode);
+    panel.SetKeepAliveTimerEnabled(mode == SlotMode::Set || mode == SlotMode::ForceSet);
 }
 
 }  // namespace quillon

@@ -3,14 +3,10 @@
 
 #include <string>
 
+#include "control/slot_mode.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
-
-inline const std::string kModeSet = "Set";
-inline const std::string kModeReset = "Reset";
-inline const std::string kModeForceSet = "Force Set";
-inline const std::string kModeForceReset = "Force Reset";
 
 // The position a loaded mode text puts the switch at.
 int SwitchPositionForMode(const std::string& mode);
@@ -21,11 +17,12 @@ class ModeSwitch {
 public:
     explicit ModeSwitch(Panel& panel) : panel_(panel) {}
     void SwitchChanged(int slot);
-    // Timer3 runs while the e-mail slot is in "Set" or "Force Set".
-    void UpdateKeepAliveTimer();
 
 private:
     Panel& panel_;
 };
+
+// Timer3 runs while the e-mail slot is in "Set" or "Force Set".
+void UpdateKeepAliveTimer(Panel& panel);
 
 }  // namespace quillon

@@ -10,8 +10,11 @@
 namespace quillon {
 namespace {
 
-// Asynchronous playback, no default sound when the file is missing.
-constexpr std::int16_t kAlarmSoundFlags = 3;
+// The platform's sound-call flags: play without waiting, and stay silent rather than play the
+// default sound when the file cannot be played.
+constexpr std::int16_t kSoundAsynchronous = 1;
+constexpr std::int16_t kSoundNoDefault = 2;
+constexpr std::int16_t kAlarmSoundFlags = kSoundAsynchronous | kSoundNoDefault;
 
 }  // namespace
 
@@ -27,10 +30,10 @@ RunControl::RunControl(Panel& panel, RunState& run, const InstanceFacts& facts,
 
 void RunControl::StartStop() {
     Prologue();
-    if (panel_.StartStopCaption() == "Start") {
-        Start();
-    } else {
+    if (Running()) {
         Stop();
+    } else {
+        Start();
     }
 }
 
@@ -62,8 +65,7 @@ void RunControl::Start() {
     panel_.SetMathModeEnabled(false);
     panel_.SetScanTimerEnabled(true);
     run_.keep_alive_countdown = settings_.KeepAliveStart();
-    const std::string& email_mode = panel_.Slot(kEmailSlot).mode;
-    panel_.SetKeepAliveTimerEnabled(email_mode == kModeSet || email_mode == kModeForceSet);
+    UpdateKeepAliveTimer(panel_);
     panel_.SetStartStopCaption("Stop");
     for (int slot = run_.first_slot; slot <= facts_.last_slot; ++slot) {
         panel_.SetEquationEnabled(slot, false);

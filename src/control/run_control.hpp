@@ -27,6 +27,8 @@ public:
                EquationCheck prepare_for_run);
 
     void StartStop();
+    // The one answer to "is the run going": the scan timer runs exactly while the button reads
+    // "Stop".
     bool Running() const { return panel_.ScanTimerEnabled(); }
 
 private:

@@ -72,25 +72,29 @@ bool ScanCycle::ReadBlocks() {
 }
 
 void ScanCycle::ProcessSlot(int slot) {
-    const std::string& mode = panel_.Slot(slot).mode;
-    if (mode == kModeForceSet) {
-        ForceSlot(slot, true);
-    } else if (mode == kModeForceReset) {
-        ForceSlot(slot, false);
-    } else {
-        ApplyResult(slot, mode == kModeSet, Evaluate(slot));
+    switch (const SlotMode mode = ModeOf(panel_.Slot(slot).mode)) {
+        case SlotMode::ForceSet:
+        case SlotMode::ForceReset:
+            Drive(slot, mode == SlotMode::ForceSet);
+            SetLamp(slot, mode == SlotMode::ForceSet);
+            break;
+        case SlotMode::Set:
+        case SlotMode::Reset:
+            ApplyResult(slot, mode == SlotMode::Set, Evaluate(slot));
+            break;
     }
 }
 
-void ScanCycle::ForceSlot(int slot, bool on) {
+// A slot's state to its output or alarm: DOUT n for slots 0 to 7; the audio alarm for slot 8;
+// slot 9 on has no action here (its e-mail follows its equation), off silences the alarm.
+void ScanCycle::Drive(int slot, bool on) {
     if (slot < kOutputCount) {
         output_word_.SetOutputBit(slot, on ? 1 : 0);
-    } else if (slot == kAudioSlot && on) {
-        StartAudioAlarm();
     } else if (!on) {
         SilenceAudioAlarm(slot);
+    } else if (slot == kAudioSlot) {
+        StartAudioAlarm();
     }
-    SetLamp(slot, on);
 }
 
 bool ScanCycle::Evaluate(int slot) {
@@ -114,13 +118,7 @@ void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
     // "Set" follows the equation, every other mode its negation.
     const bool on = set_mode ? result : !result;
     SetLamp(slot, on);
-    if (slot < kOutputCount) {
-        output_word_.SetOutputBit(slot, on ? 1 : 0);
-    } else if (on) {
-        StartAudioAlarm();
-    } else {
-        SilenceAudioAlarm(slot);
-    }
+    Drive(slot, on);
 }
 
 // Only "Set" ever sends; any false result arms the next e-mail.
@@ -147,10 +145,9 @@ void ScanCycle::ManualTick() {
         if (!state.mode_enabled) {
             continue;
         }
-        if (state.mode == kModeForceSet) {
-            ForceManualSlot(slot, true);
-        } else if (state.mode == kModeForceReset) {
-            ForceManualSlot(slot, false);
+        const SlotMode mode = ModeOf(state.mode);
+        if (mode == SlotMode::ForceSet || mode == SlotMode::ForceReset) {
+            ForceManualSlot(slot, mode == SlotMode::ForceSet);
         }
     }
 }
@@ -165,7 +162,8 @@ bool ScanCycle::ReadManualScan() {
     }
 }
 
-// Manual mode drives the outputs through the manual check boxes; both alarms sound alike.
+// Manual mode drives the outputs through the manual check boxes, and slot 9 forced on sounds
+// the audio alarm as slot 8 does: a routing of its own, not Drive's.
 void ScanCycle::ForceManualSlot(int slot, bool on) {
     if (slot < kOutputCount) {
         panel_.SetManualOutput(slot, on ? 1 : 0);

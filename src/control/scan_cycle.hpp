@@ -43,7 +43,7 @@ private:
     bool ReadBlocks();
     bool ReadManualScan();
     void ProcessSlot(int slot);
-    void ForceSlot(int slot, bool on);
+    void Drive(int slot, bool on);
     void ForceManualSlot(int slot, bool on);
     bool Evaluate(int slot);
     void ApplyResult(int slot, bool set_mode, bool result);

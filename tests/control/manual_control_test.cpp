@@ -89,9 +89,9 @@ INSTANTIATE_TEST_SUITE_P(Keys, OtherKeyTest,
 
 TEST_F(ManualControlTest, KeysSetTheAudioAlarmModeAndNeverTheEmailSlot) {
     manual.CharacterTyped('o');
-    EXPECT_EQ(panel.Slot(kAudioSlot).mode, kModeForceSet);
+    EXPECT_EQ(panel.Slot(kAudioSlot).mode, "Force Set");
     manual.CharacterTyped('9');
-    EXPECT_EQ(panel.Slot(kAudioSlot).mode, kModeSet);
+    EXPECT_EQ(panel.Slot(kAudioSlot).mode, "Set");
     panel.SetMode(kEmailSlot, "Reset");
     for (const char key : std::string("0123456789QWERTYUIOPASDFGHJKLZXCVBNM")) {
         manual.CharacterTyped(key);

@@ -29,6 +29,12 @@ public:
     std::chrono::steady_clock::time_point monotonic{};
     std::chrono::system_clock::time_point WallTime() override { return wall; }
     std::chrono::steady_clock::time_point Monotonic() override { return monotonic; }
+    // Waiting is instant: the time moves on to the end of the wait.
+    void SleepUntil(std::chrono::steady_clock::time_point when) override {
+        wall += std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::max(when - monotonic, std::chrono::steady_clock::duration::zero()));
+        monotonic = std::max(monotonic, when);
+    }
 };
 
 // Records every box; input boxes answer from a queue, then cancel.

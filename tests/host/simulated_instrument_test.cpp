@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/output_write_text.hpp"
+
 namespace quillon::sim {
 namespace {
 
@@ -120,8 +122,8 @@ TEST_F(SimulatedInstrumentTest, TellsTheListenerOfEveryWrite) {
 }
 
 TEST(OutputLog, FormatsTimeDecimalAndHex) {
-    EXPECT_EQ(OutputLog::FormatLine(1.23456, 255), "1.235 255 0x00FF");
-    EXPECT_EQ(OutputLog::FormatLine(0.0, -256), "0.000 -256 0xFF00");
+    EXPECT_EQ(OutputWriteText(1.23456, 255), "1.235 255 0x00FF");
+    EXPECT_EQ(OutputWriteText(0.0, -256), "0.000 -256 0xFF00");
 }
 
 std::filesystem::path TempDir() {

@@ -18,9 +18,9 @@ TEST(SimulatorWindowTest, ShowsTheWrittenWord) {
     const std::vector<Row> table = {
         {0x00A5,
          {true, false, true, false, false, true, false, true},
-         "Last write: 1.500 s   165   0x00A5"},
-        {-1, std::vector<bool>(8, true), "Last write: 1.500 s   -1   0xFFFF"},
-        {0x0100, std::vector<bool>(8, false), "Last write: 1.500 s   256   0x0100"}};
+         "Last write: 1.500 165 0x00A5"},
+        {-1, std::vector<bool>(8, true), "Last write: 1.500 -1 0xFFFF"},
+        {0x0100, std::vector<bool>(8, false), "Last write: 1.500 256 0x0100"}};
     SimulatorWindow window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillon demo instrument"));
     for (const Row& row : table) {
@@ -40,8 +40,8 @@ TEST(SimulatorWindowTest, ScrollBackKeepsTheNewestFifty) {
     }
     const QStringList lines = window.ScrollBack();
     ASSERT_EQ(lines.size(), 50);
-    EXPECT_EQ(lines.front(), QStringLiteral("60.000 s   60   0x003C"));
-    EXPECT_EQ(lines.back(), QStringLiteral("11.000 s   11   0x000B"));
+    EXPECT_EQ(lines.front(), QStringLiteral("60.000 60 0x003C"));
+    EXPECT_EQ(lines.back(), QStringLiteral("11.000 11 0x000B"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/output_log.hpp"
 
+#include "host/output_write_text.hpp"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,7 +19,7 @@ void OutputLog::Append(double seconds, std::int16_t word, const ProblemListener&
         return;
     }
     // One write per line, unbuffered: someone may be watching the file with tail -f.
-    const std::string line = FormatLine(seconds, word) + '\n';
+    const std::string line = OutputWriteText(seconds, word) + '\n';
     std::size_t written = 0;
     while (written < line.size()) {
         const ssize_t result = ::write(fd_, line.data() + written, line.size() - written);
@@ -36,18 +38,6 @@ OutputLog::~OutputLog() {
     if (fd_ >= 0) {
         ::close(fd_);
     }
-}
-
-std::string OutputLog::FormatLine(double seconds, std::int16_t word) {
-    // to_chars and %X ignore the global locale, so the log reads the same everywhere.
-    std::array<char, 64> time{};
-    const auto end =
-        std::to_chars(time.data(), time.data() + time.size(), seconds, std::chars_format::fixed, 3)
-            .ptr;
-    std::array<char, 8> hex{};
-    std::snprintf(hex.data(), hex.size(), "%04X",
-                  static_cast<unsigned>(static_cast<std::uint16_t>(word)));
-    return std::string(time.data(), end) + " " + std::to_string(word) + " 0x" + hex.data();
 }
 
 bool OutputLog::EnsureOpen(const ProblemListener& report) {

@@ -21,7 +21,6 @@ public:
     void Append(double seconds, std::int16_t word, const ProblemListener& report);
 
     // "12.345 255 0x00FF": 3 decimals, the word as given, its 16-bit pattern in hex.
-    static std::string FormatLine(double seconds, std::int16_t word);
 
 private:
     bool EnsureOpen(const ProblemListener& report);

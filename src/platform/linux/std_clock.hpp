@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <thread>
+
 #include "platform/clock.hpp"
 
 namespace quillon {
@@ -12,6 +14,9 @@ public:
     }
     std::chrono::steady_clock::time_point Monotonic() override {
         return std::chrono::steady_clock::now();
+    }
+    void SleepUntil(std::chrono::steady_clock::time_point when) override {
+        std::this_thread::sleep_until(when);
     }
 };
 

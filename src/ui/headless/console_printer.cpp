@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/headless/console_printer.hpp"
 
-#include <bitset>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
 
+#include "host/output_write_text.hpp"
 #include "ui/headless/timestamp.hpp"
 
 namespace quillon {
@@ -68,12 +68,7 @@ void ConsolePrinter::PanelChanged(PanelField field, int slot) {
 }
 
 void ConsolePrinter::OutputWritten(double seconds, std::int16_t word) {
-    const auto pattern = static_cast<std::uint16_t>(word);
-    std::ostringstream text;
-    text << "output word " << word << " (0x" << std::hex << std::setw(4) << std::setfill('0')
-         << pattern << ", bits " << std::bitset<16>(pattern) << ") at " << std::dec << std::fixed
-         << std::setprecision(3) << seconds << " s";
-    Line(text.str());
+    Line("output written: " + OutputWriteText(seconds, word));
 }
 
 }  // namespace quillon

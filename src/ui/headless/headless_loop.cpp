@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/headless/headless_loop.hpp"
 
-#include <thread>
+#include "panel/timer_periods.hpp"
 
 namespace quillon {
 namespace {
@@ -11,23 +11,22 @@ constexpr std::chrono::milliseconds kIdlePoll{10};
 
 }  // namespace
 
-HeadlessLoop::HeadlessLoop(Addon& addon, Service service_host)
+HeadlessLoop::HeadlessLoop(Addon& addon, Clock& clock, Service service_host)
     : addon_(addon),
+      clock_(clock),
       service_host_(std::move(service_host)),
-      timers_{Timer{std::chrono::milliseconds(10), &Panel::ScanTimerEnabled, &Addon::ScanTick},
-              Timer{std::chrono::milliseconds(1000), &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
-              Timer{std::chrono::milliseconds(30000), &Panel::KeepAliveTimerEnabled,
-                    &Addon::KeepAliveTick}} {}
+      timers_{Timer{kScanTimerPeriod, &Panel::ScanTimerEnabled, &Addon::ScanTick},
+              Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
+              Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Addon::KeepAliveTick}} {}
 
 void HeadlessLoop::Run(const std::atomic<bool>& stop) {
     while (!stop.load() && !addon_.Ended()) {
-        const Time now = std::chrono::steady_clock::now();
-        std::this_thread::sleep_until(NextWake(now));
+        clock_.SleepUntil(NextWake(clock_.Monotonic()));
         service_host_();
         if (stop.load() || addon_.Ended()) {
             break;
         }
-        FireDueTimers(std::chrono::steady_clock::now());
+        FireDueTimers(clock_.Monotonic());
     }
 }
 
@@ -54,11 +53,11 @@ void HeadlessLoop::FireDueTimers(Time now) {
             continue;
         }
         if (&timer == &timers_[0] && scan_observer_) {
-            scan_observer_(std::chrono::steady_clock::now());
+            scan_observer_(clock_.Monotonic());
         }
         (addon_.*timer.tick)();
         timer.due += timer.period;
-        const Time after = std::chrono::steady_clock::now();
+        const Time after = clock_.Monotonic();
         if (timer.due < after) {
             timer.due = after;  // overrun: the next tick follows at once, no backlog
         }

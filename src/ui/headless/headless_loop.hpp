@@ -7,17 +7,18 @@
 #include <functional>
 
 #include "app/addon.hpp"
+#include "platform/clock.hpp"
 
 namespace quillon {
 
 // The window's three timers without a window: each enabled timer ticks on a fixed grid of its
-// period on the monotonic clock, so periods do not drift. A tick that overruns delays the
+// period on the Clock's monotonic time, so periods do not drift. A tick that overruns delays the
 // next one; ticks never pile up and never run inside one another.
 class HeadlessLoop {
 public:
     using Service = std::function<void()>;
 
-    HeadlessLoop(Addon& addon, Service service_host);
+    HeadlessLoop(Addon& addon, Clock& clock, Service service_host);
 
     // Told the start of every scan tick, for measuring the period.
     void OnScanTick(std::function<void(std::chrono::steady_clock::time_point)> observer) {
@@ -41,6 +42,7 @@ private:
     void FireDueTimers(Time now);
 
     Addon& addon_;
+    Clock& clock_;
     Service service_host_;
     std::array<Timer, 3> timers_;
     std::function<void(std::chrono::steady_clock::time_point)> scan_observer_;

@@ -51,7 +51,7 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
         return 1;
     }
     // A stop signal that came during start-up ends the loop before its first tick.
-    HeadlessLoop(addon, [&] {
+    HeadlessLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         platform->Service();  // e-mail agents that have finished
         out.flush();          // what a slow reader has not taken yet

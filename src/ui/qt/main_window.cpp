@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include "app/addon.hpp"
+#include "panel/timer_periods.hpp"
 #include "ui/qt/control_names.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/lamp_widget.hpp"
@@ -253,16 +254,16 @@ void MainWindow::ConnectControls() {
 }
 
 void MainWindow::SetUpTimers() {
-    const auto make = [this](const ControlName& name, int interval) {
+    const auto make = [this](const ControlName& name, std::chrono::milliseconds interval) {
         auto* timer = new QTimer(this);
         timer->setObjectName(name.ObjectName());
         timer->setInterval(interval);
         return timer;
     };
-    scan_timer_ = make(control_names::kScanTimer, 10);
+    scan_timer_ = make(control_names::kScanTimer, kScanTimerPeriod);
     scan_timer_->setTimerType(Qt::PreciseTimer);
-    alarm_timer_ = make(control_names::kAlarmTimer, 1000);
-    keep_alive_timer_ = make(control_names::kKeepAliveTimer, 30000);
+    alarm_timer_ = make(control_names::kAlarmTimer, kAlarmTimerPeriod);
+    keep_alive_timer_ = make(control_names::kKeepAliveTimer, kKeepAliveTimerPeriod);
     // A tick whose handler is still on the stack (a modal box is open) is skipped, not
     // nested.
     const auto tick = [this](bool& busy, void (Addon::*handler)()) {

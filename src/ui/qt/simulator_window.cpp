@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "host/output_write_text.hpp"
 #include "ui/qt/lamp_widget.hpp"
 
 namespace quillon {
@@ -17,10 +18,7 @@ const QColor kLit(0xFF, 0x20, 0x20);
 const QColor kDark(0x50, 0x18, 0x18);
 
 QString WriteText(double seconds, std::int16_t word) {
-    const QString hex = QString::number(static_cast<std::uint16_t>(word), 16)
-                            .rightJustified(4, QLatin1Char('0'))
-                            .toUpper();
-    return QStringLiteral("%1 s   %2   0x%3").arg(seconds, 0, 'f', 3).arg(word).arg(hex);
+    return QString::fromStdString(OutputWriteText(seconds, word));
 }
 
 }  // namespace
