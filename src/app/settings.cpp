@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/settings.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "control/mode_switch.hpp"
@@ -16,18 +17,14 @@ constexpr std::array<int, kOutputCount> kDefaultTrueKeys = {81, 87, 69, 82, 84, 
 constexpr std::array<int, kOutputCount> kDefaultFalseKeys = {65, 83, 68, 70, 71, 72, 74, 75};
 constexpr int kControlKey = 17;
 constexpr int kAltKey = 18;
+// Save ranks: the slots' keys take 0 to 19, the rest follow.
+constexpr int kAfterSlots = 2 * kSlotCount;
 
 std::string EquationKey(int slot) {
     return "MathExpression" + std::to_string(slot);
 }
 std::string ModeKey(int slot) {
     return "S" + std::to_string(slot);
-}
-std::string TrueKey(int output) {
-    return "DoutTrueKey" + std::to_string(output);
-}
-std::string FalseKey(int output) {
-    return "DoutFalseKey" + std::to_string(output);
 }
 
 template <typename Int>
@@ -53,166 +50,144 @@ std::optional<std::string> PositiveOnly(int value) {
 Settings::Settings(Panel& panel, OperatorSettings& settings, const InstanceFacts& facts,
                    ProfileStore& profiles)
     : panel_(panel), settings_(settings), facts_(facts), profiles_(profiles) {
-    DefineSlotKeys();
+    // Defined in the order a load reads them; each key's place in a save is its save rank.
+    DefineEquationKeys();
     DefineAlarmKeys();
+    DefineModeKeys();
     DefineHotKeys();
     DefineWindowKeys();
 }
 
-void Settings::Define(const std::string& name, std::string fallback,
-                      std::function<void(const std::string&)> load,
-                      std::function<std::optional<std::string>()> save) {
-    keys_[name] = Key{std::move(fallback), std::move(load), std::move(save)};
+void Settings::Define(Key key) {
+    keys_.push_back(std::move(key));
 }
 
-void Settings::DefineSlotKeys() {
+// Saved in pairs with the modes, slot by slot: equation 2n, mode 2n + 1.
+void Settings::DefineEquationKeys() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        Define(
-            EquationKey(slot), kDefaultEquation,
-            [this, slot](const std::string& text) { panel_.SetEquation(slot, text); },
-            [this, slot]() -> std::optional<std::string> {
-                // Stored as one blank, which reads back empty: the default must not return.
-                const std::string& text = panel_.Slot(slot).equation;
-                return text.empty() ? " " : text;
-            });
+        Define({EquationKey(slot), kDefaultEquation, 2 * slot, slot,
+                [this, slot](const std::string& text) { panel_.SetEquation(slot, text); },
+                [this, slot]() -> std::optional<std::string> {
+                    // Stored as one blank, which reads back empty: the default must not return.
+                    const std::string& text = panel_.Slot(slot).equation;
+                    return text.empty() ? " " : text;
+                }});
+    }
+}
+
+void Settings::DefineModeKeys() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
         // The switch is positioned from the text as shown; moving it runs its change
         // handling, which may rewrite the text.
-        Define(
-            ModeKey(slot), ModeText(slot < kOutputCount ? SlotMode::Set : SlotMode::ForceReset),
-            [this, slot](const std::string& text) {
-                panel_.SetMode(slot, text);
-                panel_.SetSwitchPosition(slot, SwitchPositionForMode(panel_.Slot(slot).mode));
-            },
-            [this, slot]() -> std::optional<std::string> { return panel_.Slot(slot).mode; });
+        Define({ModeKey(slot), ModeText(slot < kOutputCount ? SlotMode::Set : SlotMode::ForceReset),
+                2 * slot + 1, slot,
+                [this, slot](const std::string& text) {
+                    panel_.SetMode(slot, text);
+                    panel_.SetSwitchPosition(slot, SwitchPositionForMode(panel_.Slot(slot).mode));
+                },
+                [this, slot]() -> std::optional<std::string> { return panel_.Slot(slot).mode; }});
     }
 }
 
 void Settings::DefineAlarmKeys() {
-    Define(
-        "SoundFile", kDefaultSoundFile,
-        [this](const std::string& text) { settings_.sound_file = text; },
-        [this]() -> std::optional<std::string> { return settings_.sound_file; });
-    Define(
-        "AlarmInterval", "1",
-        [this](const std::string& text) {
-            settings_.alarm_interval = ReadNumber<std::int16_t>(text);
-        },
-        [this]() -> std::optional<std::string> {
-            return std::to_string(settings_.alarm_interval);
-        });
+    Define({"SoundFile", kDefaultSoundFile, kAfterSlots + 1, kAnySlot,
+            [this](const std::string& text) { settings_.sound_file = text; },
+            [this]() -> std::optional<std::string> { return settings_.sound_file; }});
+    Define({"AlarmInterval", "1", kAfterSlots + 2, kAnySlot,
+            [this](const std::string& text) {
+                settings_.alarm_interval = ReadNumber<std::int16_t>(text);
+            },
+            [this]() -> std::optional<std::string> {
+                return std::to_string(settings_.alarm_interval);
+            }});
     // The stored value is not applied: every start begins in math mode.
-    Define(
-        "UseMathExpression", "1", [this](const std::string&) { panel_.SetMathMode(1); },
-        [this]() -> std::optional<std::string> { return std::to_string(panel_.MathMode()); });
-    Define(
-        "EmailAlarmInterval", "20",
-        [this](const std::string& text) {
-            settings_.email_alarm_interval = ReadNumber<std::int32_t>(text);
-        },
-        [this]() -> std::optional<std::string> {
-            return std::to_string(settings_.email_alarm_interval);
-        });
+    Define({"UseMathExpression", "1", kAfterSlots, kAnySlot,
+            [this](const std::string&) { panel_.SetMathMode(1); },
+            [this]() -> std::optional<std::string> { return std::to_string(panel_.MathMode()); }});
 }
 
 void Settings::DefineHotKeys() {
     for (std::size_t n = 0; n < kOutputCount; ++n) {
-        const int output = static_cast<int>(n);
-        Define(
-            TrueKey(output), std::to_string(kDefaultTrueKeys[n]),
-            [this, n](const std::string& text) {
-                settings_.dout_true_key[n] = ReadNumber<std::int16_t>(text);
-            },
-            [this, n]() -> std::optional<std::string> {
-                return std::to_string(settings_.dout_true_key[n]);
-            });
-        Define(
-            FalseKey(output), std::to_string(kDefaultFalseKeys[n]),
-            [this, n](const std::string& text) {
-                settings_.dout_false_key[n] = ReadNumber<std::int16_t>(text);
-            },
-            [this, n]() -> std::optional<std::string> {
-                return std::to_string(settings_.dout_false_key[n]);
-            });
-    }
-    const std::array<int, 2> defaults = {kControlKey, kAltKey};
-    for (std::size_t n = 0; n < defaults.size(); ++n) {
-        Define(
-            "HKey" + std::to_string(n), std::to_string(defaults[n]),
-            [this, n](const std::string& text) {
-                settings_.hot_key[n] = ReadNumber<std::int16_t>(text);
-            },
-            [this, n]() -> std::optional<std::string> {
-                return std::to_string(settings_.hot_key[n]);
-            });
+        const int rank = kAfterSlots + 3 + 2 * static_cast<int>(n);
+        Define({"DoutTrueKey" + std::to_string(n), std::to_string(kDefaultTrueKeys[n]), rank,
+                kAnySlot, NumberLoader(settings_.dout_true_key[n]),
+                NumberSaver(settings_.dout_true_key[n])});
+        Define({"DoutFalseKey" + std::to_string(n), std::to_string(kDefaultFalseKeys[n]), rank + 1,
+                kAnySlot, NumberLoader(settings_.dout_false_key[n]),
+                NumberSaver(settings_.dout_false_key[n])});
     }
 }
 
 void Settings::DefineWindowKeys() {
+    const int rank = kAfterSlots + 3 + 2 * kOutputCount;
+    const std::array<int, 2> modifiers = {kControlKey, kAltKey};
+    for (std::size_t n = 0; n < modifiers.size(); ++n) {
+        Define({"HKey" + std::to_string(n), std::to_string(modifiers[n]),
+                rank + static_cast<int>(n), kAnySlot, NumberLoader(settings_.hot_key[n]),
+                NumberSaver(settings_.hot_key[n])});
+    }
     // The data window is kept as typed; run control reads the number out of it.
-    Define(
-        "DataWindow", "100", [this](const std::string& text) { panel_.SetDataWindowText(text); },
-        [this]() -> std::optional<std::string> { return panel_.DataWindowText(); });
-    Define(
-        "Window Top", "1000",
-        [this](const std::string& text) {
-            panel_.SetWindowPosition(panel_.WindowLeft(), ReadPosition(text));
-        },
-        [this]() { return PositiveOnly(panel_.WindowTop()); });
-    Define(
-        "Window Left", "1000",
-        [this](const std::string& text) {
-            panel_.SetWindowPosition(ReadPosition(text), panel_.WindowTop());
-        },
-        [this]() { return PositiveOnly(panel_.WindowLeft()); });
+    Define({"DataWindow", "100", rank + 2, kAnySlot,
+            [this](const std::string& text) { panel_.SetDataWindowText(text); },
+            [this]() -> std::optional<std::string> { return panel_.DataWindowText(); }});
+    Define({"Window Top", "1000", rank + 3, kAnySlot,
+            [this](const std::string& text) {
+                panel_.SetWindowPosition(panel_.WindowLeft(), ReadPosition(text));
+            },
+            [this]() { return PositiveOnly(panel_.WindowTop()); }});
+    Define({"Window Left", "1000", rank + 4, kAnySlot,
+            [this](const std::string& text) {
+                panel_.SetWindowPosition(ReadPosition(text), panel_.WindowTop());
+            },
+            [this]() { return PositiveOnly(panel_.WindowLeft()); }});
+    Define({"EmailAlarmInterval", "20", rank + 5, kAnySlot,
+            NumberLoader(settings_.email_alarm_interval),
+            NumberSaver(settings_.email_alarm_interval)});
 }
 
-std::vector<std::string> Settings::LoadOrder() {
+template <typename Int>
+std::function<void(const std::string&)> Settings::NumberLoader(Int& field) {
+    return [&field](const std::string& text) { field = ReadNumber<Int>(text); };
+}
+
+template <typename Int>
+std::function<std::optional<std::string>()> Settings::NumberSaver(const Int& field) {
+    return [&field]() -> std::optional<std::string> { return std::to_string(field); };
+}
+
+std::vector<std::string> Settings::LoadOrder() const {
     std::vector<std::string> order;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        order.push_back(EquationKey(slot));
+    for (const Key& key : keys_) {
+        order.push_back(key.name);
     }
-    order.insert(order.end(), {"SoundFile", "AlarmInterval", "UseMathExpression"});
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        order.push_back(ModeKey(slot));
-    }
-    for (int output = 0; output < kOutputCount; ++output) {
-        order.push_back(TrueKey(output));
-        order.push_back(FalseKey(output));
-    }
-    order.insert(order.end(), {"HKey0", "HKey1", "DataWindow", "Window Top", "Window Left",
-                               "EmailAlarmInterval"});
     return order;
 }
 
-std::vector<std::string> Settings::SaveOrder(int last_slot) {
-    std::vector<std::string> order;
-    for (int slot = 0; slot <= last_slot; ++slot) {
-        order.push_back(EquationKey(slot));
-        order.push_back(ModeKey(slot));
+// A slot's keys are saved only for the slots the instrument has.
+std::vector<const Settings::Key*> Settings::KeysToSave() const {
+    std::vector<const Key*> keys;
+    for (const Key& key : keys_) {
+        if (key.slot <= facts_.last_slot) {
+            keys.push_back(&key);
+        }
     }
-    order.insert(order.end(), {"UseMathExpression", "SoundFile", "AlarmInterval"});
-    for (int output = 0; output < kOutputCount; ++output) {
-        order.push_back(TrueKey(output));
-        order.push_back(FalseKey(output));
-    }
-    order.insert(order.end(), {"HKey0", "HKey1", "DataWindow", "Window Top", "Window Left",
-                               "EmailAlarmInterval"});
-    return order;
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const Key* a, const Key* b) { return a->save_rank < b->save_rank; });
+    return keys;
 }
 
 void Settings::GetSetupInfo() {
     profiles_.RequireReadable(kSettingsFile);
-    for (const std::string& name : LoadOrder()) {
-        const Key& key = keys_.at(name);
-        key.load(profiles_.Read(kSettingsFile, facts_.host_id, name, key.fallback));
+    for (const Key& key : keys_) {
+        key.load(profiles_.Read(kSettingsFile, facts_.host_id, key.name, key.fallback));
     }
 }
 
 SaveResult Settings::SaveSetupInfo() {
     ProfileValues values;
-    for (const std::string& name : SaveOrder(facts_.last_slot)) {
-        if (std::optional<std::string> text = keys_.at(name).save()) {
-            values.emplace_back(name, std::move(*text));
+    for (const Key* key : KeysToSave()) {
+        if (std::optional<std::string> text = key->save()) {
+            values.emplace_back(key->name, std::move(*text));
         }
     }
     SaveResult result;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,32 +32,41 @@ public:
     void GetSetupInfo();
     SaveResult SaveSetupInfo();
 
-    // Key names in the order a load reads them and the order a save writes them.
-    static std::vector<std::string> LoadOrder();
-    static std::vector<std::string> SaveOrder(int last_slot);
+    // Key names in the order a load reads them.
+    std::vector<std::string> LoadOrder() const;
 
 private:
-    // One key: its default, how a loaded text is applied, and the text a save writes (none
-    // when the key is not written this time).
+    static constexpr int kAnySlot = -1;
+
+    // One key: its name, its default, its place in a save, the slot it belongs to (kAnySlot
+    // for none), how a loaded text is applied, and the text a save writes (none when the key
+    // is not written this time).
     struct Key {
+        std::string name;
         std::string fallback;
+        int save_rank;
+        int slot;
         std::function<void(const std::string&)> load;
         std::function<std::optional<std::string>()> save;
     };
 
-    void DefineSlotKeys();
+    void DefineEquationKeys();
+    void DefineModeKeys();
     void DefineAlarmKeys();
     void DefineHotKeys();
     void DefineWindowKeys();
-    void Define(const std::string& name, std::string fallback,
-                std::function<void(const std::string&)> load,
-                std::function<std::optional<std::string>()> save);
+    void Define(Key key);
+    template <typename Int>
+    static std::function<void(const std::string&)> NumberLoader(Int& field);
+    template <typename Int>
+    static std::function<std::optional<std::string>()> NumberSaver(const Int& field);
+    std::vector<const Key*> KeysToSave() const;
 
     Panel& panel_;
     OperatorSettings& settings_;
     const InstanceFacts& facts_;
     ProfileStore& profiles_;
-    std::map<std::string, Key> keys_;
+    std::vector<Key> keys_;  // in load order
 };
 
 }  // namespace quillon
