@@ -29,6 +29,7 @@ Addon::Addon(const Ports& ports)
     scan_cycle_.SetActions(ScanCycleActions{
         [this] { hot_keys_.Poll(); },
         [this] { alarms_.StartAudioAlarm(); },
+        [this] { alarms_.StopAudioAlarm(); },
         [this](const SampleBlock& samples) { Report(alarms_.SendAlarmEmail(samples)); },
     });
 }

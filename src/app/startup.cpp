@@ -28,8 +28,8 @@ Startup::Startup(const Ports& ports, Panel& panel, InstanceFacts& facts, Setting
 void Startup::Run(const std::string& argument_text) {
     panel_.SetKeyPreview(true);
     FindDecimalSeparator();
-    // The statistic names are the fixed table kAdvancedFunctionNames.
-    SetUpEvaluators();
+    // The statistic names are the fixed table kAdvancedFunctionNames, and the evaluator keeps
+    // no state between calls: there is nothing to create or link.
     ReadSenderSuffix();
     facts_.last_slot = 9;
     ApplyCommandLine(argument_text);  // the settings file name is the fixed kSettingsFile
@@ -61,10 +61,6 @@ void Startup::FindDecimalSeparator() {
     } else {
         facts_.decimal_separator = text.substr(1, 1);
     }
-}
-
-void Startup::SetUpEvaluators() {
-    // Quillon's evaluator keeps no state between calls: there is nothing to create or link.
 }
 
 void Startup::ReadSenderSuffix() {

@@ -27,7 +27,6 @@ public:
 private:
     void RequireUsableSectionName();
     void FindDecimalSeparator();
-    void SetUpEvaluators();
     void ReadSenderSuffix();
     void ApplyCommandLine(const std::string& argument_text);
     void QueryInstrument();

@@ -28,7 +28,6 @@ public:
     // {"Global", "Norvane", "Alarm@Line_3", "14:03:07<br>..."}.
     std::vector<std::string> Arguments() const;
     std::string EventWord() const;
-    const std::string& Message() const { return message_; }
 
 private:
     std::string event_;

@@ -26,7 +26,6 @@ public:
     std::uint16_t Word() const { return word_; }
     std::uint16_t HighByteWord() const { return high_byte_word_; }
     std::uint16_t LastWrittenWord() const { return last_written_word_; }
-    std::uint16_t LastWrittenHighByteWord() const { return last_written_high_byte_word_; }
 
 private:
     ForceWrite& force_write_;

@@ -186,7 +186,7 @@ void ScanCycle::SilenceAudioAlarm(int slot) {
     if (slot == kEmailSlot && audio_alarm_started_) {
         return;
     }
-    panel_.SetAlarmTimerEnabled(false);
+    actions_.stop_audio_alarm();
 }
 
 void ScanCycle::SetLamp(int slot, bool active) {

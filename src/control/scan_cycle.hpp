@@ -21,6 +21,7 @@ namespace quillon {
 struct ScanCycleActions {
     std::function<void()> poll_hot_keys = [] {};
     std::function<void()> start_audio_alarm = [] {};
+    std::function<void()> stop_audio_alarm = [] {};
     // The e-mail slot's condition was met while armed; the tick's block holds the samples.
     std::function<void(const SampleBlock& samples)> send_alarm_email = [](const SampleBlock&) {};
 };

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,10 @@ struct Placement {
 
 std::vector<Placement> DisplayedControls() {
     std::vector<Placement> table;
+    // Left edges in twips, as the form places the columns.
+    const std::array<int, 10> lefts = {120, 600, 1080, 1560, 2040, 2520, 3000, 3480, 3960, 4440};
     for (int slot = 0; slot < 10; ++slot) {
-        const int x = slot < 8 ? 120 + 480 * slot : (slot == 8 ? 3960 : 4440);
+        const int x = lefts[static_cast<std::size_t>(slot)];
         table.push_back({kLamp.ObjectName(slot), x, 120, 255, 255});
         table.push_back({kModeSwitch.ObjectName(slot), x, 480, 255, 975});
         if (slot < 8) {
@@ -268,6 +272,36 @@ TEST_F(MainWindowTest, HiddenLampsStayHiddenAndNothingMoves) {
     for (const Placement& placement : DisplayedControls()) {
         EXPECT_EQ(Control(placement.name)->geometry(), before[index++])
             << placement.name.toStdString();
+    }
+}
+
+// The rows start-up hides or locks for an instrument take their switch and edit button along.
+TEST_F(MainWindowTest, RowsTheInstrumentLacksAreHiddenOrLocked) {
+    struct Row {
+        int model;
+        std::vector<int> hidden;
+        std::vector<int> locked;
+    };
+    for (const Row& row : std::vector<Row>{
+             {154, {0, 1, 2, 3, 4, 5, 6, 7}, {}}, {480, {0, 1}, {}}, {149, {}, {4, 5, 6, 7}}}) {
+        SCOPED_TRACE(row.model);
+        RecordingHost host;
+        host.model = row.model;
+        MemoryProfileStore profiles;
+        Addon addon(Ports{host, profiles, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        MainWindow window(addon);
+        window.show();
+        window.Load("");  // the run starts: the switches stay usable, but the locked ones
+        for (int slot = 0; slot < 10; ++slot) {
+            const bool hidden = std::count(row.hidden.begin(), row.hidden.end(), slot) > 0;
+            const bool locked = std::count(row.locked.begin(), row.locked.end(), slot) > 0;
+            auto* position = window.findChild<QScrollBar*>(kModeSwitch.ObjectName(slot));
+            auto* edit = window.findChild<QPushButton*>(kEditEquation.ObjectName(slot));
+            EXPECT_EQ(position->isVisible(), !hidden) << slot;
+            EXPECT_EQ(edit->isVisible(), !hidden) << slot;
+            EXPECT_EQ(position->isEnabled(), !locked) << slot;
+        }
+        window.close();
     }
 }
 

@@ -290,8 +290,10 @@ void MainWindow::StopTimers() {
 
 void MainWindow::ShowAll() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        for (PanelField field : {PanelField::LampColour, PanelField::LampVisible,
-                                 PanelField::SwitchPosition, PanelField::EditEnabled}) {
+        for (PanelField field :
+             {PanelField::LampColour, PanelField::LampVisible, PanelField::SwitchPosition,
+              PanelField::ModeEnabled, PanelField::ModeVisible, PanelField::EditEnabled,
+              PanelField::EquationVisible}) {
             ShowSlot(field, slot);
         }
     }
@@ -367,7 +369,11 @@ void MainWindow::PanelChanged(PanelField field, int slot) {
         case PanelField::LampColour:
         case PanelField::LampVisible:
         case PanelField::SwitchPosition:
+        case PanelField::ModeEnabled:
+        case PanelField::ModeVisible:
         case PanelField::EditEnabled:
+        case PanelField::EquationEnabled:
+        case PanelField::EquationVisible:
             ShowSlot(field, slot);
             break;
         case PanelField::StartStopCaption:
@@ -424,8 +430,20 @@ void MainWindow::ShowSlot(PanelField field, int slot) {
             switches_[index]->setValue(state.switch_position);
             break;
         }
+        // The switch stands for the slot's mode selector, the edit button for its equation
+        // box: the rows start-up hides or disables for an instrument go with them.
+        case PanelField::ModeEnabled:
+            switches_[index]->setEnabled(state.mode_enabled);
+            break;
+        case PanelField::ModeVisible:
+            switches_[index]->setVisible(state.mode_visible);
+            break;
         case PanelField::EditEnabled:
-            edit_buttons_[index]->setEnabled(state.edit_enabled);
+        case PanelField::EquationEnabled:
+            edit_buttons_[index]->setEnabled(state.edit_enabled && state.equation_enabled);
+            break;
+        case PanelField::EquationVisible:
+            edit_buttons_[index]->setVisible(state.equation_visible);
             break;
         default:
             break;

@@ -1,2 +1,0 @@
-// SPDX-License-Identifier: MIT
-#include "platform/linux/std_clock.hpp"
