@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Sets up, builds and passes the whole test suite: the formatting check, every test in the
-# default build (the window offscreen) and a check that no test name prints bytes, then the core
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes the evaluator
-# for a bounded time.
+# Sets up, builds and passes the whole test suite: the formatting and layering checks, every
+# test in the default build (the window offscreen) and a check that no test name prints bytes,
+# then the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes
+# the evaluator for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,9 @@ cd "$(dirname "$0")/.."
 
 echo "== Formatting"
 git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
+echo "== Layers"
+./tools/check_layers.sh
 
 echo "== Default build"
 cmake --preset default >/dev/null
