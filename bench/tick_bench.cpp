@@ -96,7 +96,7 @@ std::map<std::string, std::string> Settings(bool statistics, int data_window) {
     std::map<std::string, std::string> keys = {
         {"MathExpression0", "#2^2>=(#4+#5)"},
         {"MathExpression1", "#0>3.3"},
-        {"MathExpression2", "20*log10(#7)>23"},
+        {"MathExpression2", "20*log10(abs(#7)+1)>23"},  // a negative sample has no log
         {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
         {"MathExpression4", "min(#0,#6)<2"},
         {"MathExpression5", "max(#1,#2,#4)>3.3"},
@@ -136,6 +136,10 @@ void BM_MathTick(benchmark::State& state) {
         addon.ScanTick();
     }
     const auto total = std::chrono::steady_clock::now() - start;
+    if (!addon.GetPanel().ScanTimerEnabled()) {
+        state.SkipWithError(("the run stopped: " + addon.GetPanel().Status()).c_str());
+        return;
+    }
     const double ticks = static_cast<double>(state.iterations());
     const auto micros = [ticks](auto duration) {
         return std::chrono::duration<double, std::micro>(duration).count() / ticks;
