@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "fakes/fake_ports.hpp"
 #include "ui/qt/control_names.hpp"
 #include "ui/qt/lamp_widget.hpp"
 #include "ui/qt/qt_front_end.hpp"
@@ -348,17 +349,18 @@ TEST_F(MainWindowTest, APositionOffTheScreenIsSavedBackUnchanged) {
     EXPECT_NE(saved.find("Window Top=900\n"), std::string::npos) << saved;
 }
 
-TEST(QtFrontEndTest, AFailedLastSaveIsShownAndEndsWithStatusOne) {
+// The Qt front end on fake ports, its window not yet shown.
+class QtFrontEndTest : public ::testing::Test {
+protected:
     RecordingHost host;
-    MemoryProfileStore profiles;
-    FakeLocale locale;
-    FakeClock clock;
-    RecordingSoundPlayer sound;
-    RecordingLauncher launcher;
-    FakeKeyState keys;
-    QtFrontEnd front_end({host, profiles, locale, clock, sound, launcher, keys});
+    FakePorts ports;
+    QtFrontEnd front_end{
+        {host, ports.profiles, ports.locale, ports.clock, ports.sound, ports.launcher, ports.keys}};
+};
+
+TEST_F(QtFrontEndTest, AFailedLastSaveIsShownAndEndsWithStatusOne) {
     front_end.Window().show();
-    profiles.fail_writes = true;
+    ports.profiles.fail_writes = true;
     front_end.Window().close();
     QString shown;
     QTimer::singleShot(0, [&shown] {
@@ -371,15 +373,7 @@ TEST(QtFrontEndTest, AFailedLastSaveIsShownAndEndsWithStatusOne) {
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Settings not saved"))) << shown.toStdString();
 }
 
-TEST(QtFrontEndTest, HostExitClosesTheWindow) {
-    RecordingHost host;
-    MemoryProfileStore profiles;
-    FakeLocale locale;
-    FakeClock clock;
-    RecordingSoundPlayer sound;
-    RecordingLauncher launcher;
-    FakeKeyState keys;
-    QtFrontEnd front_end({host, profiles, locale, clock, sound, launcher, keys});
+TEST_F(QtFrontEndTest, HostExitClosesTheWindow) {
     QSignalSpy closed(&front_end.Window(), &MainWindow::Closed);
     front_end.Window().show();
     host.Exit();
