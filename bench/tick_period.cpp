@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         stop = Clock::now() >= end;
     });
     loop.OnScanTick([&](Clock::time_point at) { ticks.push_back(at); });
-    loop.Run(stop);
+    loop.Run([&stop] { return stop.load(); });
     addon.Unload();
 
     std::vector<double> periods;

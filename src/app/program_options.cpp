@@ -15,6 +15,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
             words.push_back(word);
         } else if (word == "--headless") {
             options.headless = true;
+        } else if (word == "--exit-on-stop") {
+            options.exit_on_stop = true;
         } else if (word == "--help") {
             options.help = true;
         } else if (word == "--version") {
@@ -29,7 +31,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--headless] [-dHOST [-nNAME]]\n"
+           " [--headless [--exit-on-stop]] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
@@ -44,9 +46,18 @@ std::string UsageText(const std::string& program) {
            "Options:\n"
            "  --headless  run without a window: print every output write, lamp change and\n"
            "              message; message boxes are printed, input boxes are cancelled.\n"
-           "              Ctrl+C stops, saves the settings and ends.\n"
+           "              Ctrl+C, SIGTERM or SIGHUP stop, save the settings and end.\n"
+           "  --exit-on-stop\n"
+           "              with --headless: when the run stops by itself (a failed host read,\n"
+           "              a failing equation, an equation refused at Start), save the\n"
+           "              settings and end with status 3, so that a service manager restarts\n"
+           "              the program.\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
+           "\n"
+           "Exit status: 0 after a stop signal, a closed window or the host's exit; 1 when\n"
+           "start-up failed or the settings could not be saved; 2 for an unknown option or\n"
+           "host; 3 when the run stopped by itself under --exit-on-stop.\n"
            "\n"
            "Global hot keys (Ctrl+Alt+key while \"Global Key\" is checked) read the X11\n"
            "keyboard; under Wayland without XWayland, and in --headless, they are off.\n"

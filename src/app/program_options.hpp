@@ -10,11 +10,18 @@ namespace quillon {
 // read, so they never shift the -d and -n words.
 struct ProgramOptions {
     bool headless = false;
+    bool exit_on_stop = false;  // end, with kExitStoppedByItself, when the run stops by itself
     bool help = false;
     bool version = false;
     std::vector<std::string> unknown;  // other "--" words
     std::string argument_text;         // the remaining words, joined by single blanks
 };
+
+// The exit statuses service managers see.
+inline constexpr int kExitNormal = 0;           // a stop signal, a closed window, the host's exit
+inline constexpr int kExitFailed = 1;           // start-up failed, or the settings were not saved
+inline constexpr int kExitBadCommandLine = 2;   // an unknown option or host
+inline constexpr int kExitStoppedByItself = 3;  // --exit-on-stop: the run stopped on a failure
 
 ProgramOptions ParseProgramOptions(int argc, const char* const* argv);
 

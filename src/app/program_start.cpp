@@ -13,7 +13,7 @@ int StartProgram(int argc, char** argv, const char* program,
     const ProgramOptions options = ParseProgramOptions(argc, argv);
     if (options.help) {
         std::cout << UsageText(program);
-        return 0;
+        return kExitNormal;
     }
     if (options.version) {
         std::cout << program << " " QUILLON_VERSION "\n";
@@ -21,7 +21,7 @@ int StartProgram(int argc, char** argv, const char* program,
     }
     if (!options.unknown.empty()) {
         std::cerr << program << ": unknown option " << options.unknown.front() << " (see --help)\n";
-        return 2;
+        return kExitBadCommandLine;
     }
     return run(options);
 }

@@ -24,7 +24,7 @@ TEST(HeadlessLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
     HeadlessLoop loop(addon, ports.clock,
                       [&] { stop = ports.clock.Monotonic() - start >= std::chrono::seconds(3); });
     loop.OnScanTick([&](auto) { ++scan_ticks; });
-    loop.Run(stop);
+    loop.Run([&stop] { return stop.load(); });
     EXPECT_EQ(scan_ticks, 299);  // the first one period after the start, the last before 3 s
     EXPECT_EQ(ports.sound.played.size(), 3U);  // at once, then every second (interval 0)
 }

@@ -256,5 +256,70 @@ TEST_F(HeadlessProcessTest, AgentsInheritNoneOfQuillonsFiles) {
     EXPECT_EQ(held.find("pipe:"), std::string::npos) << held;
 }
 
+// How a headless run ends decides its exit status, which a service manager reads.
+struct EndCase {
+    const char* name;
+    std::string scenario;                // lines added to a one-channel scenario
+    std::vector<std::string> arguments;  // after the -d word
+    std::string settings;                // NorvaneAlarm.ini before the start; empty: none
+    mode_t settings_mode;
+    bool terminate;  // send SIGTERM once it runs
+    int status;
+    bool saved;  // the section was written
+};
+
+const EndCase kEndCases[] = {
+    {"StopSignal", "", {}, "", 0644, true, 0, true},
+    {"HostExit", "exit-at 0.3\n", {}, "", 0644, false, 0, true},
+    {"UnknownOption", "", {"--bogus"}, "", 0644, false, 2, false},
+    {"ReadFailsWithExitOnStop",
+     "fail-reads-from 0.3\n",
+     {"--exit-on-stop"},
+     "",
+     0644,
+     false,
+     3,
+     true},
+    {"EquationRefusedWithExitOnStop",
+     "",
+     {"--exit-on-stop"},
+     "[Quillon]\nMathExpression0=#9>1\n",
+     0644,
+     false,
+     3,
+     true},
+    {"ReadFailsWithoutExitOnStop", "fail-reads-from 0.3\n", {}, "", 0644, true, 0, true},
+    {"SettingsNotSaved", "exit-at 0.3\n", {}, "[Quillon]\n", 0444, false, 1, false},
+};
+
+class HeadlessEnd : public HeadlessProcessTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(HeadlessEnd, GivesItsExitStatus) {
+    const EndCase& c = GetParam();
+    const std::string scenario =
+        directory_.Write("end.scn", "channels 1\nchannel 0 constant value=1\n" + c.scenario);
+    if (!c.settings.empty()) {
+        directory_.Write("NorvaneAlarm.ini", c.settings, c.settings_mode);
+    }
+    ProgramStart start = Start();
+    start.arguments = {"-dsim:" + scenario};
+    start.arguments.insert(start.arguments.end(), c.arguments.begin(), c.arguments.end());
+    RunningProgram program(start);
+    if (c.terminate) {
+        ASSERT_TRUE(WaitUntil([&] { return Output().find(" running\n") != std::string::npos; }));
+        if (!c.scenario.empty()) {
+            ::usleep(500'000);  // past the scripted fault
+        }
+        program.Signal(SIGTERM);
+    }
+    const int status = program.WaitForExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << Output("err.txt");
+    EXPECT_EQ(Settings().find("MathExpression0") != std::string::npos, c.saved) << Settings();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, HeadlessEnd, ::testing::ValuesIn(kEndCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quillon

@@ -19,11 +19,11 @@ HeadlessLoop::HeadlessLoop(Addon& addon, Clock& clock, Service service_host)
               Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
               Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Addon::KeepAliveTick}} {}
 
-void HeadlessLoop::Run(const std::atomic<bool>& stop) {
-    while (!stop.load() && !addon_.Ended()) {
+void HeadlessLoop::Run(const std::function<bool()>& stop) {
+    while (!stop() && !addon_.Ended()) {
         clock_.SleepUntil(NextWake(clock_.Monotonic()));
         service_host_();
-        if (stop.load() || addon_.Ended()) {
+        if (stop() || addon_.Ended()) {
             break;
         }
         FireDueTimers(clock_.Monotonic());

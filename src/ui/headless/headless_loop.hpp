@@ -25,8 +25,9 @@ public:
         scan_observer_ = std::move(observer);
     }
 
-    // Runs until `stop` is set or the program must end (the host exited).
-    void Run(const std::atomic<bool>& stop);
+    // Runs until `stop` says so (asked between ticks) or the program must end (the host
+    // exited).
+    void Run(const std::function<bool()>& stop);
 
 private:
     using Time = std::chrono::steady_clock::time_point;

@@ -48,25 +48,32 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
         printer.Line("host \"" + host.Identification() + "\"");
     } catch (const std::exception& error) {
         err << "quillon: start-up failed: " << error.what() << std::endl;
-        return 1;
+        return kExitFailed;
     }
+    // With --exit-on-stop, a run that is not going (it stopped on a failure, or Start refused
+    // an equation) ends the program, so that a service manager can restart it.
+    const auto stopped_by_itself = [&] {
+        return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled();
+    };
     // A stop signal that came during start-up ends the loop before its first tick.
     HeadlessLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         platform->Service();  // e-mail agents that have finished
         out.flush();          // what a slow reader has not taken yet
         err.flush();
-    }).Run(StopRequested());
+    }).Run([&] { return StopRequested().load() || stopped_by_itself(); });
+    const bool by_itself = !StopRequested().load() && stopped_by_itself();
     if (!addon.Ended()) {
-        printer.Line(StopReason() + " received: stopping, saving the settings, ending");
+        printer.Line((by_itself ? std::string("the run stopped") : StopReason() + " received") +
+                     ": stopping, saving the settings, ending");
         addon.Unload();
     }
     addon.GetPanel().RemoveObserver(&printer);
     if (addon.SaveFailure()) {
         err << "quillon: " << *addon.SaveFailure() << std::endl;
-        return 1;
+        return kExitFailed;
     }
-    return 0;
+    return by_itself ? kExitStoppedByItself : kExitNormal;
 }
 
 }  // namespace
@@ -77,7 +84,7 @@ int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& 
         host = CreateSelectedHost(options.argument_text);
     } catch (const std::exception& error) {
         err << "quillon: " << error.what() << std::endl;
-        return 2;
+        return kExitBadCommandLine;
     }
     return RunWithHost(*host, options, out, err);
 }

@@ -44,12 +44,16 @@ std::unique_ptr<SimulatorWindow> ShowInstrumentWindow(HostConnection& connection
 }  // namespace
 
 int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
+    if (options.exit_on_stop) {
+        std::cerr << "quillon: --exit-on-stop works with --headless only (see --help)\n";
+        return kExitBadCommandLine;
+    }
     std::unique_ptr<HostConnection> connection;
     try {
         connection = CreateSelectedHost(options.argument_text);
     } catch (const std::exception& error) {
         std::cerr << "quillon: " << error.what() << "\n";
-        return 2;
+        return kExitBadCommandLine;
     }
     // Qt reads only the program name: the instance words are Quillon's, even where they look
     // like Qt's own options.
