@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up, builds and passes the whole test suite: the formatting and layering checks, every
-# test in the default build (the window offscreen) and a check that no test name prints bytes,
-# then the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes
-# the evaluator for a bounded time.
+# test in the default build (the window offscreen), a check that no test name prints bytes,
+# the Debian package (lintian, contents, the installed programs, the user service), then the
+# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes the
+# evaluator for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +29,9 @@ if grep -E -- '-byte object|0x[0-9a-fA-F]{6,}' <<<"$test_names"; then
     echo "The test names above print their case's bytes: give the suite a name generator." >&2
     exit 1
 fi
+
+echo "== Debian package"
+./tools/check_package.sh
 
 echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <sstream>
@@ -147,6 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "test.scn:2: scans must be a whole number from 0 to 32767, got \"-1\""},
         ErrorCase{"# nothing\n", "test.scn: no channels line; add one, e.g. \"channels 4\""}),
     [](const auto& info) { return MessageName(info.param.message); });
+
+// The shipped example is the built-in demo, word for word.
+TEST(DemoScenario, TheShippedExampleIsTheDemo) {
+    std::ifstream file(QUILLON_SOURCE_DIR "/examples/demo.scn");
+    std::ostringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(text.str(), DemoScenarioText());
+}
 
 TEST(LoadScenarioFile, NamesTheMissingFile) {
     EXPECT_THROW(LoadScenarioFile("/nonexistent/quillon.scn"), ScenarioError);

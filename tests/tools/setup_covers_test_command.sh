@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Every program that tools/test.sh runs must come from a package that tools/setup.sh installs
+# Every program that tools/test.sh (and the checks it runs) runs must come from a package that
+# tools/setup.sh installs
 # or that every Debian system has (Essential), so that the test command works on a fresh system.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -15,7 +16,7 @@ installed=" $(sed -n '/^packages=(/,/^)/p' "$root/tools/setup.sh" | sed '1d;$d' 
 
 missing=0
 # Words of the script outside comments and quotes that name a program on this system.
-for word in $(grep -v '^\s*#' "$root/tools/test.sh" | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
+for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
     path="$(command -v "$word" 2>/dev/null || true)"
     [[ "$path" == /* ]] || continue
     package=""

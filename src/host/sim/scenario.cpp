@@ -100,6 +100,10 @@ Scenario LoadScenarioFile(const std::string& path) {
     return ParseScenario(text, path);
 }
 
+std::string DemoScenarioText() {
+    return kDemoScenario;
+}
+
 Scenario DemoScenario() {
     std::istringstream text(kDemoScenario);
     return ParseScenario(text, "demo");

@@ -50,5 +50,7 @@ Scenario ParseScenario(std::istream& in, const std::string& source_name);
 Scenario LoadScenarioFile(const std::string& path);
 // Four channels; channel 0 crosses 3.3 both ways every 6 s.
 Scenario DemoScenario();
+// The demo as scenario text, as the examples ship it.
+std::string DemoScenarioText();
 
 }  // namespace quillon::sim

@@ -27,7 +27,7 @@ void ConsoleStreamBuffer::Put(char character) {
         line_ += character;
         return;
     }
-    writer_.WriteLine(line_);
+    writer_.WriteLine(prefix_ + line_);
     line_.clear();
 }
 

@@ -13,7 +13,9 @@ namespace quillon {
 // flush (std::endl) writes what the reader takes now.
 class ConsoleStreamBuffer final : public std::streambuf {
 public:
-    explicit ConsoleStreamBuffer(ConsoleWriter& writer) : writer_(writer) {}
+    // `prefix` starts every line: the journal's priority ("<3>") when it reads the console.
+    explicit ConsoleStreamBuffer(ConsoleWriter& writer, std::string prefix = "")
+        : writer_(writer), prefix_(std::move(prefix)) {}
 
 protected:
     int_type overflow(int_type character) override;
@@ -24,6 +26,7 @@ private:
     void Put(char character);
 
     ConsoleWriter& writer_;
+    std::string prefix_;
     std::string line_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <ostream>
 
 #include "app/addon.hpp"
@@ -18,6 +19,10 @@
 
 namespace quillon {
 namespace {
+
+// The journal's priority prefixes (syslog levels 6 and 3).
+constexpr const char* kJournalInfo = "<6>";
+constexpr const char* kJournalError = "<3>";
 
 // How long the end of the program waits for a console reader to take the last lines.
 constexpr std::chrono::milliseconds kConsolePatienceAtEnd{1000};
@@ -94,8 +99,11 @@ int RunHeadlessOnConsole(const ProgramOptions& options) {
     ConsoleWriter output_writer(
         STDOUT_FILENO, "standard output",
         [&error_writer](const std::string& line) { error_writer.WriteLine(line); });
-    ConsoleStreamBuffer output_buffer(output_writer);
-    ConsoleStreamBuffer error_buffer(error_writer);
+    // Under a service manager the journal reads the console: each line carries its priority,
+    // so that failures show as errors there.
+    const bool journal = std::getenv("JOURNAL_STREAM") != nullptr;
+    ConsoleStreamBuffer output_buffer(output_writer, journal ? kJournalInfo : "");
+    ConsoleStreamBuffer error_buffer(error_writer, journal ? kJournalError : "");
     std::ostream out(&output_buffer);
     std::ostream err(&error_buffer);
     const int status = RunHeadless(options, out, err);
