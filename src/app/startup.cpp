@@ -100,7 +100,6 @@ void Startup::AdaptOutputRows() {
     } else if (HasFourOutputs(model)) {
         for (int slot = 4; slot < kOutputCount; ++slot) {
             panel_.SetModeEnabled(slot, false);
-            panel_.SetLabelEnabled(slot, false);
             panel_.SetEquationEnabled(slot, false);
             panel_.SetLampVisible(slot, false);
             panel_.SetEquation(slot, "");
@@ -108,9 +107,9 @@ void Startup::AdaptOutputRows() {
     }
 }
 
+// No window shows the slot labels (Label3), so the row is its selector, lamp and equation.
 void Startup::HideSlotRow(int slot) {
     panel_.SetModeVisible(slot, false);
-    panel_.SetLabelVisible(slot, false);
     panel_.SetLampVisible(slot, false);
     panel_.SetEquationVisible(slot, false);
 }

@@ -57,12 +57,6 @@ void Panel::SetEquationEnabled(int slot, bool enabled) {
 void Panel::SetEquationVisible(int slot, bool visible) {
     Assign(MutableSlot(slot).equation_visible, visible, PanelField::EquationVisible, slot);
 }
-void Panel::SetLabelVisible(int slot, bool visible) {
-    Assign(MutableSlot(slot).label_visible, visible, PanelField::LabelState, slot);
-}
-void Panel::SetLabelEnabled(int slot, bool enabled) {
-    Assign(MutableSlot(slot).label_enabled, enabled, PanelField::LabelState, slot);
-}
 void Panel::SetLampColour(int slot, Colour colour) {
     Assign(MutableSlot(slot).lamp, colour, PanelField::LampColour, slot);
 }

@@ -38,8 +38,6 @@ struct SlotState {
     std::string equation;          // Text4(i): the equation text
     bool equation_enabled = true;  // Text4(i)
     bool equation_visible = true;  // Text4(i)
-    bool label_visible = true;     // Label3(i)
-    bool label_enabled = true;     // Label3(i)
     Colour lamp = 0;               // Shape1(i) fill colour
     bool lamp_visible = true;      // Shape1(i)
     int switch_position = 1;       // VScroll1(i): 1 Force Set, 2 equation, 3 Force Reset
@@ -66,8 +64,6 @@ public:
     void SetEquation(int slot, const std::string& equation);
     void SetEquationEnabled(int slot, bool enabled);
     void SetEquationVisible(int slot, bool visible);
-    void SetLabelVisible(int slot, bool visible);
-    void SetLabelEnabled(int slot, bool enabled);
     void SetLampColour(int slot, Colour colour);
     void SetLampVisible(int slot, bool visible);
     void SetSwitchPosition(int slot, int position);

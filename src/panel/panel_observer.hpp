@@ -11,7 +11,6 @@ enum class PanelField {
     Equation,               // Text4(i) text
     EquationEnabled,        // Text4(i) enabled
     EquationVisible,        // Text4(i) visible
-    LabelState,             // Label3(i) visible or enabled
     LampColour,             // Shape1(i) fill colour
     LampVisible,            // Shape1(i) visible
     SwitchPosition,         // VScroll1(i) value

@@ -84,11 +84,9 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
         const bool hidden =
             std::count(GetParam().hidden_rows.begin(), GetParam().hidden_rows.end(), slot) > 0;
         const SlotState& s = panel.Slot(slot);
-        EXPECT_EQ(s.lamp_visible && s.mode_visible && s.label_visible && s.equation_visible,
-                  !hidden)
+        EXPECT_EQ(s.lamp_visible && s.mode_visible && s.equation_visible, !hidden)
             << "slot " << slot;
-        EXPECT_EQ(!s.lamp_visible && !s.mode_visible && !s.label_visible && !s.equation_visible,
-                  hidden)
+        EXPECT_EQ(!s.lamp_visible && !s.mode_visible && !s.equation_visible, hidden)
             << "slot " << slot;
     }
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "16:-32765"),
@@ -109,7 +107,7 @@ TEST_F(StartupFixture, ModelWithFourOutputsDisablesAndEmptiesTheUpperSlots) {
     addon.Load("");
     for (int slot = 4; slot < 8; ++slot) {
         const SlotState& s = panel.Slot(slot);
-        EXPECT_FALSE(s.mode_enabled || s.label_enabled || s.equation_enabled || s.lamp_visible);
+        EXPECT_FALSE(s.mode_enabled || s.equation_enabled || s.lamp_visible);
         EXPECT_EQ(s.equation, "");
     }
     EXPECT_TRUE(panel.Slot(3).lamp_visible);
