@@ -29,7 +29,8 @@ class ReadPlanGrouping : public ::testing::TestWithParam<PlanCase> {};
 TEST_P(ReadPlanGrouping, ReadsNeighboursTogetherAndNeverBridgesAGap) {
     DeviceDescription device;
     device.channels = GetParam().channels;
-    const auto& requests = ReadPlan(device).Requests();
+    const ReadPlan plan(device);
+    const auto& requests = plan.Requests();
     ASSERT_EQ(requests.size(), GetParam().expected.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
         EXPECT_EQ(requests[i].table, GetParam().expected[i].table) << i;
