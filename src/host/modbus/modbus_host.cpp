@@ -200,8 +200,8 @@ void ModbusHost::ReportLatePolls(const ScanRing::Health& health) {
     late_polls_reported_ = health.late_polls;
     late_polls_reported_at_ = now;
     problem_listener_("Modbus polls: " + std::to_string(health.late_polls) + " of " +
-                      std::to_string(health.polls) + " came late (poll rate " +
-                      SecondsText(1.0 / device_.poll_rate) + " per poll)");
+                      std::to_string(health.polls) + " came late (one poll every " +
+                      SecondsText(1.0 / device_.poll_rate) + ")");
 }
 
 }  // namespace quillon::modbus

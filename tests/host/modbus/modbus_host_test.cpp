@@ -207,6 +207,42 @@ TEST(ModbusHost, ADeviceAwayLongerThanTheExitTimeRaisesTheExitEventOnce) {
     EXPECT_EQ(exits, 1);
 }
 
+TEST(ModbusHost, AWriteTheDeviceRefusesStopsTheNextReadWithTheRefusalInWords) {
+    ModbusTestServer server;  // coils 0 to 199: 195 to 202 runs past the end
+    ModbusHost host(Device(server, "channel 0 input-register 0\noutputs coils 195\n"));
+    host.PrepareAcquisition();
+    host.WriteDigitalOutputs(1);
+    std::string failure;
+    EXPECT_TRUE(WaitUntil([&] {
+        failure = FailureOf([&] { NewestScan(host); });
+        return failure != "no failure";
+    }));
+    EXPECT_THAT(failure, HasSubstr("refused to write coils 195 to 202: illegal data address"));
+    EXPECT_EQ(FailureOf([&] { NewestScan(host); }), "no failure");  // reported once
+}
+
+TEST(ModbusHost, LatePollsAreCountedInTheStatus) {
+    ModbusTestServer server;
+    // Forty requests (no two addresses touch) a millisecond: more than loopback can carry.
+    std::string lines = "poll-rate 1000\n";
+    for (int channel = 0; channel < 40; ++channel) {
+        lines += "channel " + std::to_string(channel) + " input-register " +
+                 std::to_string(2 * channel) + "\n";
+    }
+    std::istringstream in("server 127.0.0.1 " + std::to_string(server.Port()) + "\n" + lines);
+    ModbusHost host(DeviceFileParser("rig.dev").Parse(in));
+    std::string status;
+    host.SetProblemListener([&](const std::string& problem) { status = problem; });
+    host.PrepareAcquisition();
+    EXPECT_TRUE(WaitUntil([&] {
+        host.Service();
+        return !status.empty();
+    }));
+    EXPECT_THAT(status,
+                ::testing::MatchesRegex("Modbus polls: [1-9][0-9]* of [0-9]+ came late .*"));
+    EXPECT_GT(host.LatePolls(), 0);
+}
+
 TEST(ModbusHost, NoServerAtAllIsNamedAtStart) {
     int free_port = 0;
     {
