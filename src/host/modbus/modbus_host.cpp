@@ -77,6 +77,9 @@ std::int16_t ModbusHost::DigitalInputMark(std::int16_t channel) {
 }
 
 void ModbusHost::PrepareAcquisition() {
+    if (Answering(ring_.CurrentHealth())) {
+        return;  // the ring is fresh: Start need not wait for the next poll
+    }
     const auto asked = Clock::now();
     requests_.RequestReconnect();
     const auto requests = static_cast<double>(device_.channels.size() + 2);
@@ -168,6 +171,11 @@ void ModbusHost::CheckChannel(std::int16_t channel, const char* operation) const
 const DeviceDescription::Channel* ModbusHost::AnalogChannel(std::int16_t channel) const {
     const auto index = static_cast<std::size_t>(channel);
     return index < device_.channels.size() ? &device_.channels[index] : nullptr;
+}
+
+bool ModbusHost::Answering(const ScanRing::Health& health) const {
+    return !health.failure && health.newest_scan &&
+           Clock::now() - *health.newest_scan <= stale_after_;
 }
 
 void ModbusHost::ThrowIfFailing(const ScanRing::Health& health) const {

@@ -36,8 +36,9 @@ public:
     double LowerRange(std::int16_t channel) override;
     std::int32_t InstrumentModel(std::int16_t selector) override;
     std::int16_t DigitalInputMark(std::int16_t channel) override;
-    // At start-up and at each Start: waits, boundedly, for a fresh poll, so that a device
-    // that is away or refuses an address is named before the run begins.
+    // At start-up and at each Start: unless the newest poll worked and is recent, waits,
+    // boundedly, for a fresh one, so that a device that is away or refuses an address is
+    // named before the run begins.
     void PrepareAcquisition() override;
     void CompleteStartup() override;
     // Queued for the poller; fails at once while the device is not answering, or with the
@@ -69,6 +70,7 @@ private:
     int Channels() const;
     void CheckChannel(std::int16_t channel, const char* operation) const;
     const DeviceDescription::Channel* AnalogChannel(std::int16_t channel) const;
+    bool Answering(const ScanRing::Health& health) const;
     void ThrowIfFailing(const ScanRing::Health& health) const;
     void CheckExitTime(const ScanRing::Health& health);
     void ReportLatePolls(const ScanRing::Health& health);
