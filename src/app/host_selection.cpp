@@ -27,14 +27,14 @@ std::unique_ptr<HostConnection> SimulatedHost(const std::string& scenario_path) 
         std::move(scenario), sim::SimulatedInstrument::SteadyClockFromNow());
 }
 
-std::unique_ptr<HostConnection> ModbusHost(const std::string& device_path) {
+std::unique_ptr<HostConnection> ModbusDevice(const std::string& device_path) {
     return std::make_unique<modbus::ModbusHost>(modbus::LoadDeviceFile(device_path));
 }
 
 // The first kind is the default when no -d word is given.
 constexpr std::array kHostKinds = {
     HostKind{"sim", SimulatedHost, "-dsim for the demo, -dsim:PATH for a scenario file"},
-    HostKind{"modbus", ModbusHost, "-dmodbus:PATH for a Modbus TCP device file"},
+    HostKind{"modbus", ModbusDevice, "-dmodbus:PATH for a Modbus TCP device file"},
 };
 
 std::string KnownHosts() {
