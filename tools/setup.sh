@@ -11,6 +11,7 @@ packages=(
     libx11-dev xdotool qt6-multimedia-dev
     clang libclang-rt-14-dev libmuparser-dev
     help2man dpkg-dev lintian systemd
+    libmodbus-dev python3-pymodbus
 )
 
 missing=()

@@ -6,6 +6,8 @@
 
 #include "app/addon.hpp"
 #include "app/command_line.hpp"
+#include "host/modbus/device_file_parser.hpp"
+#include "host/modbus/modbus_host.hpp"
 #include "host/sim/simulated_instrument.hpp"
 
 namespace quillon {
@@ -25,9 +27,14 @@ std::unique_ptr<HostConnection> SimulatedHost(const std::string& scenario_path) 
         std::move(scenario), sim::SimulatedInstrument::SteadyClockFromNow());
 }
 
+std::unique_ptr<HostConnection> ModbusDevice(const std::string& device_path) {
+    return std::make_unique<modbus::ModbusHost>(modbus::LoadDeviceFile(device_path));
+}
+
 // The first kind is the default when no -d word is given.
 constexpr std::array kHostKinds = {
     HostKind{"sim", SimulatedHost, "-dsim for the demo, -dsim:PATH for a scenario file"},
+    HostKind{"modbus", ModbusDevice, "-dmodbus:PATH for a Modbus TCP device file"},
 };
 
 std::string KnownHosts() {

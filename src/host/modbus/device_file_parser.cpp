@@ -1,0 +1,396 @@
+// SPDX-License-Identifier: MIT
+#include "host/modbus/device_file_parser.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <istream>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+#include "host/modbus/register_value.hpp"
+#include "host/sim/scenario_syntax.hpp"
+
+namespace quillon::modbus {
+
+namespace {
+
+using sim::JoinChoices;
+using sim::ParseInteger;
+using sim::ParseNumber;
+using sim::ParseSeconds;
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
+constexpr int kLastAddress = 65535;
+constexpr int kDigitalBits = 8;
+constexpr int kOutputs = 8;
+// Faster than this, a Modbus TCP device answers no request in time.
+constexpr double kMaxPollRate = 1000.0;
+
+struct Named {
+    std::string_view name;
+    Table table;
+};
+constexpr Named kChannelSources[] = {
+    {"input-register", Table::InputRegisters},
+    {"holding-register", Table::HoldingRegisters},
+    {"discrete-input", Table::DiscreteInputs},
+};
+constexpr Named kDigitalSources[] = {
+    {"discrete-inputs", Table::DiscreteInputs},
+    {"input-register", Table::InputRegisters},
+    {"holding-register", Table::HoldingRegisters},
+};
+constexpr Named kOutputTargets[] = {
+    {"coils", Table::Coils},
+    {"holding-register", Table::HoldingRegisters},
+};
+
+struct NamedType {
+    std::string_view name;
+    NumberType type;
+};
+constexpr NamedType kNumberTypes[] = {
+    {"int16", NumberType::Int16},   {"uint16", NumberType::Uint16},   {"int32", NumberType::Int32},
+    {"uint32", NumberType::Uint32}, {"float32", NumberType::Float32},
+};
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+template <typename Entry, std::size_t N>
+const Entry& Choose(const Entry (&entries)[N], const std::string& word, std::string_view what) {
+    for (const Entry& entry : entries) {
+        if (entry.name == word) {
+            return entry;
+        }
+    }
+    std::vector<std::string_view> names;
+    for (const Entry& entry : entries) {
+        names.push_back(entry.name);
+    }
+    throw std::invalid_argument("unknown " + std::string(what) + " " + Quoted(word) +
+                                "; expected " + JoinChoices(names));
+}
+
+std::uint16_t ParseAddress(const std::string& text, int span, std::string_view what) {
+    return static_cast<std::uint16_t>(ParseInteger(text, what, 0, kLastAddress + 1 - span));
+}
+
+// "name=value" into its two halves.
+std::pair<std::string, std::string> Setting(const std::string& word) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) {
+        throw std::invalid_argument("expected a setting name=value, got " + Quoted(word));
+    }
+    return {word.substr(0, equals), word.substr(equals + 1)};
+}
+
+void ParseRange(const std::string& value, DeviceDescription::Channel& channel) {
+    const std::size_t comma = value.find(',');
+    if (comma == std::string::npos) {
+        throw std::invalid_argument("range must be written UPPER,LOWER, got " + Quoted(value));
+    }
+    channel.upper_range = ParseNumber(value.substr(0, comma), "range upper value");
+    channel.lower_range = ParseNumber(value.substr(comma + 1), "range lower value");
+}
+
+void ParseChannelSetting(const std::string& word, DeviceDescription::Channel& channel) {
+    const auto [name, value] = Setting(word);
+    if (name == "gain") {
+        channel.gain = ParseNumber(value, "gain");
+    } else if (name == "offset") {
+        channel.offset = ParseNumber(value, "offset");
+    } else if (name == "range") {
+        ParseRange(value, channel);
+    } else if (name == "text") {
+        channel.text = value;
+    } else if (name == "order") {
+        const bool high = value == "high-first";
+        if (!high && value != "low-first") {
+            throw std::invalid_argument("unknown word order " + Quoted(value) +
+                                        "; expected high-first or low-first");
+        }
+        channel.source.order = high ? WordOrder::HighFirst : WordOrder::LowFirst;
+    } else {
+        throw std::invalid_argument("unknown channel setting " + Quoted(name) +
+                                    "; expected gain, offset, range, text or order");
+    }
+}
+
+std::string ReadDeviceText(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        throw DeviceFileError(path + ": cannot open: " + std::generic_category().message(errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw DeviceFileError(path + ": not a regular file");
+    }
+    if (static_cast<std::size_t>(status.st_size) > kMaxDeviceFileBytes) {
+        throw DeviceFileError(path + ": too large: a device file has at most " +
+                              std::to_string(kMaxDeviceFileBytes) + " bytes");
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    if (!file || !(text << file.rdbuf())) {
+        throw DeviceFileError(path + ": cannot read");
+    }
+    return text.str().substr(0, kMaxDeviceFileBytes);
+}
+
+}  // namespace
+
+const std::vector<DeviceFileParser::Keyword>& DeviceFileParser::Keywords() {
+    using P = DeviceFileParser;
+    static const std::vector<Keyword> keywords = {
+        {"server", "server ADDRESS [PORT]", 1, 2, &P::ParseServer},
+        {"unit", "unit ID", 1, 1, &P::ParseUnit},
+        {"poll-rate", "poll-rate POLLS_PER_SECOND", 1, 1, &P::ParsePollRate},
+        {"timeout", "timeout SECONDS", 1, 1, &P::ParseTimeout},
+        {"exit-after", "exit-after SECONDS", 1, 1, &P::ParseExitAfter},
+        {"identification", "identification TEXT", 1, 1, &P::ParseIdentification},
+        {"model", "model NUMBER", 1, 1, &P::ParseModel},
+        {"host-value", "host-value NUMBER", 1, 1, &P::ParseHostValue},
+        {"channel", "channel INDEX SOURCE ADDRESS [TYPE] [SETTINGS...]", 3, 99, &P::ParseChannel},
+        {"digital", "digital SOURCE ADDRESS [text=TEXT]", 2, 3, &P::ParseDigital},
+        {"outputs", "outputs coils|holding-register ADDRESS", 2, 2, &P::ParseOutputs},
+        {"layout", "layout low|high", 1, 1, &P::ParseLayout},
+    };
+    return keywords;
+}
+
+DeviceDescription DeviceFileParser::Parse(std::istream& in) {
+    device_.file = source_;
+    std::string line;
+    while (std::getline(in, line)) {
+        ++line_;
+        if (line_ == 1 && line.rfind(kUtf8Mark, 0) == 0) {
+            line.erase(0, kUtf8Mark.size());
+        }
+        ParseLine(line);
+    }
+    return Finish();
+}
+
+void DeviceFileParser::ParseLine(const std::string& line) {
+    try {
+        const Words words = sim::SplitScenarioLine(line);
+        if (words.empty()) {
+            return;
+        }
+        const Keyword& keyword = FindKeyword(words.front());
+        const Words values(words.begin() + 1, words.end());
+        if (values.size() < keyword.least || values.size() > keyword.most) {
+            throw std::invalid_argument("expected " + Quoted(keyword.usage));
+        }
+        (this->*keyword.handler)(values);
+    } catch (const std::invalid_argument& error) {
+        FailAt(line_, error.what());
+    }
+}
+
+const DeviceFileParser::Keyword& DeviceFileParser::FindKeyword(const std::string& name) const {
+    const auto& keywords = Keywords();
+    const auto found = std::find_if(keywords.begin(), keywords.end(),
+                                    [&](const Keyword& keyword) { return keyword.name == name; });
+    if (found == keywords.end()) {
+        std::vector<std::string_view> names;
+        for (const Keyword& keyword : keywords) {
+            names.push_back(keyword.name);
+        }
+        throw std::invalid_argument("unknown keyword " + Quoted(name) + "; expected " +
+                                    JoinChoices(names));
+    }
+    return *found;
+}
+
+void DeviceFileParser::MarkSet(const std::string& keyword) {
+    const auto [previous, inserted] = set_on_line_.emplace(keyword, line_);
+    if (!inserted) {
+        throw std::invalid_argument(keyword + " is already set on line " +
+                                    std::to_string(previous->second));
+    }
+}
+
+void DeviceFileParser::ParseServer(const Words& values) {
+    MarkSet("server");
+    if (values[0].empty()) {
+        throw std::invalid_argument("server needs an address, e.g. 192.168.1.50");
+    }
+    device_.server = values[0];
+    if (values.size() == 2) {
+        device_.port = static_cast<std::uint16_t>(ParseInteger(values[1], "port", 1, 65535));
+    }
+}
+
+void DeviceFileParser::ParseUnit(const Words& values) {
+    MarkSet("unit");
+    device_.unit = static_cast<int>(ParseInteger(values[0], "unit", 0, 255));
+}
+
+void DeviceFileParser::ParsePollRate(const Words& values) {
+    MarkSet("poll-rate");
+    const double rate = ParseNumber(values[0], "poll-rate");
+    if (rate <= 0.0 || rate > kMaxPollRate) {
+        throw std::invalid_argument("poll-rate must be greater than 0 and at most 1000");
+    }
+    device_.poll_rate = rate;
+}
+
+void DeviceFileParser::ParseTimeout(const Words& values) {
+    MarkSet("timeout");
+    const double seconds = ParseSeconds(values[0], "timeout");
+    if (seconds < 0.001 || seconds > 60.0) {
+        throw std::invalid_argument("timeout must be between 0.001 and 60 seconds");
+    }
+    device_.response_timeout = seconds;
+}
+
+void DeviceFileParser::ParseExitAfter(const Words& values) {
+    MarkSet("exit-after");
+    device_.exit_after = ParseSeconds(values[0], "exit-after");
+}
+
+void DeviceFileParser::ParseIdentification(const Words& values) {
+    MarkSet("identification");
+    device_.identification = values[0];
+}
+
+void DeviceFileParser::ParseModel(const Words& values) {
+    MarkSet("model");
+    device_.model = static_cast<std::int32_t>(
+        ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
+                     std::numeric_limits<std::int32_t>::max()));
+}
+
+void DeviceFileParser::ParseHostValue(const Words& values) {
+    MarkSet("host-value");
+    device_.host_value = ParseNumber(values[0], "host-value");
+}
+
+void DeviceFileParser::ParseChannel(const Words& values) {
+    const int index =
+        static_cast<int>(ParseInteger(values[0], "channel index", 0, kMaxDeviceChannels - 1));
+    if (const auto previous = channels_.find(index); previous != channels_.end()) {
+        throw std::invalid_argument("channel " + values[0] + " is already defined on line " +
+                                    std::to_string(previous->second.first));
+    }
+    DeviceDescription::Channel channel;
+    channel.source.table = Choose(kChannelSources, values[1], "channel source").table;
+    std::size_t next = 3;
+    const bool bit = channel.source.table == Table::DiscreteInputs;
+    channel.source.type = bit ? NumberType::Bit : NumberType::Int16;
+    if (!bit && values.size() > next && values[next].find('=') == std::string::npos) {
+        channel.source.type = Choose(kNumberTypes, values[next++], "number type").type;
+    }
+    channel.source.address =
+        ParseAddress(values[2], RegisterCount(channel.source.type), "channel address");
+    for (; next < values.size(); ++next) {
+        ParseChannelSetting(values[next], channel);
+    }
+    channels_.emplace(index, std::make_pair(line_, channel));
+}
+
+void DeviceFileParser::ParseDigital(const Words& values) {
+    MarkSet("digital");
+    DeviceDescription::DigitalInput digital;
+    digital.source.table = Choose(kDigitalSources, values[0], "digital source").table;
+    const bool bits = digital.source.table == Table::DiscreteInputs;
+    digital.source.type = bits ? NumberType::Bit : NumberType::Uint16;
+    digital.source.address = ParseAddress(values[1], bits ? kDigitalBits : 1, "digital address");
+    if (values.size() == 3) {
+        const auto [name, value] = Setting(values[2]);
+        if (name != "text") {
+            throw std::invalid_argument("unknown digital setting " + Quoted(name) +
+                                        "; expected text");
+        }
+        digital.text = value;
+    }
+    device_.digital = digital;
+}
+
+void DeviceFileParser::ParseOutputs(const Words& values) {
+    MarkSet("outputs");
+    DeviceDescription::Outputs outputs;
+    outputs.table = Choose(kOutputTargets, values[0], "output target").table;
+    const int span = outputs.table == Table::Coils ? kOutputs : 1;
+    outputs.address = ParseAddress(values[1], span, "outputs address");
+    device_.outputs = outputs;
+}
+
+void DeviceFileParser::ParseLayout(const Words& values) {
+    MarkSet("layout");
+    if (values[0] != "low" && values[0] != "high") {
+        throw std::invalid_argument("unknown layout " + Quoted(values[0]) +
+                                    "; expected low (DOUT n is bit n) or high (bit n + 8)");
+    }
+    layout_high_ = values[0] == "high";
+}
+
+DeviceDescription DeviceFileParser::Finish() {
+    if (!set_on_line_.contains("server")) {
+        throw DeviceFileError(source_ +
+                              ": no server line; add one, e.g. \"server 192.168.1.50 502\"");
+    }
+    if (channels_.empty()) {
+        throw DeviceFileError(source_ +
+                              ": no channel line; add one, e.g. \"channel 0 input-register 0\"");
+    }
+    CheckChannelsComplete();
+    for (const auto& [index, entry] : channels_) {
+        device_.channels.push_back(entry.second);
+    }
+    if (device_.channels.size() + (device_.digital ? 1 : 0) >
+        static_cast<std::size_t>(kMaxDeviceChannels)) {
+        throw DeviceFileError(source_ + ": at most " + std::to_string(kMaxDeviceChannels) +
+                              " channels, the digital input included");
+    }
+    CheckLayout();
+    return std::move(device_);
+}
+
+void DeviceFileParser::CheckChannelsComplete() const {
+    int expected = 0;
+    for (const auto& [index, entry] : channels_) {
+        if (index != expected) {
+            FailAt(entry.first, "channel " + std::to_string(index) +
+                                    " comes after a gap: channel " + std::to_string(expected) +
+                                    " is missing (channels are numbered 0, 1, 2, ...)");
+        }
+        ++expected;
+    }
+}
+
+// The core takes the output layout from the identification's third character, so the file
+// may not say otherwise.
+void DeviceFileParser::CheckLayout() {
+    const std::string& id = device_.identification;
+    const bool identified_high = id.size() >= 3 && id[2] == '7';
+    device_.high_byte_layout = identified_high;
+    if (layout_high_ && *layout_high_ != identified_high) {
+        FailAt(set_on_line_.at("layout"),
+               *layout_high_ ? "layout high needs an identification whose third character is 7, "
+                               "e.g. identification \"QM7 rig\""
+                             : "layout low needs an identification whose third character is not "
+                               "7; " +
+                                   Quoted(id) + " selects the high layout");
+    }
+}
+
+void DeviceFileParser::FailAt(int line, const std::string& what) const {
+    throw DeviceFileError(source_ + ":" + std::to_string(line) + ": " + what);
+}
+
+DeviceDescription LoadDeviceFile(const std::string& path) {
+    std::istringstream text(ReadDeviceText(path));
+    return DeviceFileParser(path).Parse(text);
+}
+
+}  // namespace quillon::modbus

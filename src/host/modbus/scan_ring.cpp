@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "host/modbus/scan_ring.hpp"
+
+#include <algorithm>
+
+namespace quillon::modbus {
+
+ScanRing::ScanRing(int values_per_scan, int capacity)
+    : values_(values_per_scan),
+      capacity_(capacity),
+      storage_(static_cast<std::size_t>(values_per_scan) * static_cast<std::size_t>(capacity)) {}
+
+void ScanRing::Push(const double* scan, Time arrived) {
+    const std::lock_guard lock(mutex_);
+    const auto slot = static_cast<std::size_t>(pushed_ % capacity_);
+    std::copy_n(scan, values_, storage_.begin() + static_cast<std::ptrdiff_t>(slot * values_));
+    ++pushed_;
+    ++health_.polls;
+    health_.newest_scan = arrived;
+    health_.failure.reset();
+    health_.away_since.reset();
+}
+
+void ScanRing::ReportFailure(const std::string& failure, Time when, bool connection_lost) {
+    const std::lock_guard lock(mutex_);
+    health_.failure = failure;
+    health_.failed_at = when;
+    if (connection_lost && !health_.away_since) {
+        health_.away_since = when;
+    }
+}
+
+void ScanRing::CountLatePoll() {
+    const std::lock_guard lock(mutex_);
+    ++health_.late_polls;
+}
+
+bool ScanRing::CopyNewest(int scans, SampleBlock& block) const {
+    const std::lock_guard lock(mutex_);
+    if (pushed_ == 0) {
+        return false;
+    }
+    block.Resize(values_, scans);
+    const std::int64_t oldest_kept = std::max<std::int64_t>(0, pushed_ - capacity_);
+    for (int position = 0; position < scans; ++position) {
+        const std::int64_t scan =
+            std::max(oldest_kept, pushed_ - 1 - static_cast<std::int64_t>(scans - 1 - position));
+        std::copy_n(Row(scan), values_, block.Scan(position));
+    }
+    return true;
+}
+
+ScanRing::Health ScanRing::CurrentHealth() const {
+    const std::lock_guard lock(mutex_);
+    return health_;
+}
+
+const double* ScanRing::Row(std::int64_t scan) const {
+    return storage_.data() + static_cast<std::size_t>(scan % capacity_) * values_;
+}
+
+}  // namespace quillon::modbus

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/sample_block.hpp"
+
+namespace quillon::modbus {
+
+// The newest scans the poller took, each with the time its reply arrived, and how the link
+// stands. The one thing the poller and the core share besides the output requests: one lock,
+// held only for a copy.
+class ScanRing {
+public:
+    using Time = std::chrono::steady_clock::time_point;
+
+    // What the core learns about the link along with the scans.
+    struct Health {
+        std::optional<std::string> failure;  // why the newest poll failed; none: it worked
+        std::optional<Time> away_since;      // the first lost connection since the last good poll
+        std::optional<Time> failed_at;       // the newest failure
+        std::optional<Time> newest_scan;     // when the newest scan's reply arrived
+        std::int64_t polls = 0;
+        std::int64_t late_polls = 0;
+    };
+
+    ScanRing(int values_per_scan, int capacity);
+
+    // Poller side.
+    void Push(const double* scan, Time arrived);
+    // A lost connection starts the time the device has been away; a refusal does not.
+    void ReportFailure(const std::string& failure, Time when, bool connection_lost);
+    void CountLatePoll();
+
+    // Core side. The newest `scans` scans, oldest first; before that many exist the oldest
+    // one stands in for the missing ones. Returns false, leaving `block` as it was, while
+    // there is no scan at all.
+    bool CopyNewest(int scans, SampleBlock& block) const;
+    Health CurrentHealth() const;
+    int Capacity() const { return capacity_; }
+
+private:
+    const double* Row(std::int64_t scan) const;
+
+    const int values_;
+    const int capacity_;
+    mutable std::mutex mutex_;
+    std::vector<double> storage_;
+    std::int64_t pushed_ = 0;
+    Health health_;
+};
+
+}  // namespace quillon::modbus
