@@ -132,6 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "rig.dev:1: port must be a whole number from 1 to 65535, got \"70000\""}),
     [](const auto& info) { return testing::CaseName(info.param.name); });
 
+// The example that ships with the package stays a valid device file.
+TEST(DeviceFile, TheShippedExampleReads) {
+    const DeviceDescription rig = LoadDeviceFile(QUILLON_SOURCE_DIR "/examples/rig.dev");
+    EXPECT_EQ(rig.channels.size(), 8U);  // eight analog inputs; the digital channel is apart
+}
+
 TEST(DeviceFile, AMissingFileIsNamedWithItsReason) {
     EXPECT_THROW(
         {
