@@ -28,9 +28,10 @@ Addon::Addon(const Ports& ports)
     panel_.SetHandlers(this);
     scan_cycle_.SetActions(ScanCycleActions{
         [this] { hot_keys_.Poll(); },
-        [this] { alarms_.StartAudioAlarm(); },
+        [this] { StartAudioAlarm(); },
         [this] { alarms_.StopAudioAlarm(); },
-        [this](const SampleBlock& samples) { Report(alarms_.SendAlarmEmail(samples)); },
+        [this](const SampleBlock& samples) { SendAlarmEmail(samples); },
+        [this](const SampleBlock& samples, int scan) { RecordTick(samples, scan); },
     });
 }
 
@@ -121,6 +122,41 @@ void Addon::SwitchChanged(int slot) {
 
 void Addon::ManualOutputChanged(int output) {
     Report(manual_control_.ManualOutputChanged(output));
+}
+
+void Addon::StartAudioAlarm() {
+    const bool starts = !panel_.AlarmTimerEnabled();
+    alarms_.StartAudioAlarm();
+    if (starts) {
+        history_.AddMark(SecondsSinceStart(), SampleHistory::MarkKind::AlarmSound);
+    }
+}
+
+void Addon::SendAlarmEmail(const SampleBlock& samples) {
+    const std::optional<std::string> problem = alarms_.SendAlarmEmail(samples);
+    if (!problem) {
+        history_.AddMark(SecondsSinceStart(), SampleHistory::MarkKind::Email);
+    }
+    Report(problem);
+}
+
+void Addon::RecordTick(const SampleBlock& samples, int scan) {
+    std::uint16_t active = 0;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (panel_.Slot(slot).lamp == kLampActive) {
+            active = static_cast<std::uint16_t>(active | (1U << slot));
+        }
+    }
+    history_.Record(SecondsSinceStart(), samples, scan, active);
+}
+
+// The view's time axis: seconds since the first tick, on the monotonic clock.
+double Addon::SecondsSinceStart() {
+    const auto now = ports_.clock.Monotonic();
+    if (!first_tick_) {
+        first_tick_ = now;
+    }
+    return std::chrono::duration<double>(now - *first_tick_).count();
 }
 
 void Addon::Report(const std::optional<std::string>& problem) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "app/ports.hpp"
@@ -16,6 +18,7 @@
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
 #include "control/run_state.hpp"
+#include "control/sample_history.hpp"
 #include "control/scan_cycle.hpp"
 #include "equations/equation_preparation.hpp"
 #include "equations/evaluator.hpp"
@@ -35,6 +38,8 @@ public:
     Panel& GetPanel() { return panel_; }
     const InstanceFacts& GetInstanceFacts() const { return facts_; }
     const RunState& GetRunState() const { return run_; }
+    // What each tick read and decided, for a live view.
+    const SampleHistory& History() const { return history_; }
 
     // The window's load: start-up with the command line after the program name.
     void Load(const std::string& argument_text);
@@ -63,6 +68,10 @@ private:
     void SwitchChanged(int slot) override;
     void ManualOutputChanged(int output) override;
     void SaveSettings();
+    void StartAudioAlarm();
+    void SendAlarmEmail(const SampleBlock& samples);
+    void RecordTick(const SampleBlock& samples, int scan);
+    double SecondsSinceStart();
     // A failure that must not stop anything: shown without a box.
     void Report(const std::optional<std::string>& problem);
 
@@ -83,6 +92,8 @@ private:
     Alarms alarms_;
     AlarmSettingsDialogs settings_dialogs_;
     Settings settings_;
+    SampleHistory history_;
+    std::optional<std::chrono::steady_clock::time_point> first_tick_;
     bool ended_ = false;
     std::optional<std::string> save_failure_;
 };

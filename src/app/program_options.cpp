@@ -15,6 +15,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
             words.push_back(word);
         } else if (word == "--headless") {
             options.headless = true;
+        } else if (word == "--view") {
+            options.view = true;
         } else if (word == "--exit-on-stop") {
             options.exit_on_stop = true;
         } else if (word == "--help") {
@@ -31,7 +33,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--headless [--exit-on-stop]] [-dHOST [-nNAME]]\n"
+           " [--view | --headless [--exit-on-stop]] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
@@ -52,6 +54,9 @@ std::string UsageText(const std::string& program) {
            "              a failing equation, an equation refused at Start), save the\n"
            "              settings and end with status 3, so that a service manager restarts\n"
            "              the program.\n"
+           "  --view      open the channels view with the window: each channel's recent\n"
+           "              history and when each output or alarm was on (also Ctrl+L, or the\n"
+           "              window's context menu; it opens by itself beside the demo).\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
            "\n"

@@ -10,7 +10,9 @@ namespace quillon {
 // read, so they never shift the -d and -n words.
 struct ProgramOptions {
     bool headless = false;
-    bool exit_on_stop = false;  // end, with kExitStoppedByItself, when the run stops by itself
+    bool exit_on_stop = false;
+    bool view = false;  // open the channels view with the window  // end, with
+                        // kExitStoppedByItself, when the run stops by itself
     bool help = false;
     bool version = false;
     std::vector<std::string> unknown;  // other "--" words

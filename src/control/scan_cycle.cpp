@@ -56,6 +56,7 @@ void ScanCycle::MathTick() {
         }
     }
     output_word_.WriteOutputWord();
+    actions_.tick_done(samples_, run_.tokens.history_depth);
 }
 
 bool ScanCycle::ReadBlocks() {
@@ -150,6 +151,7 @@ void ScanCycle::ManualTick() {
             ForceManualSlot(slot, mode == SlotMode::ForceSet);
         }
     }
+    actions_.tick_done(samples_, 0);
 }
 
 bool ScanCycle::ReadManualScan() {

@@ -24,6 +24,9 @@ struct ScanCycleActions {
     std::function<void()> stop_audio_alarm = [] {};
     // The e-mail slot's condition was met while armed; the tick's block holds the samples.
     std::function<void(const SampleBlock& samples)> send_alarm_email = [](const SampleBlock&) {};
+    // A tick went through every slot: `samples` holds the current scan at `scan`.
+    std::function<void(const SampleBlock& samples, int scan)> tick_done = [](const SampleBlock&,
+                                                                             int) {};
 };
 
 // The 10 ms tick: hot keys, the host reads, every enabled slot by its mode and equation, the

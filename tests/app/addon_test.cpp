@@ -63,6 +63,20 @@ TEST_F(StartupFixture, HostExitStopsSavesAndEnds) {
     EXPECT_FALSE(Settings().empty());
 }
 
+// The live view's history: one entry per tick, its slot bits the lamps the tick left red.
+TEST_F(StartupFixture, EveryTickIsKeptForTheViewWithTheLampsItLeft) {
+    store.files["NorvaneAlarm.ini"] = "[Quillon]\nMathExpression0=1\nMathExpression1=0\n";
+    host.block = SampleBlock(4, 1);
+    addon.Load("");
+    for (int tick = 0; tick < 3; ++tick) {
+        addon.ScanTick();
+    }
+    const SampleHistory& history = addon.History();
+    ASSERT_EQ(history.Size(), 3U);
+    EXPECT_EQ(history.Channels(), 4);
+    EXPECT_EQ(history.ActiveSlotsAt(2) & 0b11, 0b01);
+}
+
 TEST_F(StartupFixture, ResizeKeepsTheWindowInBounds) {
     addon.Resize(300, 6000);
     EXPECT_EQ(panel.WindowWidth(), 480);

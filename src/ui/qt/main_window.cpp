@@ -6,6 +6,7 @@
 #include <exception>
 #include <vector>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -121,6 +122,7 @@ MainWindow::MainWindow(Addon& addon, QWidget* parent)
     SetTabOrder();
     ConnectControls();
     SetUpTimers();
+    AddViewAction();
     ShowAll();
     panel_.AddObserver(this);
     // Key preview: the application sees each key press at the window before the focused
@@ -251,6 +253,17 @@ void MainWindow::ConnectControls() {
     });
     connect(global_keys_, &QCheckBox::toggled, this,
             [this](bool checked) { Forward([this, checked] { panel_.SetGlobalKeys(checked); }); });
+}
+
+// The layout has no room for a menu: the view opens from a shortcut and the context menu.
+void MainWindow::AddViewAction() {
+    auto* view = new QAction(QStringLiteral("Channels view"), this);
+    view->setObjectName(QStringLiteral("channelsView"));
+    view->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    view->setShortcutContext(Qt::WindowShortcut);
+    connect(view, &QAction::triggered, this, &MainWindow::ChannelsViewRequested);
+    addAction(view);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void MainWindow::SetUpTimers() {

@@ -48,6 +48,8 @@ signals:
     void StartupFailed();
     // A typed character has gone to the Addon, before the focused control sees the key.
     void CharacterPreviewed(char character);
+    // The operator asked for the channels view (Ctrl+L, or the window's context menu).
+    void ChannelsViewRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +63,7 @@ private:
     void SetTabOrder();
     void ConnectControls();
     void SetUpTimers();
+    void AddViewAction();
     void StopTimers();
     void ShowAll();
 

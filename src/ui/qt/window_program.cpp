@@ -9,6 +9,7 @@
 #include "app/host_selection.hpp"
 #include "platform/linux/x11_key_state.hpp"
 #include "platform/platform.hpp"
+#include "ui/qt/channels_window.hpp"
 #include "ui/qt/qt_front_end.hpp"
 #include "ui/qt/qt_sound_player.hpp"
 #include "ui/qt/simulator_window.hpp"
@@ -76,6 +77,22 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
         platform->Service();  // e-mail agents that have finished
     });
     service.start(kHostServiceMilliseconds);
+
+    // The channels view: on request, with --view, and beside the demo instrument.
+    ChannelsWindow channels(front_end.GetAddon().History(), connection->Control());
+    const auto show_channels = [&channels] {
+        channels.show();
+        channels.raise();
+    };
+    QObject::connect(&front_end.Window(), &MainWindow::ChannelsViewRequested, &channels,
+                     show_channels);
+    if (options.view || connection->Simulated()) {
+        QTimer::singleShot(kPlaceInstrumentWindowMilliseconds, &channels, [&] {
+            const QRect main = front_end.Window().frameGeometry();
+            channels.move(main.left(), main.bottom() + kWindowGap);
+            show_channels();
+        });
+    }
 
     StopSignalNotifier stop_signals;
     QObject::connect(&stop_signals, &StopSignalNotifier::StopRequested, &front_end.Window(),
