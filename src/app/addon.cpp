@@ -93,6 +93,12 @@ void Addon::KeepAliveTick() {
     // The keep-alive timer has no action of its own.
 }
 
+void Addon::AgentsFinished() {
+    for (const FinishedProcess& agent : ports_.launcher.TakeFinished()) {
+        Report(alarms_.AgentFinished(agent));
+    }
+}
+
 void Addon::CharacterTyped(char character) {
     if (panel_.KeyPreview()) {
         manual_control_.CharacterTyped(character);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/local_time.hpp"
+#include "platform/mail_agent_exit.hpp"
 
 namespace quillon {
 
@@ -55,6 +56,36 @@ std::optional<std::string> Alarms::SendHostExitNotice() {
     }
     return Launch(AgentCommand(kHostExitEvent, facts_.sender_suffix, messages_.HostExitMessage()),
                   "Exit e-mail");
+}
+
+namespace {
+
+// "Alarm e-mail", "Exit e-mail", "Keep-alive e-mail", from the event word of the agent's
+// command line ("Alarm@Line_3").
+std::string WhatWasSent(const FinishedProcess& agent) {
+    const std::string event = agent.arguments.size() > 2
+                                  ? agent.arguments[2].substr(0, agent.arguments[2].find('@'))
+                                  : std::string();
+    if (event == kHostExitEvent) {
+        return "Exit e-mail";
+    }
+    if (event == kKeepAliveEvent) {
+        return "Keep-alive e-mail";
+    }
+    return "Alarm e-mail";
+}
+
+}  // namespace
+
+std::optional<std::string> Alarms::AgentFinished(const FinishedProcess& agent) const {
+    if (agent.program != kAgentProgram) {
+        return std::nullopt;
+    }
+    const std::string outcome =
+        agent.exited ? MailAgentExitText(agent.status)
+                     : "not known: the agent was ended by signal " + std::to_string(agent.status);
+    return WhatWasSent(agent) + " " + outcome + " (" +
+           LocalTimeText(ports_.clock.WallTime(), "%H:%M:%S") + ")";
 }
 
 std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {

@@ -43,6 +43,9 @@ public:
     // The exit e-mail, unless the e-mail slot is forced off; the reason when it was not sent.
     // Stopping, saving and ending are the caller's.
     std::optional<std::string> SendHostExitNotice();
+    // What an e-mail agent that has ended says for the status line: "Alarm e-mail queued at
+    // 14:03:07", or its complaint. Nothing for other programs.
+    std::optional<std::string> AgentFinished(const FinishedProcess& agent) const;
 
 private:
     void PlaySound();

@@ -54,7 +54,8 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     HeadlessLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         platform->Service();  // e-mail agents that have finished
-        out.flush();          // what a slow reader has not taken yet
+        addon.AgentsFinished();
+        out.flush();  // what a slow reader has not taken yet
         err.flush();
     }).Run(StopRequested());
     if (!addon.Ended()) {
