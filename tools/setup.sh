@@ -10,6 +10,7 @@ packages=(
     xvfb xauth
     libx11-dev xdotool qt6-multimedia-dev
     clang libclang-rt-14-dev libmuparser-dev
+    libcurl4-openssl-dev python3-aiosmtpd openssl
 )
 
 missing=()

@@ -38,7 +38,7 @@ private:
     void PrintMessages(const std::string& title, const std::filesystem::path& folder,
                        const std::vector<QueuedMessage>& messages);
     std::optional<std::string> Password(std::string& error) const;
-    bool WaitUntilGone(const std::string& name);
+    bool WaitForOutcome(const std::string& name, const std::string& failures_before);
 
     std::filesystem::path settings_file_;
     AgentState state_;

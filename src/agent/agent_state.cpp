@@ -88,7 +88,12 @@ void AgentState::RecordDelivery(const std::string& merge_key, const std::string&
 }
 
 void AgentState::RecordFailure(const std::string& error, WallTime when) {
-    ini_.SetValues(kLast, {{"FailedAt", TimeText(when)}, {"Failure", OneLine(error)}}, "\n");
+    const int failures = std::atoi(Value("Failures").value_or("0").c_str()) + 1;
+    ini_.SetValues(kLast,
+                   {{"FailedAt", TimeText(when)},
+                    {"Failure", OneLine(error)},
+                    {"Failures", std::to_string(failures)}},
+                   "\n");
     Save();
 }
 

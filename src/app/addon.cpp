@@ -90,7 +90,7 @@ void Addon::AlarmTick() {
 }
 
 void Addon::KeepAliveTick() {
-    // The keep-alive timer has no action of its own.
+    Report(alarms_.KeepAliveTick(scan_cycle_.LatestSamples(), run_control_.Running()));
 }
 
 void Addon::AgentsFinished() {

@@ -88,6 +88,29 @@ std::optional<std::string> Alarms::AgentFinished(const FinishedProcess& agent) c
            LocalTimeText(ports_.clock.WallTime(), "%H:%M:%S") + ")";
 }
 
+std::optional<std::string> Alarms::KeepAliveTick(const SampleBlock& latest, bool running) {
+    if (settings_.keep_alive_email != 1 || settings_.email_alarm_interval <= 0) {
+        return std::nullopt;
+    }
+    if (run_.keep_alive_reloaded) {
+        run_.keep_alive_reloaded = false;
+        return std::nullopt;
+    }
+    if (run_.keep_alive_countdown > 0) {
+        --run_.keep_alive_countdown;
+        return std::nullopt;
+    }
+    run_.keep_alive_countdown = settings_.KeepAliveStart();
+    std::string message;
+    try {
+        message = messages_.KeepAliveMessage(latest, running);
+    } catch (const HostError& error) {
+        return "Keep-alive e-mail not sent: the host did not answer: " + std::string(error.what());
+    }
+    return Launch(AgentCommand(kKeepAliveEvent, facts_.sender_suffix, message),
+                  "Keep-alive e-mail");
+}
+
 std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {
     std::string error;
     if (ports_.launcher.Launch(kAgentProgram, command.Arguments(), error)) {

@@ -147,6 +147,10 @@ int AgentFixture::WaitForDeliverersToEnd(std::chrono::milliseconds patience) {
     return collected;
 }
 
+int AgentFixture::ChildrenLeft() const {
+    return OtherChildren(server->Pid());
+}
+
 std::vector<std::string> AgentFixture::OutboxEntries() const {
     std::vector<std::string> names;
     std::error_code ignored;

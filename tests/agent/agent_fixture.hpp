@@ -41,6 +41,8 @@ protected:
     // Waits until the outbox is empty and no deliverer holds the lock, then collects the
     // ended deliverers; their number.
     int WaitForDeliverersToEnd(std::chrono::milliseconds patience);
+    // Processes the test started that are still there, running or not yet collected.
+    int ChildrenLeft() const;
     std::vector<std::string> OutboxEntries() const;
     std::optional<pid_t> DelivererId() const;
     // How often each tag arrived in the mails so far.

@@ -55,7 +55,8 @@ def main():
         good = (isinstance(auth_data, LoginPassword)
                 and auth_data.login.decode() == options.user
                 and auth_data.password.decode() == options.password)
-        return AuthResult(success=good)
+        # handled=False: aiosmtpd then answers a refusal with 535 itself.
+        return AuthResult(success=good, handled=False)
 
     port = options.port or free_port()
     controller = Controller(StoringHandler(options.store), hostname="127.0.0.1", port=port,

@@ -29,7 +29,7 @@ TEST_F(StartupFixture, AFailedSaveIsReportedOnceInTheStatus) {
     addon.Load("");
     store.fail_writes = true;
     addon.Unload();
-    EXPECT_EQ(panel.Status(), "Settings not saved (45 keys): disk full");
+    EXPECT_EQ(panel.Status(), "Settings not saved (46 keys): disk full");
     EXPECT_EQ(addon.SaveFailure(), panel.Status());  // the front end ends with it, status 1
 }
 
