@@ -139,8 +139,11 @@ void AgentProgram::StartDeliverer() {
     out_.flush();
     err_.flush();
     const pid_t child = fork();
+    if (child < 0) {
+        state_.Log("no deliverer started (fork failed): the next launch delivers");
+    }
     if (child != 0) {
-        return;  // the child holds the lock now; without a child, the next launch delivers
+        return;  // the child holds the lock now
     }
     DetachFromCaller();
     lock->NameHolder();
@@ -152,26 +155,41 @@ void AgentProgram::StartDeliverer() {
 // delivery to this process: so after releasing it, look again.
 void AgentProgram::DeliverAsLongAsQueued(DelivererLock lock) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    std::string error;
-    const SmtpSender sender(settings_, Password(error).value_or(""));
     Deliverer deliverer(
-        outbox_, state_, settings_, [&](const std::string& mail) { return sender.Send(mail); },
+        outbox_, state_, settings_, [this](const std::string& mail) { return SendNow(mail); },
         SleepFor);
     std::optional<DelivererLock> held = std::move(lock);
     while (held) {
         state_.Log("delivering: lock held");
-        deliverer.DeliverAll();
+        while (deliverer.DeliverNext() != Deliverer::Step::Empty) {
+            // A deliverer may run for hours: fixed settings count from the next attempt on.
+            settings_ = MailSettings::FromIni(IniFile(ReadText(settings_file_)));
+        }
         state_.Log("delivered all: lock released");
         held.reset();
         if (outbox_.Messages().empty()) {
             break;
         }
+        std::string error;
         if (std::optional<DelivererLock> again =
                 DelivererLock::TryAcquire(state_.LockPath(), error)) {
             held.emplace(std::move(*again));
         }
     }
     state_.Log("deliverer ended");
+}
+
+SendResult AgentProgram::SendNow(const std::string& mail) const {
+    SendResult result;
+    if (!settings_.Usable()) {
+        result.error = "the mail settings are incomplete: " + settings_.problems.front();
+        return result;
+    }
+    const std::optional<std::string> password = Password(result.error);
+    if (!password) {
+        return result;
+    }
+    return SmtpSender(settings_, *password).Send(mail);
 }
 
 int AgentProgram::Status() {

@@ -12,6 +12,7 @@
 #include "agent/deliverer_lock.hpp"
 #include "agent/mail_settings.hpp"
 #include "agent/outbox.hpp"
+#include "agent/smtp_sender.hpp"
 
 namespace quillon::agent {
 
@@ -38,6 +39,8 @@ private:
     void PrintMessages(const std::string& title, const std::filesystem::path& folder,
                        const std::vector<QueuedMessage>& messages);
     std::optional<std::string> Password(std::string& error) const;
+    // One attempt with the settings and password as they are now.
+    SendResult SendNow(const std::string& mail) const;
     bool WaitForOutcome(const std::string& name, const std::string& failures_before);
 
     std::filesystem::path settings_file_;

@@ -31,11 +31,6 @@ Deliverer::Deliverer(Outbox& outbox, AgentState& state, const MailSettings& sett
       send_(std::move(send)),
       sleep_(std::move(sleep)) {}
 
-void Deliverer::DeliverAll() {
-    while (DeliverNext() != Step::Empty) {
-    }
-}
-
 Deliverer::Step Deliverer::DeliverNext() {
     outbox_.RemoveStaleTemporaries(std::chrono::seconds(60));
     std::vector<QueuedMessage> messages = outbox_.Messages();

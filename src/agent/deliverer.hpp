@@ -30,8 +30,6 @@ public:
     // What one step did.
     enum class Step { Empty, Sent, Failed, Waited };
     Step DeliverNext();
-    // Steps until the outbox is empty.
-    void DeliverAll();
 
     const SendResult& LastResult() const { return last_result_; }
     // The names of the messages the last sent mail carried.

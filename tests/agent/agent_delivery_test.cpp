@@ -240,6 +240,20 @@ TEST_F(AgentDelivery, MessageNotDeliveredInItsLifetimeMovesToFailedAndTheNextMai
               std::string::npos);
 }
 
+TEST_F(AgentDelivery, ARunningDelivererUsesAPasswordFixedWhileItRetries) {
+    const std::string wrong = temp.Write("wrong", "not the password\n", 0600);
+    mail["PasswordFile"] = wrong;
+    WriteSettings();
+    ASSERT_EQ(Agent(AlarmArguments("Lab1", "tag1")).status, 0);
+    const std::string delivery_state = (state / "quillon" / "delivery.ini").string();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ReadWholeFile(delivery_state).find("Login denied") != std::string::npos; },
+        seconds(20)));
+    temp.Write("wrong", std::string(SmtpTestServer::kPassword) + "\n", 0600);
+    ASSERT_TRUE(WaitForMails(1, seconds(20)));
+    EXPECT_EQ(TagCounts(), (std::map<std::string, int>{{"tag1", 1}}));
+}
+
 TEST_F(AgentDelivery, RefusesOtherCommandLines) {
     const Result refused = Agent({"Global", "Norvane", "Alarm"});
     EXPECT_EQ(refused.status, 2);

@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace quillon::testing {
@@ -176,13 +175,15 @@ std::optional<pid_t> AgentFixture::DelivererId() const {
 }
 
 std::map<std::string, int> AgentFixture::TagCounts() const {
-    static const std::regex kTag("#0=3\\.5_(tag[0-9]+)");
+    static const std::string kLine = "#0=3.5_tag";
     std::map<std::string, int> counts;
     for (const std::string& mail : server->Mails()) {
         const std::string text = DecodedMail(mail.substr(0, mail.find("text/html")));
-        for (auto match = std::sregex_iterator(text.begin(), text.end(), kTag);
-             match != std::sregex_iterator(); ++match) {
-            ++counts[(*match)[1]];
+        for (std::size_t at = text.find(kLine); at != std::string::npos;
+             at = text.find(kLine, at + 1)) {
+            const std::size_t digits = at + kLine.size();
+            const std::size_t end = text.find_first_not_of("0123456789", digits);
+            ++counts["tag" + text.substr(digits, end - digits)];
         }
     }
     return counts;

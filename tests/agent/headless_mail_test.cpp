@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <fstream>
+#include <iostream>
 
 #include "agent/agent_fixture.hpp"
 
@@ -102,6 +103,8 @@ TEST_F(HeadlessMail, AFlappingInputGivesMergedMailsWithEveryEpisode) {
     EXPECT_LT(alarm_mails, episodes);
     EXPECT_EQ(Count(PlainTexts(), "became true at"), episodes);
     EXPECT_EQ(Count(PlainTexts(), "Subject: [Quillon] Host exit:"), 1);
+    std::cout << "[ figures ] flapping input: " << episodes << " alarms in " << alarm_mails
+              << " mails\n";
 }
 
 }  // namespace
