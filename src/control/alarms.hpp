@@ -45,8 +45,8 @@ public:
     std::optional<std::string> SendHostExitNotice();
     // Timer3, when keep-alive e-mails are on and the interval is above 0: counts the
     // half-minutes of quiet down and at 0 sends a keep-alive with the newest samples, then
-    // starts counting again. A half-minute in which the countdown was reloaded (the e-mail
-    // equation was true, or Start) does not count. The reason when the agent did not start.
+    // starts counting again. A half-minute in which the e-mail equation was true does not
+    // count. The reason when the agent did not start.
     std::optional<std::string> KeepAliveTick(const SampleBlock& latest, bool running);
     // What an e-mail agent that has ended says for the status line: "Alarm e-mail queued at
     // 14:03:07", or its complaint. Nothing for other programs.

@@ -17,6 +17,12 @@ struct RunState {
     // The countdown was reloaded since Timer3's last tick: that half-minute was not quiet.
     bool keep_alive_reloaded = false;
 
+    // At Start: the count of quiet half-minutes begins.
+    void StartKeepAlive(std::int32_t start) {
+        keep_alive_countdown = start;
+        keep_alive_reloaded = false;
+    }
+    // On a true e-mail equation: the count begins again after this half-minute.
     void ReloadKeepAlive(std::int32_t start) {
         keep_alive_countdown = start;
         keep_alive_reloaded = true;

@@ -21,25 +21,33 @@ protected:
     // scenario's host exits; its console output.
     std::string RunQuillon(const std::string& scenario) {
         std::ofstream(config / "NorvaneAlarm.ini") << "[Lab1]\nS9=Set\nMathExpression9=#0>3.3\n";
-        const std::string scenario_path = temp.Write("run.scn", scenario);
         const std::string output_path = (temp.Path() / "quillon-output").string();
         const int output =
             open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        {
+            RunningProgram quillon(QuillonStart("Lab1", temp.Write("run.scn", scenario), output));
+            ExpectCleanExit(quillon);
+        }
+        close(output);
+        return ReadWholeFile(output_path);
+    }
+
+    ProgramStart QuillonStart(const std::string& instance, const std::string& scenario,
+                              int output = -1) const {
         ProgramStart start;
         start.program = QUILLON_HEADLESS_PROGRAM;
-        start.arguments = {"-dsim:" + scenario_path, "-nLab1"};
+        start.arguments = {"-dsim:" + scenario, "-n" + instance};
         start.environment = {{"QUILLON_CONFIG_DIR", config.string()},
                              {"XDG_STATE_HOME", state.string()},
                              {"QUILLON_PELLOMAR", QUILLON_AGENT_PROGRAM}};
         start.standard_output = output;
         start.standard_error = output;
-        {
-            RunningProgram quillon(start);
-            const int status = quillon.WaitForExit();
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        }
-        close(output);
-        return ReadWholeFile(output_path);
+        return start;
+    }
+
+    static void ExpectCleanExit(RunningProgram& program) {
+        const int status = program.WaitForExit(std::chrono::seconds(60));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
 
     // The plain-text parts of all mails so far, one after another.
@@ -105,6 +113,33 @@ TEST_F(HeadlessMail, AFlappingInputGivesMergedMailsWithEveryEpisode) {
     EXPECT_EQ(Count(PlainTexts(), "Subject: [Quillon] Host exit:"), 1);
     std::cout << "[ figures ] flapping input: " << episodes << " alarms in " << alarm_mails
               << " mails\n";
+}
+
+// Timer3 ticks every 30 s: three instances side by side for one tick.
+TEST_F(HeadlessMail, KeepAliveAfterAQuietHalfMinuteOnlyWhereSwitchedOnAndQuiet) {
+    std::ofstream(config / "NorvaneAlarm.ini")
+        << "[Quiet]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
+        << "[Alarmed]\nS9=Set\nMathExpression9=#0<1\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
+        << "[Off]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=0\n";
+    const std::string scenario =
+        temp.Write("quiet.scn", "channels 1\nchannel 0 constant value=0\nexit-at 34\n");
+    std::vector<std::unique_ptr<RunningProgram>> instances;
+    for (const char* instance : {"Quiet", "Alarmed", "Off"}) {
+        instances.push_back(std::make_unique<RunningProgram>(QuillonStart(instance, scenario)));
+    }
+    for (auto& instance : instances) {
+        ExpectCleanExit(*instance);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Count(PlainTexts(), "Subject: [Quillon] Host exit:") == 3; },
+                          seconds(20)));
+    WaitForDeliverersToEnd(seconds(20));
+    const std::string texts = PlainTexts();
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive:"), 1) << texts;
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive: Quiet from Line_3"), 1) << texts;
+    EXPECT_NE(texts.find("Keep-alive from Quiet at "), std::string::npos);
+    EXPECT_NE(texts.find("Run_going"), std::string::npos);
+    EXPECT_NE(texts.find("#0=0_Channel_0"), std::string::npos);
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Alarm: Alarmed"), 1) << texts;
 }
 
 }  // namespace

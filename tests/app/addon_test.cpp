@@ -104,10 +104,10 @@ TEST_P(KeepAliveThroughSettings, SendsOnlyWhenSwitchedOnAndAllIsQuiet) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KeepAliveThroughSettings,
-    ::testing::Values(KeepAliveCase{"QuietHalfMinute",
+    ::testing::Values(KeepAliveCase{"QuietHalfMinutes",
                                     "MathExpression9=#0>3.3\nEmailAlarmInterval=1\n"
                                     "KeepAliveEmail=1\n",
-                                    1},
+                                    2},
                       KeepAliveCase{"EquationTrue",
                                     "MathExpression9=#0<1\nEmailAlarmInterval=1\n"
                                     "KeepAliveEmail=1\n",
