@@ -64,17 +64,8 @@ std::string Bracketed(const std::string& address) {
 
 }  // namespace
 
-SendResult SmtpSender::Send(const std::string& mail) const {
-    SendResult result;
-    const std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    std::unique_ptr<curl_slist, ListDeleter> recipients;
-    for (const std::string& to : settings_.to) {
-        recipients.reset(curl_slist_append(recipients.release(), Bracketed(to).c_str()));
-    }
-    Upload upload{mail};
-    std::vector<std::string> lines;
-    char error[CURL_ERROR_SIZE] = {};
-    CURL* handle = curl.get();
+// Where to, how safely, how long, as whom.
+void SmtpSender::SetServer(CURL* handle) const {
     curl_easy_setopt(handle, CURLOPT_URL, settings_.url.c_str());
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(settings_.connect_timeout));
@@ -90,6 +81,24 @@ SendResult SmtpSender::Send(const std::string& mail) const {
         curl_easy_setopt(handle, CURLOPT_USERNAME, settings_.user.c_str());
         curl_easy_setopt(handle, CURLOPT_PASSWORD, password_.c_str());
     }
+}
+
+SendResult SmtpSender::Send(const std::string& mail) const {
+    SendResult result;
+    const std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    if (!curl) {
+        result.error = "libcurl could not start";
+        return result;
+    }
+    std::unique_ptr<curl_slist, ListDeleter> recipients;
+    for (const std::string& to : settings_.to) {
+        recipients.reset(curl_slist_append(recipients.release(), Bracketed(to).c_str()));
+    }
+    Upload upload{mail};
+    std::vector<std::string> lines;
+    char error[CURL_ERROR_SIZE] = {};
+    CURL* handle = curl.get();
+    SetServer(handle);
     curl_easy_setopt(handle, CURLOPT_MAIL_FROM, Bracketed(settings_.from).c_str());
     curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
     curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadMail);

@@ -25,6 +25,8 @@ public:
     SendResult Send(const std::string& mail) const;
 
 private:
+    void SetServer(void* handle) const;
+
     const MailSettings& settings_;
     std::string password_;
 };
