@@ -2,24 +2,26 @@
 # SPDX-License-Identifier: MIT
 # Every folder uses only the folders below it: ground (panel, host, platform, none of them
 # using another), equations, control, app, the front ends (none using another), the programs.
+# The e-mail agent is a program of its own that uses only platform/.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 higher_than() {
     case "$1" in
-        panel) echo "host platform equations control app ui programs" ;;
-        host) echo "panel platform equations control app ui programs" ;;
-        platform) echo "panel host equations control app ui programs" ;;
-        equations) echo "control app ui programs" ;;
-        control) echo "app ui programs" ;;
-        app) echo "ui programs" ;;
-        ui/*) echo "programs $(ls -d ui/*/ | sed 's#/$##' | grep -vx "$1" | tr '\n' ' ')" ;;
+        panel) echo "host platform equations control app ui programs agent" ;;
+        host) echo "panel platform equations control app ui programs agent" ;;
+        platform) echo "panel host equations control app ui programs agent" ;;
+        equations) echo "control app ui programs agent" ;;
+        control) echo "app ui programs agent" ;;
+        app) echo "ui programs agent" ;;
+        ui/*) echo "programs agent $(ls -d ui/*/ | sed 's#/$##' | grep -vx "$1" | tr '\n' ' ')" ;;
+        agent) echo "panel host equations control app ui programs" ;;
         *) echo "" ;;
     esac
 }
 
 status=0
-for folder in panel host platform equations control app ui/*; do
+for folder in panel host platform equations control app agent ui/*; do
     for forbidden in $(higher_than "$folder"); do
         if grep -rn --include='*.cpp' --include='*.hpp' "#include \"$forbidden/" "$folder"; then
             echo "$folder must not include $forbidden/" >&2

@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev libmuparser-dev
     help2man dpkg-dev lintian systemd
     libmodbus-dev python3-pymodbus
+    libcurl4-openssl-dev python3-aiosmtpd openssl
 )
 
 missing=()

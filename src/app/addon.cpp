@@ -91,7 +91,13 @@ void Addon::AlarmTick() {
 }
 
 void Addon::KeepAliveTick() {
-    // The keep-alive timer has no action of its own.
+    Report(alarms_.KeepAliveTick(scan_cycle_.LatestSamples(), run_control_.Running()));
+}
+
+void Addon::AgentsFinished() {
+    for (const FinishedProcess& agent : ports_.launcher.TakeFinished()) {
+        Report(alarms_.AgentFinished(agent));
+    }
 }
 
 void Addon::CharacterTyped(char character) {

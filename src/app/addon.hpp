@@ -58,6 +58,8 @@ public:
     void ScanTick();          // Timer1
     void AlarmTick();         // Timer2
     void KeepAliveTick();     // Timer3
+    // Between ticks: e-mail agents that have ended put their outcome in the status line.
+    void AgentsFinished();
     void CharacterTyped(char character);
     void QuickReferenceClicked();        // Command2
     void EditEquationClicked(int slot);  // Command4(i)

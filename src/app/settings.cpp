@@ -143,6 +143,9 @@ void Settings::DefineWindowKeys() {
     Define({"EmailAlarmInterval", "20", rank + 5, kAnySlot,
             NumberLoader(settings_.email_alarm_interval),
             NumberSaver(settings_.email_alarm_interval)});
+    // Added after the keys Quillon always had, so that they keep their order in the file.
+    Define({"KeepAliveEmail", "0", rank + 6, kAnySlot, NumberLoader(settings_.keep_alive_email),
+            NumberSaver(settings_.keep_alive_email)});
 }
 
 template <typename Int>

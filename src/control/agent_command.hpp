@@ -10,6 +10,7 @@ namespace quillon {
 inline constexpr char kAgentProgram[] = "pellomar";
 inline constexpr char kAlarmEvent[] = "Alarm";
 inline constexpr char kHostExitEvent[] = "WinDaq_Exits";
+inline constexpr char kKeepAliveEvent[] = "KeepAlive";
 
 // One launch of the e-mail agent. Its Windows command line is "Pellomar.exe Global Norvane",
 // the event word, the sender suffix ("@" with the sender id, then one space; or one space

@@ -38,6 +38,17 @@ std::string AlarmMessages::HostExitMessage() {
     return SpacesToUnderscores(std::move(message));
 }
 
+std::string AlarmMessages::KeepAliveMessage(const SampleBlock& latest, bool running) {
+    std::string message = LocalTimeText(clock_.WallTime(), "%H:%M:%S") + kBreak;
+    message += "DI" + std::to_string(facts_.instrument_model) + "#" + facts_.host_id + kBreak;
+    message += std::string(running ? "Run going" : "Run stopped") + kBreak + kBreak;
+    const std::int16_t channels = host_.ChannelCount();
+    for (std::int16_t channel = 0; channel < channels; ++channel) {
+        message += ChannelLine(channel, latest);
+    }
+    return SpacesToUnderscores(std::move(message));
+}
+
 std::string AlarmMessages::ChannelLine(std::int16_t channel, const SampleBlock& block) {
     const double larger_range = LargerRange(channel);
     return "#" + std::to_string(channel) + "=" + CurrentSampleText(channel, larger_range, block) +

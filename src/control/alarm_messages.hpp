@@ -27,6 +27,9 @@ public:
     std::string AlarmMessage(const SampleBlock& block);
     // The date and time, the host id and the instrument model.
     std::string HostExitMessage();
+    // The time, the instrument, whether the run is going, then one line per channel with its
+    // newest sample in `latest` (empty before the first tick). Raises HostError.
+    std::string KeepAliveMessage(const SampleBlock& latest, bool running);
 
 private:
     std::string ChannelLine(std::int16_t channel, const SampleBlock& block);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/local_time.hpp"
+#include "platform/mail_agent_exit.hpp"
 
 namespace quillon {
 
@@ -55,6 +56,59 @@ std::optional<std::string> Alarms::SendHostExitNotice() {
     }
     return Launch(AgentCommand(kHostExitEvent, facts_.sender_suffix, messages_.HostExitMessage()),
                   "Exit e-mail");
+}
+
+namespace {
+
+// "Alarm e-mail", "Exit e-mail", "Keep-alive e-mail", from the event word of the agent's
+// command line ("Alarm@Line_3").
+std::string WhatWasSent(const FinishedProcess& agent) {
+    const std::string event = agent.arguments.size() > 2
+                                  ? agent.arguments[2].substr(0, agent.arguments[2].find('@'))
+                                  : std::string();
+    if (event == kHostExitEvent) {
+        return "Exit e-mail";
+    }
+    if (event == kKeepAliveEvent) {
+        return "Keep-alive e-mail";
+    }
+    return "Alarm e-mail";
+}
+
+}  // namespace
+
+std::optional<std::string> Alarms::AgentFinished(const FinishedProcess& agent) const {
+    if (agent.program != kAgentProgram) {
+        return std::nullopt;
+    }
+    const std::string outcome =
+        agent.exited ? MailAgentExitText(agent.status)
+                     : "not known: the agent was ended by signal " + std::to_string(agent.status);
+    return WhatWasSent(agent) + " " + outcome + " (" +
+           LocalTimeText(ports_.clock.WallTime(), "%H:%M:%S") + ")";
+}
+
+std::optional<std::string> Alarms::KeepAliveTick(const SampleBlock& latest, bool running) {
+    if (settings_.keep_alive_email != 1 || settings_.email_alarm_interval <= 0) {
+        return std::nullopt;
+    }
+    if (run_.keep_alive_reloaded) {
+        run_.keep_alive_reloaded = false;
+        return std::nullopt;
+    }
+    if (run_.keep_alive_countdown > 0) {
+        --run_.keep_alive_countdown;
+        return std::nullopt;
+    }
+    run_.keep_alive_countdown = settings_.KeepAliveStart();
+    std::string message;
+    try {
+        message = messages_.KeepAliveMessage(latest, running);
+    } catch (const HostError& error) {
+        return "Keep-alive e-mail not sent: the host did not answer: " + std::string(error.what());
+    }
+    return Launch(AgentCommand(kKeepAliveEvent, facts_.sender_suffix, message),
+                  "Keep-alive e-mail");
 }
 
 std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {

@@ -21,7 +21,7 @@ namespace quillon {
 class Alarms {
 public:
     Alarms(Panel& panel, const InstanceFacts& facts, const OperatorSettings& settings,
-           const RunState& run, const AlarmPorts& ports)
+           RunState& run, const AlarmPorts& ports)
         : panel_(panel),
           facts_(facts),
           settings_(settings),
@@ -43,6 +43,14 @@ public:
     // The exit e-mail, unless the e-mail slot is forced off; the reason when it was not sent.
     // Stopping, saving and ending are the caller's.
     std::optional<std::string> SendHostExitNotice();
+    // Timer3, when keep-alive e-mails are on and the interval is above 0: counts the
+    // half-minutes of quiet down and at 0 sends a keep-alive with the newest samples, then
+    // starts counting again. A half-minute in which the e-mail equation was true does not
+    // count. The reason when the agent did not start.
+    std::optional<std::string> KeepAliveTick(const SampleBlock& latest, bool running);
+    // What an e-mail agent that has ended says for the status line: "Alarm e-mail queued at
+    // 14:03:07", or its complaint. Nothing for other programs.
+    std::optional<std::string> AgentFinished(const FinishedProcess& agent) const;
 
 private:
     void PlaySound();
@@ -53,7 +61,7 @@ private:
     Panel& panel_;
     const InstanceFacts& facts_;
     const OperatorSettings& settings_;
-    const RunState& run_;
+    RunState& run_;
     AlarmPorts ports_;
     AlarmMessages messages_;
     std::int16_t alarm_countdown_ = 0;

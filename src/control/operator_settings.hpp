@@ -19,6 +19,7 @@ struct OperatorSettings {
     std::array<std::int16_t, kOutputCount> dout_false_key{};  // virtual key forcing DOUT n off
     std::array<std::int16_t, 2> hot_key{};   // HKey0 and HKey1: both held enable the hot keys
     std::int32_t email_alarm_interval = 20;  // keep-alive interval in half-minutes
+    std::int16_t keep_alive_email = 0;       // 1: send keep-alive e-mails (opt in)
 
     // The keep-alive countdown's start: one less than the interval, kept inside the field
     // even for an interval at its lowest value.

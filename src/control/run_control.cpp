@@ -64,7 +64,7 @@ void RunControl::Start() {
     }
     panel_.SetMathModeEnabled(false);
     panel_.SetScanTimerEnabled(true);
-    run_.keep_alive_countdown = settings_.KeepAliveStart();
+    run_.StartKeepAlive(settings_.KeepAliveStart());
     UpdateKeepAliveTimer(panel_);
     panel_.SetStartStopCaption("Stop");
     for (int slot = run_.first_slot; slot <= facts_.last_slot; ++slot) {

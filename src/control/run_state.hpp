@@ -14,6 +14,19 @@ struct RunState {
     TokenUse tokens;                 // history depth and statistics of the run's equations
     std::int16_t sound_flags = 0;
     std::int32_t keep_alive_countdown = 0;
+    // The countdown was reloaded since Timer3's last tick: that half-minute was not quiet.
+    bool keep_alive_reloaded = false;
+
+    // At Start: the count of quiet half-minutes begins.
+    void StartKeepAlive(std::int32_t start) {
+        keep_alive_countdown = start;
+        keep_alive_reloaded = false;
+    }
+    // On a true e-mail equation: the count begins again after this half-minute.
+    void ReloadKeepAlive(std::int32_t start) {
+        keep_alive_countdown = start;
+        keep_alive_reloaded = true;
+    }
 };
 
 }  // namespace quillon

@@ -126,7 +126,7 @@ void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
 void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
     SetLamp(kEmailSlot, set_mode == result);
     if (set_mode && result) {
-        run_.keep_alive_countdown = settings_.KeepAliveStart();
+        run_.ReloadKeepAlive(settings_.KeepAliveStart());
         if (email_armed_) {
             actions_.send_alarm_email(samples_);
             email_armed_ = false;

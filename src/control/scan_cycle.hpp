@@ -40,6 +40,8 @@ public:
 
     void SetActions(ScanCycleActions actions) { actions_ = std::move(actions); }
     void Tick();
+    // The block of the last tick, empty before the first: the keep-alive's newest samples.
+    const SampleBlock& LatestSamples() const { return samples_; }
 
 private:
     void MathTick();

@@ -29,7 +29,7 @@ TEST_F(StartupFixture, AFailedSaveIsReportedOnceInTheStatus) {
     addon.Load("");
     store.fail_writes = true;
     addon.Unload();
-    EXPECT_EQ(panel.Status(), "Settings not saved (45 keys): disk full");
+    EXPECT_EQ(panel.Status(), "Settings not saved (46 keys): disk full");
     EXPECT_EQ(addon.SaveFailure(), panel.Status());  // the front end ends with it, status 1
 }
 
@@ -82,6 +82,61 @@ TEST_F(StartupFixture, ResizeKeepsTheWindowInBounds) {
     EXPECT_EQ(panel.WindowWidth(), 480);
     EXPECT_EQ(panel.WindowHeight(), 5505);
 }
+
+TEST_F(StartupFixture, AnEndedAgentsOutcomeReachesTheStatusLine) {
+    addon.Load("");
+    launcher.finished = {{"pellomar", {"Global", "Norvane", "Alarm", "x"}, true, 4}};
+    addon.AgentsFinished();
+    EXPECT_EQ(
+        panel.Status().rfind("Alarm e-mail queued, but it cannot leave: the mail password", 0), 0U)
+        << panel.Status();
+}
+
+struct KeepAliveCase {
+    std::string name;
+    std::string settings;  // the instance's section, after "[Quillon]"
+    int keep_alives;       // after a minute of Timer3 ticks (two)
+};
+
+class KeepAliveThroughSettings : public StartupFixture,
+                                 public ::testing::WithParamInterface<KeepAliveCase> {};
+
+// The samples are 0: "#0>3.3" stays false (all quiet), "#0<1" stays true.
+TEST_P(KeepAliveThroughSettings, SendsOnlyWhenSwitchedOnAndAllIsQuiet) {
+    store.files["NorvaneAlarm.ini"] = "[Quillon]\nS9=Set\n" + GetParam().settings;
+    addon.Load("");
+    for (int tick = 0; tick < 2; ++tick) {
+        addon.ScanTick();
+        addon.KeepAliveTick();
+    }
+    int keep_alives = 0;
+    for (const auto& launch : launcher.launched) {
+        keep_alives += launch.arguments.at(2).rfind("KeepAlive", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(keep_alives, GetParam().keep_alives);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeepAliveThroughSettings,
+    ::testing::Values(KeepAliveCase{"QuietHalfMinutes",
+                                    "MathExpression9=#0>3.3\nEmailAlarmInterval=1\n"
+                                    "KeepAliveEmail=1\n",
+                                    2},
+                      KeepAliveCase{"EquationTrue",
+                                    "MathExpression9=#0<1\nEmailAlarmInterval=1\n"
+                                    "KeepAliveEmail=1\n",
+                                    0},
+                      KeepAliveCase{"NotSwitchedOn",
+                                    "MathExpression9=#0>3.3\nEmailAlarmInterval=1\n", 0},
+                      KeepAliveCase{"IntervalZero",
+                                    "MathExpression9=#0>3.3\nEmailAlarmInterval=0\n"
+                                    "KeepAliveEmail=1\n",
+                                    0},
+                      KeepAliveCase{"LongerInterval",
+                                    "MathExpression9=#0>3.3\nEmailAlarmInterval=20\n"
+                                    "KeepAliveEmail=1\n",
+                                    0}),
+    [](const ::testing::TestParamInfo<KeepAliveCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace quillon

@@ -44,7 +44,8 @@ constexpr const char* kFirstSave =
     "DoutTrueKey4=84\nDoutFalseKey4=71\nDoutTrueKey5=89\nDoutFalseKey5=72\n"
     "DoutTrueKey6=85\nDoutFalseKey6=74\nDoutTrueKey7=73\nDoutFalseKey7=75\n"
     "HKey0=17\nHKey1=18\nDataWindow=100\nWindow Top=1000\nWindow Left=1000\n"
-    "EmailAlarmInterval=20\n";
+    "EmailAlarmInterval=20\n"
+    "KeepAliveEmail=0\n";
 
 TEST_F(SettingsTest, FirstSaveFromAnEmptyFileWritesTheDefaultSection) {
     Load();
@@ -181,14 +182,14 @@ TEST_F(SettingsTest, FailedWritesAreCountedAndTheSaveGoesOn) {
     Load();
     profiles.fail_writes = true;
     const SaveResult result = settings.SaveSetupInfo();
-    EXPECT_EQ(result.failed_keys, 45);
+    EXPECT_EQ(result.failed_keys, 46);
     EXPECT_EQ(result.first_error, "disk full");
 }
 
 // What a load reads is what a save writes: every key of the first save is read, once each.
 TEST_F(SettingsTest, LoadReadsEveryKeyASaveWrites) {
     std::vector<std::string> read = settings.LoadOrder();
-    EXPECT_EQ(read.size(), 45U);
+    EXPECT_EQ(read.size(), 46U);
     std::vector<std::string> saved;
     const std::string first_save = kFirstSave;
     for (std::size_t line = first_save.find('\n') + 1; line < first_save.size();

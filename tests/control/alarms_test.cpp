@@ -235,5 +235,95 @@ TEST_F(AlarmsTest, AFailedExitLaunchIsReported) {
               std::optional<std::string>("Exit e-mail not sent at 14:03:07: no agent"));
 }
 
+struct AgentEndCase {
+    std::string name;
+    std::string event_word;
+    bool exited;
+    int status;
+    std::string status_line;
+};
+
+class AgentEndTest : public AlarmsTest, public ::testing::WithParamInterface<AgentEndCase> {};
+
+TEST_P(AgentEndTest, PutsTheAgentsOutcomeInTheStatusLine) {
+    const AgentEndCase& end = GetParam();
+    const std::optional<std::string> line = alarms.AgentFinished(
+        {kAgentProgram, {"Global", "Norvane", end.event_word, "x"}, end.exited, end.status});
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line, end.status_line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AgentEndTest,
+    ::testing::Values(
+        AgentEndCase{"AlarmQueued", "Alarm@Night_Shift", true, 0, "Alarm e-mail queued (14:03:07)"},
+        AgentEndCase{"ExitQueued", "WinDaq_Exits", true, 0, "Exit e-mail queued (14:03:07)"},
+        AgentEndCase{"KeepAliveQueued", "KeepAlive", true, 0,
+                     "Keep-alive e-mail queued (14:03:07)"},
+        AgentEndCase{"SettingsIncomplete", "Alarm", true, 3,
+                     "Alarm e-mail queued, but it cannot leave: the [Mail] section of "
+                     "pellomar.ini is missing or incomplete (pellomar --status says what) "
+                     "(14:03:07)"},
+        AgentEndCase{"Killed", "Alarm", false, 9,
+                     "Alarm e-mail not known: the agent was ended by signal 9 (14:03:07)"},
+        AgentEndCase{"UnknownStatus", "Alarm", true, 42,
+                     "Alarm e-mail not sent: the agent ended with status 42 (14:03:07)"}),
+    [](const ::testing::TestParamInfo<AgentEndCase>& info) { return info.param.name; });
+
+TEST_F(AlarmsTest, OtherProgramsEndingSayNothing) {
+    EXPECT_FALSE(alarms.AgentFinished({"player", {}, true, 1}));
+}
+
+// Timer3 ticks every 30 s; Start loads the countdown, a true e-mail equation reloads it.
+class KeepAliveTest : public AlarmsTest {
+protected:
+    KeepAliveTest() {
+        settings.keep_alive_email = 1;
+        settings.email_alarm_interval = 1;  // 30 s
+        host.channels.resize(2);
+        run.StartKeepAlive(settings.KeepAliveStart());
+    }
+    // The keep-alives sent in this many ticks, with the equation true between ticks or not.
+    std::size_t SentIn(int ticks, bool equation_true = false) {
+        for (int tick = 0; tick < ticks; ++tick) {
+            if (equation_true) {
+                run.ReloadKeepAlive(settings.KeepAliveStart());
+            }
+            alarms.KeepAliveTick(block, true);
+        }
+        return launcher.launched.size();
+    }
+    SampleBlock block;
+};
+
+TEST_F(KeepAliveTest, SendsOneAfterAQuietIntervalWithTheNewestSamples) {
+    EXPECT_EQ(SentIn(1), 1U);
+    const std::vector<std::string>& arguments = launcher.launched[0].arguments;
+    EXPECT_EQ(arguments[2], "KeepAlive@Night_Shift");
+    EXPECT_EQ(arguments[3].rfind("14:03:07<br>DI710#Line_3<br>Run_going<br><br>#0=", 0), 0U)
+        << arguments[3];
+    EXPECT_NE(arguments[3].find("#1="), std::string::npos);
+    EXPECT_EQ(SentIn(1), 2U);  // and again after the next quiet half-minute
+}
+
+TEST_F(KeepAliveTest, CountsTheWholeIntervalDown) {
+    settings.email_alarm_interval = 4;  // 2 minutes
+    run.StartKeepAlive(settings.KeepAliveStart());
+    EXPECT_EQ(SentIn(3), 0U);
+    EXPECT_EQ(SentIn(1), 1U);
+}
+
+TEST_F(KeepAliveTest, SendsNoneWhileTheEmailEquationIsTrue) {
+    EXPECT_EQ(SentIn(10, true), 0U);
+}
+
+TEST_F(KeepAliveTest, SendsNoneUnlessSwitchedOnAndTheIntervalIsAboveZero) {
+    settings.keep_alive_email = 0;
+    EXPECT_EQ(SentIn(10), 0U);
+    settings.keep_alive_email = 1;
+    settings.email_alarm_interval = 0;
+    EXPECT_EQ(SentIn(10), 0U);
+}
+
 }  // namespace
 }  // namespace quillon

@@ -17,12 +17,18 @@ public:
     };
     std::vector<Launched> launched;
     std::string failure;
+    std::vector<FinishedProcess> finished;  // told once by the next TakeFinished
 
     bool Launch(const std::string& program, const std::vector<std::string>& arguments,
                 std::string& error) override {
         launched.push_back({program, arguments});
         error = failure;
         return failure.empty();
+    }
+    std::vector<FinishedProcess> TakeFinished() override {
+        std::vector<FinishedProcess> taken;
+        taken.swap(finished);
+        return taken;
     }
 };
 

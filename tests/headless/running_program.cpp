@@ -99,9 +99,9 @@ bool RunningProgram::StillRunning() {
     return false;
 }
 
-int RunningProgram::WaitForExit() {
+int RunningProgram::WaitForExit(std::chrono::milliseconds patience) {
     int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
+    const bool ended = WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, patience);
     if (!ended) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);

@@ -35,7 +35,7 @@ public:
     void Signal(int signal) const;
     bool StillRunning();
     // The wait status, or -1 when it did not end within a generous time (it is then killed).
-    int WaitForExit();
+    int WaitForExit(std::chrono::milliseconds patience = std::chrono::seconds(10));
 
 private:
     pid_t pid_ = -1;

@@ -122,6 +122,25 @@ TEST_F(PosixProcessLauncherTest, ReapsItsChildren) {
     EXPECT_EQ(ZombieChildren(), 0);
 }
 
+TEST_F(PosixProcessLauncherTest, TellsEachEndedChildOnceWithItsExitStatus) {
+    const std::string failing = directory.Write("failing", "#!/bin/sh\nexit 3\n", 0755);
+    PosixProcessLauncher launcher = Launcher();
+    ASSERT_TRUE(launcher.Launch(failing, {"Global", "Norvane", "Alarm"}, error)) << error;
+    std::vector<FinishedProcess> finished;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (FinishedProcess& process : launcher.TakeFinished()) {
+            finished.push_back(std::move(process));
+        }
+        return !finished.empty();
+    }));
+    ASSERT_EQ(finished.size(), 1U);
+    EXPECT_EQ(finished[0].program, failing);
+    EXPECT_EQ(finished[0].arguments, (std::vector<std::string>{"Global", "Norvane", "Alarm"}));
+    EXPECT_TRUE(finished[0].exited);
+    EXPECT_EQ(finished[0].status, 3);
+    EXPECT_TRUE(launcher.TakeFinished().empty());
+}
+
 TEST_F(PosixProcessLauncherTest, RunsAtMostTheCapAtOnce) {
     const testing::HungAgents hung(directory, "hung");
     PosixProcessLauncher launcher = Launcher();

@@ -102,11 +102,11 @@ bool PosixProcessLauncher::Launch(const std::string& program,
         return false;
     }
     const std::optional<std::string> path = locator_.Locate(program, error);
-    return path && Spawn(*path, arguments, error);
+    return path && Spawn(program, *path, arguments, error);
 }
 
-bool PosixProcessLauncher::Spawn(const std::string& path, const std::vector<std::string>& arguments,
-                                 std::string& error) {
+bool PosixProcessLauncher::Spawn(const std::string& program, const std::string& path,
+                                 const std::vector<std::string>& arguments, std::string& error) {
     const SpawnSettings settings;
     std::vector<char*> argv = ArgumentVector(path, arguments);
     pid_t child = 0;
@@ -117,7 +117,7 @@ bool PosixProcessLauncher::Spawn(const std::string& path, const std::vector<std:
                 "\" could not be started: " + std::generic_category().message(result);
         return false;
     }
-    children_.push_back(child);
+    children_.push_back({child, {program, arguments}});
     return true;
 }
 
@@ -131,13 +131,28 @@ void PosixProcessLauncher::ReapFinished() {
     CollectEnded();
 }
 
+std::vector<FinishedProcess> PosixProcessLauncher::TakeFinished() {
+    ReapFinished();
+    std::vector<FinishedProcess> finished;
+    finished.swap(finished_);
+    return finished;
+}
+
 void PosixProcessLauncher::CollectEnded() {
-    const auto ended = [](pid_t child) {
+    const auto ended = [this](Child& child) {
         int status = 0;
         pid_t result = 0;
         do {
-            result = waitpid(child, &status, WNOHANG);
+            result = waitpid(child.id, &status, WNOHANG);
         } while (result == -1 && errno == EINTR);
+        if (result == child.id) {
+            child.started.exited = WIFEXITED(status);
+            child.started.status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
+            finished_.push_back(std::move(child.started));
+            if (finished_.size() > kMaxRunning * 4) {
+                finished_.erase(finished_.begin());  // nobody asks: keep only the newest
+            }
+        }
         // Any other error means there is nothing left to collect for this id.
         return result != 0;
     };

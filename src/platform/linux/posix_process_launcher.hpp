@@ -33,6 +33,7 @@ public:
 
     bool Launch(const std::string& program, const std::vector<std::string>& arguments,
                 std::string& error) override;
+    std::vector<FinishedProcess> TakeFinished() override;
     // Collects the children that have ended, so that none stays a zombie; a no-op while none
     // has ended since the last call.
     void ReapFinished();
@@ -40,13 +41,19 @@ public:
     std::size_t Unreaped() const { return children_.size(); }
 
 private:
-    bool Spawn(const std::string& path, const std::vector<std::string>& arguments,
-               std::string& error);
+    struct Child {
+        pid_t id;
+        FinishedProcess started;  // what it was started with, completed when it ends
+    };
+
+    bool Spawn(const std::string& program, const std::string& path,
+               const std::vector<std::string>& arguments, std::string& error);
     // Waits on each child without blocking and forgets those that have ended.
     void CollectEnded();
 
     ProgramLocator locator_;
-    std::vector<pid_t> children_;
+    std::vector<Child> children_;
+    std::vector<FinishedProcess> finished_;
     unsigned children_ended_seen_ = 0;
 };
 

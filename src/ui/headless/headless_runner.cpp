@@ -64,7 +64,8 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     HeadlessLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         platform->Service();  // e-mail agents that have finished
-        out.flush();          // what a slow reader has not taken yet
+        addon.AgentsFinished();
+        out.flush();  // what a slow reader has not taken yet
         err.flush();
     }).Run([&] { return StopRequested().load() || stopped_by_itself(); });
     const bool by_itself = !StopRequested().load() && stopped_by_itself();

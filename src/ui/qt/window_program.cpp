@@ -72,9 +72,10 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
         ShowInstrumentWindow(*connection, front_end.Window());
 
     QTimer service;
-    QObject::connect(&service, &QTimer::timeout, [&connection, &platform] {
+    QObject::connect(&service, &QTimer::timeout, [&connection, &platform, &front_end] {
         connection->Service();
         platform->Service();  // e-mail agents that have finished
+        front_end.GetAddon().AgentsFinished();
     });
     service.start(kHostServiceMilliseconds);
 

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "agent/agent_request.hpp"
+#include "agent/agent_state.hpp"
+#include "agent/deliverer_lock.hpp"
+#include "agent/mail_settings.hpp"
+#include "agent/outbox.hpp"
+#include "agent/smtp_sender.hpp"
+
+namespace quillon::agent {
+
+// The pellomar program: queues what Quillon hands it, and delivers the outbox in a process
+// of its own unless another one already does; answers --status and --test.
+class AgentProgram {
+public:
+    AgentProgram(std::filesystem::path settings_file, std::filesystem::path state_folder,
+                 std::ostream& out, std::ostream& err);
+
+    // The exit status: one of MailAgentExit.
+    int Run(const std::vector<std::string>& arguments);
+
+private:
+    int Queue(const AgentRequest& request);
+    int Status();
+    int Test();
+    // Why mail cannot leave now (settings or password file), printed; nothing when it can.
+    std::optional<int> MailBlocked(std::ostream& to);
+    // Hands delivery to a child of its own session, unless another deliverer runs.
+    void StartDeliverer();
+    // Delivers until the outbox is empty, taking the lock again for what came in late.
+    void DeliverAsLongAsQueued(DelivererLock lock);
+    void PrintMessages(const std::string& title, const std::filesystem::path& folder,
+                       const std::vector<QueuedMessage>& messages);
+    std::optional<std::string> Password(std::string& error) const;
+    // One attempt with the settings and password as they are now.
+    SendResult SendNow(const std::string& mail) const;
+    bool WaitForOutcome(const std::string& name, const std::string& failures_before);
+
+    std::filesystem::path settings_file_;
+    AgentState state_;
+    Outbox outbox_;
+    MailSettings settings_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+}  // namespace quillon::agent

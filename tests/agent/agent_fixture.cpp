@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include "agent/agent_fixture.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace quillon::testing {
+namespace {
+
+std::string IniText(const std::map<std::string, std::string>& mail, bool with_mail_section) {
+    std::string text = "[Global]\nSenderID=Line 3\n";
+    if (with_mail_section) {
+        text += "[Mail]\n";
+        for (const auto& [key, value] : mail) {
+            text += key + "=" + value + "\n";
+        }
+    }
+    return text;
+}
+
+// Children of the test other than the server: deliverers that have not been collected.
+int OtherChildren(pid_t server) {
+    int count = 0;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+        const std::string stat = ReadWholeFile((entry.path() / "stat").string());
+        const std::size_t end = stat.rfind(')');
+        if (end == std::string::npos) {
+            continue;
+        }
+        std::istringstream fields(stat.substr(end + 2));
+        std::string state;
+        pid_t parent = 0;
+        fields >> state >> parent;
+        const pid_t pid = std::atoi(entry.path().filename().c_str());
+        count += parent == getpid() && pid != server ? 1 : 0;
+    }
+    return count;
+}
+
+// Deliverers leave their launcher at once; as the subreaper, the test collects them.
+int CollectEndedOrphans(pid_t keep) {
+    int collected = 0;
+    siginfo_t info{};
+    while (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0 &&
+           info.si_pid != keep) {
+        waitpid(info.si_pid, nullptr, 0);
+        ++collected;
+        info = {};
+    }
+    return collected;
+}
+
+}  // namespace
+
+void AgentFixture::SetUp() {
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    config = temp.Path() / "config";
+    state = temp.Path() / "state";
+    std::filesystem::create_directories(config);
+    server = std::make_unique<SmtpTestServer>(temp.Path() / "smtp");
+    ASSERT_TRUE(server->Start()) << "the test SMTP server (python3-aiosmtpd) did not start";
+    password_file = temp.Write("password", std::string(SmtpTestServer::kPassword) + "\n", 0600);
+    mail = {{"Url", server->Url()},
+            {"User", SmtpTestServer::kUser},
+            {"PasswordFile", password_file},
+            {"From", "quillon@lab.example"},
+            {"To", "operator@lab.example, night@lab.example"},
+            {"SubjectPrefix", "[Quillon]"},
+            {"CaFile", server->Certificate().string()},
+            {"ConnectTimeout", "2"},
+            {"TransferTimeout", "10"},
+            {"MergeWindow", "0"},
+            {"FirstRetry", "0.1"},
+            {"LongestRetry", "0.4"}};
+    WriteSettings();
+}
+
+void AgentFixture::TearDown() {
+    if (const std::optional<pid_t> deliverer = DelivererId(); deliverer && *deliverer > 0) {
+        kill(*deliverer, SIGKILL);
+    }
+    server.reset();
+    WaitUntil([] { return CollectEndedOrphans(0) == 0 && OtherChildren(0) == 0; },
+              std::chrono::seconds(5));
+}
+
+void AgentFixture::WriteSettings(bool with_mail_section) {
+    std::ofstream(config / "pellomar.ini") << IniText(mail, with_mail_section);
+}
+
+AgentFixture::Result AgentFixture::Agent(const std::vector<std::string>& arguments) {
+    const std::string output_path = (temp.Path() / "agent-output").string();
+    const int output = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    Result result;
+    {
+        RunningProgram agent(AgentStart(arguments, output));
+        const int status = agent.WaitForExit();
+        result.status = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    close(output);
+    result.output = ReadWholeFile(output_path);
+    return result;
+}
+
+ProgramStart AgentFixture::AgentStart(const std::vector<std::string>& arguments, int output) const {
+    ProgramStart start;
+    start.program = QUILLON_AGENT_PROGRAM;
+    start.arguments = arguments;
+    start.environment = {{"QUILLON_CONFIG_DIR", config.string()},
+                         {"XDG_STATE_HOME", state.string()}};
+    start.standard_output = output;
+    start.standard_error = output;
+    return start;
+}
+
+std::vector<std::string> AgentFixture::AlarmArguments(const std::string& instance,
+                                                      const std::string& tag) {
+    return {"Global", "Norvane", "Alarm@Line_3",
+            "14:03:07<br>DI710#" + instance + "<br>#0>3.3<br><br>#0=3.5_" + tag + "<br>"};
+}
+
+bool AgentFixture::WaitForMails(std::size_t count, std::chrono::milliseconds patience) {
+    return WaitUntil([&] { return server->Mails().size() >= count; }, patience);
+}
+
+int AgentFixture::WaitForDeliverersToEnd(std::chrono::milliseconds patience) {
+    int collected = 0;
+    WaitUntil(
+        [&] {
+            collected += CollectEndedOrphans(server->Pid());
+            return OutboxEntries().empty() && !DelivererId();
+        },
+        patience);
+    WaitUntil([&] {
+        collected += CollectEndedOrphans(server->Pid());
+        return OtherChildren(server->Pid()) == 0;
+    });
+    return collected;
+}
+
+int AgentFixture::ChildrenLeft() const {
+    return OtherChildren(server->Pid());
+}
+
+std::vector<std::string> AgentFixture::OutboxEntries() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(state / "quillon" / "outbox", ignored)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::optional<pid_t> AgentFixture::DelivererId() const {
+    const std::filesystem::path lock = state / "quillon" / "deliverer.lock";
+    const int fd = open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<pid_t> holder;
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        holder = std::atoi(ReadWholeFile(lock.string()).c_str());
+    }
+    close(fd);
+    return holder;
+}
+
+std::map<std::string, int> AgentFixture::TagCounts() const {
+    static const std::string kLine = "#0=3.5_tag";
+    std::map<std::string, int> counts;
+    for (const std::string& mail : server->Mails()) {
+        const std::string text = DecodedMail(mail.substr(0, mail.find("text/html")));
+        for (std::size_t at = text.find(kLine); at != std::string::npos;
+             at = text.find(kLine, at + 1)) {
+            const std::size_t digits = at + kLine.size();
+            const std::size_t end = text.find_first_not_of("0123456789", digits);
+            ++counts["tag" + text.substr(digits, end - digits)];
+        }
+    }
+    return counts;
+}
+
+}  // namespace quillon::testing

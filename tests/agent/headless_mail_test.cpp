@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// End to end: the headless program runs a scenario, launches pellomar, and the mail reaches
+// the real SMTP server.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <iostream>
+
+#include "agent/agent_fixture.hpp"
+
+namespace quillon::testing {
+namespace {
+
+using std::chrono::seconds;
+
+class HeadlessMail : public AgentFixture {
+protected:
+    // Runs quillon-headless as instance Lab1 with the e-mail slot on "#0>3.3" until the
+    // scenario's host exits; its console output.
+    std::string RunQuillon(const std::string& scenario) {
+        std::ofstream(config / "NorvaneAlarm.ini") << "[Lab1]\nS9=Set\nMathExpression9=#0>3.3\n";
+        const std::string output_path = (temp.Path() / "quillon-output").string();
+        const int output =
+            open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        {
+            RunningProgram quillon(QuillonStart("Lab1", temp.Write("run.scn", scenario), output));
+            ExpectCleanExit(quillon);
+        }
+        close(output);
+        return ReadWholeFile(output_path);
+    }
+
+    ProgramStart QuillonStart(const std::string& instance, const std::string& scenario,
+                              int output = -1) const {
+        ProgramStart start;
+        start.program = QUILLON_HEADLESS_PROGRAM;
+        start.arguments = {"-dsim:" + scenario, "-n" + instance};
+        start.environment = {{"QUILLON_CONFIG_DIR", config.string()},
+                             {"XDG_STATE_HOME", state.string()},
+                             {"QUILLON_PELLOMAR", QUILLON_AGENT_PROGRAM}};
+        start.standard_output = output;
+        start.standard_error = output;
+        return start;
+    }
+
+    static void ExpectCleanExit(RunningProgram& program) {
+        const int status = program.WaitForExit(std::chrono::seconds(60));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+
+    // The plain-text parts of all mails so far, one after another.
+    std::string PlainTexts() const {
+        std::string texts;
+        for (const std::string& mail : server->Mails()) {
+            texts += DecodedMail(mail.substr(0, mail.find("text/html")));
+        }
+        return texts;
+    }
+
+    static int Count(const std::string& text, const std::string& what) {
+        int count = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos;
+             at = text.find(what, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+};
+
+TEST_F(HeadlessMail, OneAlarmGivesOneMailAndTheHostExitItsNotice) {
+    const std::string output = RunQuillon(
+        "channels 2\n"
+        "channel 0 steps 0:0 0.3:5 text=\"Tank level\"\n"
+        "channel 1 constant value=1.25\n"
+        "exit-at 1.5\n");
+    ASSERT_TRUE(WaitForMails(2, seconds(20))) << output;
+    WaitForDeliverersToEnd(seconds(20));
+    const std::vector<std::string> mails = server->Mails();
+    ASSERT_EQ(mails.size(), 2U);
+    const std::string alarm = DecodedMail(mails[0]);
+    EXPECT_NE(alarm.find("Subject: [Quillon] Alarm: Lab1 from Line_3"), std::string::npos);
+    EXPECT_NE(alarm.find("Alarm on Lab1: #0>3.3 became true at "), std::string::npos) << alarm;
+    EXPECT_NE(alarm.find("#0=5_Tank_level"), std::string::npos) << alarm;
+    EXPECT_NE(alarm.find("#1=1.25_Channel_1"), std::string::npos) << alarm;
+    const std::string exit = DecodedMail(mails[1]);
+    EXPECT_NE(exit.find("Subject: [Quillon] Host exit: Lab1 from Line_3"), std::string::npos);
+    EXPECT_NE(exit.find("Devce=0"), std::string::npos) << exit;
+    EXPECT_NE(output.find("Alarm e-mail queued"), std::string::npos) << output;
+}
+
+TEST_F(HeadlessMail, AFlappingInputGivesMergedMailsWithEveryEpisode) {
+    mail["MergeWindow"] = "1";
+    WriteSettings();
+    RunQuillon(
+        "channels 1\n"
+        "channel 0 square low=0 high=5 period=0.3\n"
+        "exit-at 2.5\n");
+    const auto queued_alarms = [&] {
+        return Count(ReadWholeFile((state / "quillon" / "pellomar.log").string()),
+                     "(Alarm@Line_3)");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return Count(PlainTexts(), "became true at") == queued_alarms(); },
+                          seconds(30)))
+        << PlainTexts();
+    WaitForDeliverersToEnd(seconds(20));
+    const int episodes = queued_alarms();
+    const int alarm_mails = Count(PlainTexts(), "Subject: [Quillon] Alarm:");
+    EXPECT_GE(episodes, 5);
+    EXPECT_LT(alarm_mails, episodes);
+    EXPECT_EQ(Count(PlainTexts(), "became true at"), episodes);
+    EXPECT_EQ(Count(PlainTexts(), "Subject: [Quillon] Host exit:"), 1);
+    std::cout << "[ figures ] flapping input: " << episodes << " alarms in " << alarm_mails
+              << " mails\n";
+}
+
+// Timer3 ticks every 30 s: three instances side by side for one tick.
+TEST_F(HeadlessMail, KeepAliveAfterAQuietHalfMinuteOnlyWhereSwitchedOnAndQuiet) {
+    std::ofstream(config / "NorvaneAlarm.ini")
+        << "[Quiet]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
+        << "[Alarmed]\nS9=Set\nMathExpression9=#0<1\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
+        << "[Off]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=0\n";
+    const std::string scenario =
+        temp.Write("quiet.scn", "channels 1\nchannel 0 constant value=0\nexit-at 34\n");
+    std::vector<std::unique_ptr<RunningProgram>> instances;
+    for (const char* instance : {"Quiet", "Alarmed", "Off"}) {
+        instances.push_back(std::make_unique<RunningProgram>(QuillonStart(instance, scenario)));
+    }
+    for (auto& instance : instances) {
+        ExpectCleanExit(*instance);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Count(PlainTexts(), "Subject: [Quillon] Host exit:") == 3; },
+                          seconds(20)));
+    WaitForDeliverersToEnd(seconds(20));
+    const std::string texts = PlainTexts();
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive:"), 1) << texts;
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive: Quiet from Line_3"), 1) << texts;
+    EXPECT_NE(texts.find("Keep-alive from Quiet at "), std::string::npos);
+    EXPECT_NE(texts.find("Run_going"), std::string::npos);
+    EXPECT_NE(texts.find("#0=0_Channel_0"), std::string::npos);
+    EXPECT_EQ(Count(texts, "Subject: [Quillon] Alarm: Alarmed"), 1) << texts;
+}
+
+}  // namespace
+}  // namespace quillon::testing

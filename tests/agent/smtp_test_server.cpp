@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#include "agent/smtp_test_server.hpp"
+
+#include <csignal>
+
+namespace quillon::testing {
+namespace {
+
+ProgramStart Program(std::string path, std::vector<std::string> arguments) {
+    ProgramStart start;
+    start.program = std::move(path);
+    start.arguments = std::move(arguments);
+    return start;
+}
+
+bool MakeCertificate(const std::filesystem::path& folder) {
+    RunningProgram openssl(
+        Program("/usr/bin/openssl",
+                {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                 (folder / "key.pem").string(), "-out", (folder / "cert.pem").string(), "-days",
+                 "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"}));
+    return openssl.WaitForExit() == 0;
+}
+
+}  // namespace
+
+SmtpTestServer::SmtpTestServer(std::filesystem::path folder) : folder_(std::move(folder)) {
+    std::filesystem::create_directories(folder_ / "store");
+    MakeCertificate(folder_);
+}
+
+bool SmtpTestServer::Start() {
+    const std::filesystem::path ready = folder_ / "ready";
+    std::filesystem::remove(ready);
+    server_ = std::make_unique<RunningProgram>(Program(
+        "/usr/bin/python3",
+        {QUILLON_SMTP_TEST_SERVER, "--port", std::to_string(port_), "--store",
+         (folder_ / "store").string(), "--ready", ready.string(), "--cert", Certificate().string(),
+         "--key", (folder_ / "key.pem").string(), "--user", kUser, "--password", kPassword}));
+    if (!WaitUntil([&] { return std::filesystem::exists(ready); }, std::chrono::seconds(20))) {
+        return false;
+    }
+    port_ = std::stoi(ReadWholeFile(ready.string()));
+    return true;
+}
+
+void SmtpTestServer::Stop() {
+    if (server_) {
+        server_->Signal(SIGTERM);
+        server_->WaitForExit();
+        server_.reset();
+    }
+}
+
+std::vector<std::string> SmtpTestServer::Mails() const {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_ / "store")) {
+        if (entry.path().filename().string().front() != '.') {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> mails;
+    for (const auto& file : files) {
+        mails.push_back(ReadWholeFile(file.string()));
+    }
+    return mails;
+}
+
+std::string DecodedMail(const std::string& mail) {
+    std::string decoded;
+    for (std::size_t i = 0; i < mail.size(); ++i) {
+        if (mail[i] == '=' && i + 2 < mail.size() && mail[i + 1] == '\r' && mail[i + 2] == '\n') {
+            i += 2;  // soft line break
+        } else if (mail[i] == '=' && i + 2 < mail.size() && std::isxdigit(mail[i + 1]) &&
+                   std::isxdigit(mail[i + 2])) {
+            decoded += static_cast<char>(std::stoi(mail.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += mail[i];
+        }
+    }
+    return decoded;
+}
+
+}  // namespace quillon::testing

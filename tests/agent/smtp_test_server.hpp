@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "headless/running_program.hpp"
+
+namespace quillon::testing {
+
+// The real SMTP server of the agent's tests: aiosmtpd on a free loopback port, STARTTLS and
+// AUTH required, with a certificate made for it with openssl. Mails it accepted are files.
+class SmtpTestServer {
+public:
+    static constexpr char kUser[] = "quillon";
+    static constexpr char kPassword[] = "s3cret word";
+
+    explicit SmtpTestServer(std::filesystem::path folder);
+    ~SmtpTestServer() { Stop(); }
+    SmtpTestServer(const SmtpTestServer&) = delete;
+    SmtpTestServer& operator=(const SmtpTestServer&) = delete;
+
+    // Starts listening: on a free port the first time, on the same port after Stop.
+    bool Start();
+    void Stop();
+    int Port() const { return port_; }
+    pid_t Pid() const { return server_ ? server_->Id() : 0; }
+    std::string Url() const { return "smtp://127.0.0.1:" + std::to_string(port_); }
+    std::filesystem::path Certificate() const { return folder_ / "cert.pem"; }
+
+    // The mails accepted so far, in arrival order.
+    std::vector<std::string> Mails() const;
+
+private:
+    std::filesystem::path folder_;
+    std::unique_ptr<RunningProgram> server_;
+    int port_ = 0;
+};
+
+// The mail's body parts decoded from quoted-printable, for the test to search.
+std::string DecodedMail(const std::string& mail);
+
+}  // namespace quillon::testing
