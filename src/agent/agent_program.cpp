@@ -79,6 +79,9 @@ int AgentProgram::Run(const std::vector<std::string>& arguments) {
         case AgentRequest::Kind::Help:
             out_ << kUsage;
             return ExitCode(MailAgentExit::Queued);
+        case AgentRequest::Kind::Version:
+            out_ << "pellomar " QUILLON_VERSION "\n";
+            return ExitCode(MailAgentExit::Queued);
         case AgentRequest::Kind::Invalid:
             break;
     }

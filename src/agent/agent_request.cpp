@@ -18,6 +18,8 @@ AgentRequest Option(const std::string& option) {
         request.kind = AgentRequest::Kind::Test;
     } else if (option == "--help" || option == "-h") {
         request.kind = AgentRequest::Kind::Help;
+    } else if (option == "--version") {
+        request.kind = AgentRequest::Kind::Version;
     } else {
         request.problem = "unknown option " + option;
     }

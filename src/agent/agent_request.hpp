@@ -8,7 +8,7 @@ namespace quillon::agent {
 
 // What one run of the agent was asked to do, read from its arguments.
 struct AgentRequest {
-    enum class Kind { Queue, Status, Test, Help, Invalid };
+    enum class Kind { Queue, Status, Test, Help, Version, Invalid };
     Kind kind = Kind::Invalid;
     std::string event_word;  // "Alarm@Line_3": the event, with the sender id after "@"
     std::string message;     // the "<br>" text, one argument
@@ -22,6 +22,6 @@ inline constexpr char kUsage[] =
     "usage: pellomar Global Norvane EVENT[@SENDER] MESSAGE   queue an e-mail and deliver it\n"
     "       pellomar --status                             what is queued, failed, delivered\n"
     "       pellomar --test                               send a test e-mail now\n"
-    "       pellomar --help\n";
+    "       pellomar --help | --version\n";
 
 }  // namespace quillon::agent
