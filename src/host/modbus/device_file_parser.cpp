@@ -20,10 +20,12 @@ namespace quillon::modbus {
 
 namespace {
 
+using sim::FindKeyword;
 using sim::JoinChoices;
 using sim::ParseInteger;
 using sim::ParseNumber;
 using sim::ParseSeconds;
+using sim::Quoted;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
@@ -60,10 +62,6 @@ constexpr NamedType kNumberTypes[] = {
     {"int16", NumberType::Int16},   {"uint16", NumberType::Uint16},   {"int32", NumberType::Int32},
     {"uint32", NumberType::Uint32}, {"float32", NumberType::Float32},
 };
-
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
 
 template <typename Entry, std::size_t N>
 const Entry& Choose(const Entry (&entries)[N], const std::string& word, std::string_view what) {
@@ -185,7 +183,7 @@ void DeviceFileParser::ParseLine(const std::string& line) {
         if (words.empty()) {
             return;
         }
-        const Keyword& keyword = FindKeyword(words.front());
+        const Keyword& keyword = FindKeyword(Keywords(), words.front());
         const Words values(words.begin() + 1, words.end());
         if (values.size() < keyword.least || values.size() > keyword.most) {
             throw std::invalid_argument("expected " + Quoted(keyword.usage));
@@ -196,31 +194,8 @@ void DeviceFileParser::ParseLine(const std::string& line) {
     }
 }
 
-const DeviceFileParser::Keyword& DeviceFileParser::FindKeyword(const std::string& name) const {
-    const auto& keywords = Keywords();
-    const auto found = std::find_if(keywords.begin(), keywords.end(),
-                                    [&](const Keyword& keyword) { return keyword.name == name; });
-    if (found == keywords.end()) {
-        std::vector<std::string_view> names;
-        for (const Keyword& keyword : keywords) {
-            names.push_back(keyword.name);
-        }
-        throw std::invalid_argument("unknown keyword " + Quoted(name) + "; expected " +
-                                    JoinChoices(names));
-    }
-    return *found;
-}
-
-void DeviceFileParser::MarkSet(const std::string& keyword) {
-    const auto [previous, inserted] = set_on_line_.emplace(keyword, line_);
-    if (!inserted) {
-        throw std::invalid_argument(keyword + " is already set on line " +
-                                    std::to_string(previous->second));
-    }
-}
-
 void DeviceFileParser::ParseServer(const Words& values) {
-    MarkSet("server");
+    keywords_set_.Mark("server", line_);
     if (values[0].empty()) {
         throw std::invalid_argument("server needs an address, e.g. 192.168.1.50");
     }
@@ -231,12 +206,12 @@ void DeviceFileParser::ParseServer(const Words& values) {
 }
 
 void DeviceFileParser::ParseUnit(const Words& values) {
-    MarkSet("unit");
+    keywords_set_.Mark("unit", line_);
     device_.unit = static_cast<int>(ParseInteger(values[0], "unit", 0, 255));
 }
 
 void DeviceFileParser::ParsePollRate(const Words& values) {
-    MarkSet("poll-rate");
+    keywords_set_.Mark("poll-rate", line_);
     const double rate = ParseNumber(values[0], "poll-rate");
     if (rate <= 0.0 || rate > kMaxPollRate) {
         throw std::invalid_argument("poll-rate must be greater than 0 and at most 1000");
@@ -245,7 +220,7 @@ void DeviceFileParser::ParsePollRate(const Words& values) {
 }
 
 void DeviceFileParser::ParseTimeout(const Words& values) {
-    MarkSet("timeout");
+    keywords_set_.Mark("timeout", line_);
     const double seconds = ParseSeconds(values[0], "timeout");
     if (seconds < 0.001 || seconds > 60.0) {
         throw std::invalid_argument("timeout must be between 0.001 and 60 seconds");
@@ -254,24 +229,24 @@ void DeviceFileParser::ParseTimeout(const Words& values) {
 }
 
 void DeviceFileParser::ParseExitAfter(const Words& values) {
-    MarkSet("exit-after");
+    keywords_set_.Mark("exit-after", line_);
     device_.exit_after = ParseSeconds(values[0], "exit-after");
 }
 
 void DeviceFileParser::ParseIdentification(const Words& values) {
-    MarkSet("identification");
+    keywords_set_.Mark("identification", line_);
     device_.identification = values[0];
 }
 
 void DeviceFileParser::ParseModel(const Words& values) {
-    MarkSet("model");
+    keywords_set_.Mark("model", line_);
     device_.model = static_cast<std::int32_t>(
         ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
                      std::numeric_limits<std::int32_t>::max()));
 }
 
 void DeviceFileParser::ParseHostValue(const Words& values) {
-    MarkSet("host-value");
+    keywords_set_.Mark("host-value", line_);
     device_.host_value = ParseNumber(values[0], "host-value");
 }
 
@@ -299,7 +274,7 @@ void DeviceFileParser::ParseChannel(const Words& values) {
 }
 
 void DeviceFileParser::ParseDigital(const Words& values) {
-    MarkSet("digital");
+    keywords_set_.Mark("digital", line_);
     DeviceDescription::DigitalInput digital;
     digital.source.table = Choose(kDigitalSources, values[0], "digital source").table;
     const bool bits = digital.source.table == Table::DiscreteInputs;
@@ -317,7 +292,7 @@ void DeviceFileParser::ParseDigital(const Words& values) {
 }
 
 void DeviceFileParser::ParseOutputs(const Words& values) {
-    MarkSet("outputs");
+    keywords_set_.Mark("outputs", line_);
     DeviceDescription::Outputs outputs;
     outputs.table = Choose(kOutputTargets, values[0], "output target").table;
     const int span = outputs.table == Table::Coils ? kOutputs : 1;
@@ -326,7 +301,7 @@ void DeviceFileParser::ParseOutputs(const Words& values) {
 }
 
 void DeviceFileParser::ParseLayout(const Words& values) {
-    MarkSet("layout");
+    keywords_set_.Mark("layout", line_);
     if (values[0] != "low" && values[0] != "high") {
         throw std::invalid_argument("unknown layout " + Quoted(values[0]) +
                                     "; expected low (DOUT n is bit n) or high (bit n + 8)");
@@ -335,7 +310,7 @@ void DeviceFileParser::ParseLayout(const Words& values) {
 }
 
 DeviceDescription DeviceFileParser::Finish() {
-    if (!set_on_line_.contains("server")) {
+    if (!keywords_set_.Contains("server")) {
         throw DeviceFileError(source_ +
                               ": no server line; add one, e.g. \"server 192.168.1.50 502\"");
     }
@@ -375,7 +350,7 @@ void DeviceFileParser::CheckLayout() {
     const bool identified_high = id.size() >= 3 && id[2] == '7';
     device_.high_byte_layout = identified_high;
     if (layout_high_ && *layout_high_ != identified_high) {
-        FailAt(set_on_line_.at("layout"),
+        FailAt(keywords_set_.LineOf("layout"),
                *layout_high_ ? "layout high needs an identification whose third character is 7, "
                                "e.g. identification \"QM7 rig\""
                              : "layout low needs an identification whose third character is not "

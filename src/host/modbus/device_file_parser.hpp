@@ -9,6 +9,7 @@
 
 #include "host/modbus/device_description.hpp"
 #include "host/modbus/device_file_error.hpp"
+#include "host/sim/scenario_syntax.hpp"
 
 namespace quillon::modbus {
 
@@ -34,8 +35,6 @@ private:
     static const std::vector<Keyword>& Keywords();
 
     void ParseLine(const std::string& line);
-    const Keyword& FindKeyword(const std::string& name) const;
-    void MarkSet(const std::string& keyword);
 
     void ParseServer(const Words& values);
     void ParseUnit(const Words& values);
@@ -58,7 +57,7 @@ private:
     std::string source_;
     int line_ = 0;
     DeviceDescription device_;
-    std::map<std::string, int> set_on_line_;
+    sim::KeywordsSet keywords_set_;
     std::map<int, std::pair<int, DeviceDescription::Channel>> channels_;  // index: line, channel
     std::optional<bool> layout_high_;
 };

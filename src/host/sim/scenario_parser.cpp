@@ -20,10 +20,6 @@ constexpr double kMaxScanRate = 1'000'000.0;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::int64_t kMaxBlockScans = std::numeric_limits<std::int16_t>::max();
 
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 }  // namespace
 
 const std::vector<ScenarioParser::Keyword>& ScenarioParser::Keywords() {
@@ -70,7 +66,7 @@ void ScenarioParser::ParseLine(const std::string& line) {
 }
 
 void ScenarioParser::Dispatch(const Words& words) {
-    const Keyword& keyword = FindKeyword(words.front());
+    const Keyword& keyword = FindKeyword(Keywords(), words.front());
     const Words values(words.begin() + 1, words.end());
     const bool counted = keyword.values != 0;
     if ((counted && values.size() != keyword.values) || (!counted && values.empty())) {
@@ -79,36 +75,13 @@ void ScenarioParser::Dispatch(const Words& words) {
     (this->*keyword.handler)(values);
 }
 
-const ScenarioParser::Keyword& ScenarioParser::FindKeyword(const std::string& name) const {
-    const auto& keywords = Keywords();
-    const auto found = std::find_if(keywords.begin(), keywords.end(),
-                                    [&](const Keyword& keyword) { return keyword.name == name; });
-    if (found == keywords.end()) {
-        std::vector<std::string_view> names;
-        for (const Keyword& keyword : keywords) {
-            names.push_back(keyword.name);
-        }
-        throw std::invalid_argument("unknown keyword " + Quoted(name) + "; expected " +
-                                    JoinChoices(names));
-    }
-    return *found;
-}
-
-void ScenarioParser::MarkSet(const std::string& keyword) {
-    const auto [previous, inserted] = set_on_line_.emplace(keyword, line_);
-    if (!inserted) {
-        throw std::invalid_argument(keyword + " is already set on line " +
-                                    std::to_string(previous->second));
-    }
-}
-
 void ScenarioParser::ParseChannels(const Words& values) {
-    MarkSet("channels");
+    keywords_set_.Mark("channels", line_);
     channel_count_ = static_cast<int>(ParseInteger(values[0], "channels", 1, kMaxScenarioChannels));
 }
 
 void ScenarioParser::ParseScanRate(const Words& values) {
-    MarkSet("scan-rate");
+    keywords_set_.Mark("scan-rate", line_);
     const double rate = ParseNumber(values[0], "scan-rate");
     if (rate <= 0.0 || rate > kMaxScanRate) {
         throw std::invalid_argument("scan-rate must be greater than 0 and at most 1000000");
@@ -117,24 +90,24 @@ void ScenarioParser::ParseScanRate(const Words& values) {
 }
 
 void ScenarioParser::ParseIdentification(const Words& values) {
-    MarkSet("identification");
+    keywords_set_.Mark("identification", line_);
     scenario_.identification = values[0];
 }
 
 void ScenarioParser::ParseModel(const Words& values) {
-    MarkSet("model");
+    keywords_set_.Mark("model", line_);
     scenario_.model = static_cast<std::int32_t>(
         ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
                      std::numeric_limits<std::int32_t>::max()));
 }
 
 void ScenarioParser::ParseHostValue(const Words& values) {
-    MarkSet("host-value");
+    keywords_set_.Mark("host-value", line_);
     scenario_.host_value = ParseNumber(values[0], "host-value");
 }
 
 void ScenarioParser::ParseOutputLog(const Words& values) {
-    MarkSet("output-log");
+    keywords_set_.Mark("output-log", line_);
     if (values[0].empty()) {
         throw std::invalid_argument("output-log needs a file path");
     }
@@ -154,12 +127,12 @@ void ScenarioParser::ParseChannel(const Words& values) {
 }
 
 void ScenarioParser::ParseFailReadsFrom(const Words& values) {
-    MarkSet("fail-reads-from");
+    keywords_set_.Mark("fail-reads-from", line_);
     scenario_.fail_reads_from = ParseSeconds(values[0], "fail-reads-from");
 }
 
 void ScenarioParser::ParseShortBlocksFrom(const Words& values) {
-    MarkSet("short-blocks-from");
+    keywords_set_.Mark("short-blocks-from", line_);
     const std::string_view prefix = "scans=";
     if (values[1].rfind(prefix, 0) != 0) {
         throw std::invalid_argument("expected \"short-blocks-from SECONDS scans=COUNT\"");
@@ -170,7 +143,7 @@ void ScenarioParser::ParseShortBlocksFrom(const Words& values) {
 }
 
 void ScenarioParser::ParseExitAt(const Words& values) {
-    MarkSet("exit-at");
+    keywords_set_.Mark("exit-at", line_);
     scenario_.exit_at = ParseSeconds(values[0], "exit-at");
 }
 

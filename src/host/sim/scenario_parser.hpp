@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/sim/scenario.hpp"
+#include "host/sim/scenario_syntax.hpp"
 
 namespace quillon::sim {
 
@@ -37,8 +38,6 @@ private:
 
     void ParseLine(const std::string& line);
     void Dispatch(const Words& words);
-    const Keyword& FindKeyword(const std::string& name) const;
-    void MarkSet(const std::string& keyword);
 
     void ParseChannels(const Words& values);
     void ParseScanRate(const Words& values);
@@ -60,7 +59,7 @@ private:
     int line_ = 0;
     Scenario scenario_;
     std::optional<int> channel_count_;
-    std::map<std::string, int> set_on_line_;
+    KeywordsSet keywords_set_;
     std::map<int, PendingChannel> channels_;
 };
 

@@ -13,10 +13,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
 
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 // Reads a quoted part starting after its opening quote; returns the index after the closing one.
 std::size_t AppendQuoted(std::string_view line, std::size_t at, std::string& word) {
     while (at < line.size()) {
@@ -96,6 +92,10 @@ std::int64_t ParseInteger(std::string_view text, std::string_view what, std::int
                                     Quoted(text));
     }
     return value;
+}
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
 }
 
 std::string JoinChoices(const std::vector<std::string_view>& choices) {
