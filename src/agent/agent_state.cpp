@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "agent/durable_file.hpp"
+#include "platform/local_time.hpp"
 
 namespace quillon::agent {
 namespace {
@@ -46,12 +47,7 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 std::string TimeText(WallTime when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return LocalTimeText(when, "%Y-%m-%d %H:%M:%S");
 }
 
 AgentState::AgentState(std::filesystem::path folder) : folder_(std::move(folder)), ini_("") {

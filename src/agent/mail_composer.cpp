@@ -7,6 +7,7 @@
 #include <random>
 
 #include "agent/mime_text.hpp"
+#include "platform/local_time.hpp"
 
 namespace quillon::agent {
 namespace {
@@ -20,13 +21,9 @@ std::string SplitDateTime(const std::string& stamp) {
     return stamp.size() == 18 ? stamp.substr(0, 10) + " " + stamp.substr(10) : stamp;
 }
 
+// The stream's classic locale writes the English day and month names mail wants.
 std::string DateHeader(WallTime now) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[64];
-    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S %z", &local);
-    return text;
+    return LocalTimeText(now, "%a, %d %b %Y %H:%M:%S %z");
 }
 
 std::string Joined(const std::vector<std::string>& items, const std::string& separator) {
