@@ -12,11 +12,8 @@
 
 #include "app/addon.hpp"
 #include "host/sim/simulated_instrument.hpp"
-#include "platform/linux/file_profile_store.hpp"
-#include "platform/linux/posix_process_launcher.hpp"
-#include "platform/linux/std_clock.hpp"
-#include "platform/linux/std_locale.hpp"
 #include "platform/no_key_state.hpp"
+#include "platform/platform.hpp"
 #include "ui/headless/console_prompter.hpp"
 #include "ui/headless/console_sound_player.hpp"
 #include "ui/headless/headless_loop.hpp"
@@ -44,18 +41,17 @@ void PrintHistogram(const std::vector<double>& periods_ms) {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
-    const auto settings_dir = std::filesystem::temp_directory_path() / "quillon-tick-period";
     quillon::sim::SimulatedInstrument host(quillon::sim::DemoScenario(),
                                            quillon::sim::SimulatedInstrument::SteadyClockFromNow());
-    quillon::FileProfileStore profiles(settings_dir);
+    // The platform's own clock: its sleep is what decides the period.
+    const std::unique_ptr<quillon::Platform> platform = quillon::CreatePlatform();
+    quillon::Clock& clock = platform->SystemClock();
     quillon::ConsolePrompter prompter(std::cout);
-    quillon::StdLocale locale;
-    quillon::StdClock clock;
     quillon::ConsoleSoundPlayer sound(std::cout, clock);
-    quillon::PosixProcessLauncher launcher{quillon::ProgramLocator()};
     quillon::NoKeyState keys;
-    quillon::Addon addon(
-        quillon::Ports{host, profiles, prompter, locale, clock, sound, launcher, keys});
+    quillon::Addon addon(quillon::Ports{host, platform->Profiles(), prompter,
+                                        platform->UserLocale(), clock, sound, platform->Launcher(),
+                                        keys});
     addon.Load("-dsim -nTickPeriod");
 
     std::vector<Clock::time_point> ticks;

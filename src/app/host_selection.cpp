@@ -6,9 +6,14 @@
 
 #include "app/addon.hpp"
 #include "app/command_line.hpp"
+#include "host/sim/simulated_instrument.hpp"
+#ifdef QUILLON_WITH_MODBUS
 #include "host/modbus/device_file_parser.hpp"
 #include "host/modbus/modbus_host.hpp"
-#include "host/sim/simulated_instrument.hpp"
+#endif
+#ifdef QUILLON_WITH_WINDAQ
+#include "host/windaq/windaq_host.hpp"
+#endif
 
 namespace quillon {
 namespace {
@@ -18,6 +23,8 @@ struct HostKind {
     std::string_view name;
     std::unique_ptr<HostConnection> (*create)(const std::string& parameter);
     std::string_view usage;
+    // Takes every -d text that names no other kind: the text is the host's own selector.
+    bool takes_other_texts = false;
 };
 
 std::unique_ptr<HostConnection> SimulatedHost(const std::string& scenario_path) {
@@ -27,14 +34,28 @@ std::unique_ptr<HostConnection> SimulatedHost(const std::string& scenario_path) 
         std::move(scenario), sim::SimulatedInstrument::SteadyClockFromNow());
 }
 
+#ifdef QUILLON_WITH_MODBUS
 std::unique_ptr<HostConnection> ModbusDevice(const std::string& device_path) {
     return std::make_unique<modbus::ModbusHost>(modbus::LoadDeviceFile(device_path));
 }
+#endif
+
+#ifdef QUILLON_WITH_WINDAQ
+std::unique_ptr<HostConnection> WinDaqControl(const std::string& /*selector*/) {
+    return std::make_unique<windaq::WinDaqHost>();
+}
+#endif
 
 // The first kind is the default when no -d word is given.
 constexpr std::array kHostKinds = {
+#ifdef QUILLON_WITH_WINDAQ
+    HostKind{"windaq", WinDaqControl,
+             "no -d, or any other -d text, for the host's control (the text goes to it)", true},
+#endif
     HostKind{"sim", SimulatedHost, "-dsim for the demo, -dsim:PATH for a scenario file"},
+#ifdef QUILLON_WITH_MODBUS
     HostKind{"modbus", ModbusDevice, "-dmodbus:PATH for a Modbus TCP device file"},
+#endif
 };
 
 std::string KnownHosts() {
@@ -58,6 +79,11 @@ std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_t
     for (const HostKind& kind : kHostKinds) {
         if (kind.name == name && (colon == std::string::npos || !parameter.empty())) {
             return kind.create(parameter);
+        }
+    }
+    for (const HostKind& kind : kHostKinds) {
+        if (kind.takes_other_texts) {
+            return kind.create(host_text);
         }
     }
     throw HostSelectionError("unknown host \"" + host_text + "\": this build has " + KnownHosts());

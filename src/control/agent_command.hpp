@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/mail_agent_program.hpp"
+
 namespace quillon {
 
-// The e-mail agent, resolved by the process launcher (QUILLON_PELLOMAR, or beside Quillon).
-inline constexpr char kAgentProgram[] = "pellomar";
+// The e-mail agent is kMailAgentProgram, resolved by the process launcher.
 inline constexpr char kAlarmEvent[] = "Alarm";
 inline constexpr char kHostExitEvent[] = "WinDaq_Exits";
 inline constexpr char kKeepAliveEvent[] = "KeepAlive";

@@ -78,7 +78,7 @@ std::string WhatWasSent(const FinishedProcess& agent) {
 }  // namespace
 
 std::optional<std::string> Alarms::AgentFinished(const FinishedProcess& agent) const {
-    if (agent.program != kAgentProgram) {
+    if (agent.program != kMailAgentProgram) {
         return std::nullopt;
     }
     const std::string outcome =
@@ -113,7 +113,7 @@ std::optional<std::string> Alarms::KeepAliveTick(const SampleBlock& latest, bool
 
 std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {
     std::string error;
-    if (ports_.launcher.Launch(kAgentProgram, command.Arguments(), error)) {
+    if (ports_.launcher.Launch(kMailAgentProgram, command.Arguments(), error)) {
         return std::nullopt;
     }
     // A status that only ever shows the first failure would hide that it keeps failing.

@@ -5,12 +5,13 @@
 #include <iomanip>
 #include <sstream>
 
+#include "platform/os_functions.hpp"
+
 namespace quillon {
 
 std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = LocalCalendarTime(seconds);
     std::ostringstream text;
     text << std::put_time(&local, format);
     return text.str();

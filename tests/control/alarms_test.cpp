@@ -248,7 +248,7 @@ class AgentEndTest : public AlarmsTest, public ::testing::WithParamInterface<Age
 TEST_P(AgentEndTest, PutsTheAgentsOutcomeInTheStatusLine) {
     const AgentEndCase& end = GetParam();
     const std::optional<std::string> line = alarms.AgentFinished(
-        {kAgentProgram, {"Global", "Norvane", end.event_word, "x"}, end.exited, end.status});
+        {kMailAgentProgram, {"Global", "Norvane", end.event_word, "x"}, end.exited, end.status});
     ASSERT_TRUE(line);
     EXPECT_EQ(*line, end.status_line);
 }

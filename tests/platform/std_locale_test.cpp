@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/std_locale.hpp"
+#include "platform/std_locale.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/output_log.hpp"
 
-#include "host/output_write_text.hpp"
-
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -11,6 +8,9 @@
 #include <charconv>
 #include <cstdio>
 #include <system_error>
+
+#include "host/output_write_text.hpp"
+#include "platform/os_functions.hpp"
 
 namespace quillon::sim {
 
@@ -44,8 +44,7 @@ bool OutputLog::EnsureOpen(const ProblemListener& report) {
     if (fd_ >= 0) {
         return true;
     }
-    // Close-on-exec: the e-mail agents started later must not hold the log open.
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+    fd_ = OpenForAppending(path_);
     if (fd_ < 0) {
         Fail("cannot open", errno, report);
         return false;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/scenario.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <system_error>
 
 #include "host/sim/scenario_parser.hpp"
+#include "platform/os_functions.hpp"
 
 namespace quillon::sim {
 
@@ -54,10 +54,10 @@ private:
     int fd_;
 };
 
-// The whole file, which must be a regular file of at most kMaxScenarioBytes. O_NONBLOCK keeps a
-// FIFO from holding up the open; the bound holds even for a file that grows while it is read.
+// The whole file, which must be a regular file of at most kMaxScenarioBytes; the bound holds
+// even for a file that grows while it is read.
 std::string ReadScenarioText(const std::string& path) {
-    const OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    const OpenFile file(OpenForReading(path));
     if (file.Descriptor() < 0) {
         RefuseWithReason(path, "cannot open", errno);
     }

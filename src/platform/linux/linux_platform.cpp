@@ -4,8 +4,12 @@
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/stop_signals.hpp"
+#include "platform/mail_agent_program.hpp"
 
 namespace quillon {
+
+// Resolved by the launcher: QUILLON_PELLOMAR, beside Quillon, or on the PATH.
+const char kMailAgentProgram[] = "pellomar";
 
 LinuxPlatform::LinuxPlatform() : profiles_(ProfileDirectory()) {}
 

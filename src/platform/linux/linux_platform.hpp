@@ -3,9 +3,9 @@
 
 #include "platform/linux/file_profile_store.hpp"
 #include "platform/linux/posix_process_launcher.hpp"
-#include "platform/linux/std_clock.hpp"
-#include "platform/linux/std_locale.hpp"
 #include "platform/platform.hpp"
+#include "platform/std_clock.hpp"
+#include "platform/std_locale.hpp"
 
 namespace quillon {
 

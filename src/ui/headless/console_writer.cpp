@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/headless/console_writer.hpp"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <system_error>
 
@@ -21,39 +15,12 @@ std::string DroppedNote(std::uint64_t lines) {
 }  // namespace
 
 ConsoleWriter::ConsoleWriter(int fd, std::string name, Report report, std::size_t capacity)
-    : fd_(fd), name_(std::move(name)), report_(std::move(report)), capacity_(capacity) {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) {
-        return;  // a file never waits for a reader; a closed one fails at the first write
-    }
-    if (S_ISSOCK(status.st_mode)) {
-        socket_ = true;  // written with MSG_DONTWAIT
-        return;
-    }
-    // A description of its own for a pipe or a terminal: O_NONBLOCK on the shared one would
-    // reach the shell and every other program that writes to the same terminal.
-    const std::string own = "/proc/self/fd/" + std::to_string(fd);
-    const int reopened = ::open(own.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (reopened >= 0) {
-        fd_ = reopened;
-        own_descriptor_ = true;
-        return;
-    }
-    // Last resort (no /proc, or a pipe whose reader has gone): the shared description, put
-    // back as it was at the end.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0 && (flags & O_NONBLOCK) == 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0) {
-        shared_flags_to_restore_ = flags;
-    }
-}
+    : channel_(OpenConsoleChannel(fd)),
+      name_(std::move(name)),
+      report_(std::move(report)),
+      capacity_(capacity) {}
 
-ConsoleWriter::~ConsoleWriter() {
-    if (own_descriptor_) {
-        ::close(fd_);
-    } else if (shared_flags_to_restore_ >= 0) {
-        ::fcntl(fd_, F_SETFL, shared_flags_to_restore_);
-    }
-}
+ConsoleWriter::~ConsoleWriter() = default;
 
 void ConsoleWriter::WriteLine(const std::string& line) {
     if (failed_) {
@@ -90,7 +57,7 @@ void ConsoleWriter::Flush() {
     while (!failed_ && !queue_.empty()) {
         const std::string& front = queue_.front();
         const long written =
-            WriteSome(front.data() + front_written_, front.size() - front_written_);
+            channel_->WriteSome(front.data() + front_written_, front.size() - front_written_);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -110,13 +77,6 @@ void ConsoleWriter::Flush() {
     }
 }
 
-long ConsoleWriter::WriteSome(const char* data, std::size_t size) const {
-    if (socket_) {
-        return ::send(fd_, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
-    }
-    return ::write(fd_, data, size);
-}
-
 void ConsoleWriter::FlushAtEnd(std::chrono::milliseconds patience) {
     const auto give_up = std::chrono::steady_clock::now() + patience;
     for (;;) {
@@ -128,8 +88,7 @@ void ConsoleWriter::FlushAtEnd(std::chrono::milliseconds patience) {
         if (failed_ || (queue_.empty() && dropped_since_announced_ == 0) || left.count() <= 0) {
             break;
         }
-        pollfd writable{fd_, POLLOUT, 0};
-        ::poll(&writable, 1, static_cast<int>(left.count()));
+        channel_->WaitWritable(left);
     }
     if (!failed_ && !queue_.empty() && report_) {
         report_("quillon: " + std::to_string(queue_.size()) + " lines of " + name_ +

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/console_channel.hpp"
 
 namespace quillon {
 
@@ -43,13 +46,9 @@ private:
     bool Fits(std::size_t bytes) const { return queued_bytes_ + bytes <= capacity_; }
     void Enqueue(std::string text);
     void AnnounceDropped();
-    long WriteSome(const char* data, std::size_t size) const;
     void Fail(int reason);
 
-    int fd_;
-    bool own_descriptor_ = false;
-    bool socket_ = false;
-    int shared_flags_to_restore_ = -1;
+    std::unique_ptr<ConsoleChannel> channel_;
     std::string name_;
     Report report_;
     std::size_t capacity_;

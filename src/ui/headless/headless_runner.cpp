@@ -88,6 +88,9 @@ int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& 
     std::unique_ptr<HostConnection> host;
     try {
         host = CreateSelectedHost(options.argument_text);
+    } catch (const HostError& error) {
+        err << "quillon: start-up failed: " << error.what() << std::endl;
+        return kExitFailed;
     } catch (const std::exception& error) {
         err << "quillon: " << error.what() << std::endl;
         return kExitBadCommandLine;

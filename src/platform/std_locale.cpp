@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/std_locale.hpp"
+#include "platform/std_locale.hpp"
 
 #include <sstream>
 #include <stdexcept>
@@ -21,6 +21,10 @@ private:
     char point_;
 };
 
+std::locale WithDecimalPoint(const std::locale& base, char point) {
+    return std::locale(base, new UngroupedNumbers(point));
+}
+
 std::locale EnvironmentLocale() {
     std::locale environment = std::locale::classic();
     try {
@@ -29,12 +33,15 @@ std::locale EnvironmentLocale() {
         // An unknown locale name: the classic one.
     }
     const char point = std::use_facet<std::numpunct<char>>(environment).decimal_point();
-    return std::locale(environment, new UngroupedNumbers(point));
+    return WithDecimalPoint(environment, point);
 }
 
 }  // namespace
 
 StdLocale::StdLocale() : locale_(EnvironmentLocale()) {}
+
+StdLocale::StdLocale(char decimal_point)
+    : locale_(WithDecimalPoint(std::locale::classic(), decimal_point)) {}
 
 std::string StdLocale::FormatGeneral(double value) {
     std::ostringstream text;

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#include "platform/win32/message_pump.hpp"
+
+namespace quillon {
+
+void DispatchWaitingMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+bool WaitDispatchingMessages(HANDLE handle, std::chrono::milliseconds patience) {
+    const auto give_up = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        DispatchWaitingMessages();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            give_up - std::chrono::steady_clock::now());
+        const DWORD wait = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+        // MWMO_INPUTAVAILABLE: a message that arrived before the wait also wakes it.
+        const DWORD result =
+            ::MsgWaitForMultipleObjectsEx(1, &handle, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (result == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (result != WAIT_OBJECT_0 + 1) {
+            return false;  // the time is up, or the wait failed
+        }
+    }
+}
+
+}  // namespace quillon
