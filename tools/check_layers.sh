@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Every folder uses only the folders below it: ground (panel, host, platform, none of them
-# using another), equations, control, app, the front ends (none using another), the programs.
+# Every folder uses only the folders below it: platform (the operating system's calls and the
+# ports), then panel and host (neither using the other), equations, control, app, the front
+# ends (none using another), the programs.
 # The e-mail agent is a program of its own that uses only platform/.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/../src"
 higher_than() {
     case "$1" in
         panel) echo "host platform equations control app ui programs agent" ;;
-        host) echo "panel platform equations control app ui programs agent" ;;
+        host) echo "panel equations control app ui programs agent" ;;
         platform) echo "panel host equations control app ui programs agent" ;;
         equations) echo "control app ui programs agent" ;;
         control) echo "app ui programs agent" ;;

@@ -13,6 +13,7 @@ packages=(
     help2man dpkg-dev lintian systemd
     libmodbus-dev python3-pymodbus
     libcurl4-openssl-dev python3-aiosmtpd openssl
+    g++-mingw-w64-i686-posix googletest wine wine32:i386
 )
 
 missing=()
@@ -27,6 +28,10 @@ if ((${#missing[@]} > 0)); then
     as_root=()
     if [ "$(id -u)" -ne 0 ]; then
         as_root=(sudo)
+    fi
+    # The Windows tests run under 32-bit Wine.
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${as_root[@]}" dpkg --add-architecture i386
     fi
     "${as_root[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y "${missing[@]}"

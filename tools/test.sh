@@ -3,8 +3,8 @@
 # Sets up, builds and passes the whole test suite: the formatting and layering checks, every
 # test in the default build (the window offscreen), a check that no test name prints bytes,
 # the Debian package (lintian, contents, the installed programs, the user service), then the
-# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes the
-# evaluator for a bounded time.
+# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build
+# (MinGW-w64) with its tests under Wine, then fuzzes the evaluator for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,6 +37,11 @@ echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize
+
+echo "== Windows build, tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
 
 echo "== Evaluator fuzzing"
 cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/host_selection.hpp"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -23,6 +24,8 @@ struct HostKind {
     std::string_view name;
     std::unique_ptr<HostConnection> (*create)(const std::string& parameter);
     std::string_view usage;
+    // For --help, after "-dNAME" (and " (or no -d)" for the default).
+    std::string_view help;
     // Takes every -d text that names no other kind: the text is the host's own selector.
     bool takes_other_texts = false;
 };
@@ -50,11 +53,16 @@ std::unique_ptr<HostConnection> WinDaqControl(const std::string& /*selector*/) {
 constexpr std::array kHostKinds = {
 #ifdef QUILLON_WITH_WINDAQ
     HostKind{"windaq", WinDaqControl,
-             "no -d, or any other -d text, for the host's control (the text goes to it)", true},
+             "no -d, or any other -d text, for the host's control (the text goes to it)",
+             " is the host's control (WINDAQLib.WinDaq); any -d text that names no other host "
+             "goes to the control",
+             true},
 #endif
-    HostKind{"sim", SimulatedHost, "-dsim for the demo, -dsim:PATH for a scenario file"},
+    HostKind{"sim", SimulatedHost, "-dsim for the demo, -dsim:PATH for a scenario file",
+             " is the built-in demo instrument, -dsim:PATH a scenario file"},
 #ifdef QUILLON_WITH_MODBUS
-    HostKind{"modbus", ModbusDevice, "-dmodbus:PATH for a Modbus TCP device file"},
+    HostKind{"modbus", ModbusDevice, "-dmodbus:PATH for a Modbus TCP device file",
+             ":PATH is a Modbus TCP device file"},
 #endif
 };
 
@@ -66,7 +74,42 @@ std::string KnownHosts() {
     return text;
 }
 
+// Words filled into lines of at most 80 characters, continued 14 columns in.
+std::string Wrapped(const std::string& text, std::size_t first_column) {
+    constexpr std::size_t kWidth = 80;
+    const std::string indent(14, ' ');
+    std::string wrapped;
+    std::size_t column = first_column;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const std::string word = text.substr(start, end - start);
+        if (column > first_column && column + 1 + word.size() > kWidth) {
+            wrapped += "\n" + indent;
+            column = indent.size();
+        } else if (start > 0) {
+            wrapped += ' ';
+            ++column;
+        }
+        wrapped += word;
+        column += word.size();
+        start = end + 1;
+    }
+    return wrapped;
+}
+
 }  // namespace
+
+std::string HostUsageText() {
+    std::string text;
+    for (const HostKind& kind : kHostKinds) {
+        const bool is_default = &kind == &kHostKinds.front();
+        text += (text.empty() ? "-d" : "; -d") + std::string(kind.name) +
+                (is_default ? " (or no -d)" : "") + std::string(kind.help);
+    }
+    // Continues "  -dHOST      first word: the host. ".
+    return Wrapped(text + ".", 36);
+}
 
 std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_text) {
     const std::string host_text = ParseCommandLine(argument_text).host_text.value_or("");

@@ -23,6 +23,9 @@ public:
 // The one place that names concrete hosts: a new host is one entry in its table.
 std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_text);
 
+// The hosts this build has, for --help: wrapped lines, the first continuing "-dHOST ...".
+std::string HostUsageText();
+
 // What a host reports between calls goes to the window's status, in every front end.
 void ReportHostProblems(HostConnection& connection, Addon& addon);
 

@@ -2,7 +2,8 @@
 #include "app/program_options.hpp"
 
 #include "app/command_line.hpp"
-#include "platform/linux/profile_directory.hpp"
+#include "app/host_selection.hpp"
+#include "platform/platform.hpp"
 
 namespace quillon {
 
@@ -39,8 +40,9 @@ std::string UsageText(const std::string& program) {
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
            "\n"
            "Instance words: only the first two words count.\n"
-           "  -dHOST      first word: the host. -dsim (or no -d) is the built-in demo\n"
-           "              instrument, -dsim:PATH a scenario file.\n"
+           "  -dHOST      first word: the host. " +
+           HostUsageText() +
+           "\n"
            "  -nNAME      second word: the window caption and the instance's section in the\n"
            "              settings file (default Quillon). It counts only as the second word:\n"
            "              give it after a -d word, for example: -dsim -nLab1\n"
@@ -48,7 +50,9 @@ std::string UsageText(const std::string& program) {
            "Options:\n"
            "  --headless  run without a window: print every output write, lamp change and\n"
            "              message; message boxes are printed, input boxes are cancelled.\n"
-           "              Ctrl+C, SIGTERM or SIGHUP stop, save the settings and end.\n"
+           "              " +
+           StopRequestsText() +
+           " stop, save the settings and end.\n"
            "  --exit-on-stop\n"
            "              with --headless: when the run stops by itself (a failed host read,\n"
            "              a failing equation, an equation refused at Start), save the\n"
@@ -63,16 +67,8 @@ std::string UsageText(const std::string& program) {
            "Exit status: 0 after a stop signal, a closed window or the host's exit; 1 when\n"
            "start-up failed or the settings could not be saved; 2 for an unknown option or\n"
            "host; 3 when the run stopped by itself under --exit-on-stop.\n"
-           "\n"
-           "Global hot keys (Ctrl+Alt+key while \"Global Key\" is checked) read the X11\n"
-           "keyboard; under Wayland without XWayland, and in --headless, they are off.\n"
-           "The e-mail agent is the program \"pellomar\": $QUILLON_PELLOMAR when set, otherwise\n"
-           "beside this program. It is started as: pellomar Global Norvane EVENT MESSAGE\n"
-           "\n"
-           "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
-           std::string(kProfileDirectoryVariable) +
-           ",\n"
-           "otherwise in $XDG_CONFIG_HOME/quillon, otherwise in ~/.config/quillon.\n";
+           "\n" +
+           PlatformHelpText();
 }
 
 }  // namespace quillon

@@ -38,6 +38,11 @@ const std::atomic<bool>& StopRequested();
 // Why it was asked to stop, for the line that says so ("SIGHUP (hang-up)").
 std::string StopReason();
 
+// For --help: what asks the program to stop ("Ctrl+C, SIGTERM or SIGHUP"), and the paragraph
+// on the hot keys, the e-mail agent and where the settings live here.
+std::string StopRequestsText();
+std::string PlatformHelpText();
+
 // The platform this program was built for.
 std::unique_ptr<Platform> CreatePlatform();
 

@@ -30,6 +30,22 @@ std::string StopReason() {
     return StopSignals::Describe(StopSignals::Received());
 }
 
+std::string StopRequestsText() {
+    return "Ctrl+C, SIGTERM or SIGHUP";
+}
+
+std::string PlatformHelpText() {
+    return "Global hot keys (Ctrl+Alt+key while \"Global Key\" is checked) read the X11\n"
+           "keyboard; under Wayland without XWayland, and in --headless, they are off.\n"
+           "The e-mail agent is the program \"pellomar\": $QUILLON_PELLOMAR when set, otherwise\n"
+           "beside this program. It is started as: pellomar Global Norvane EVENT MESSAGE\n"
+           "\n"
+           "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
+           std::string(kProfileDirectoryVariable) +
+           ",\n"
+           "otherwise in $XDG_CONFIG_HOME/quillon, otherwise in ~/.config/quillon.\n";
+}
+
 std::unique_ptr<Platform> CreatePlatform() {
     return std::make_unique<LinuxPlatform>();
 }

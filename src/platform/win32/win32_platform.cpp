@@ -21,6 +21,19 @@ std::string StopReason() {
     return StopEvents::Received();
 }
 
+std::string StopRequestsText() {
+    return "Ctrl+C, Ctrl+Break or closing the console";
+}
+
+std::string PlatformHelpText() {
+    return "The e-mail agent is the host's Pellomar.exe, found as Windows finds a typed\n"
+           "command (this program's folder, the current folder, the system folders, PATH).\n"
+           "\n"
+           "Settings: NorvaneAlarm.ini (and the agent's pellomar.ini) in the Windows folder,\n"
+           "or in the user's VirtualStore\\Windows folder when Windows redirects the\n"
+           "program's writes there; shared with every program that uses the same file.\n";
+}
+
 std::unique_ptr<Platform> CreatePlatform() {
     return std::make_unique<Win32Platform>();
 }
