@@ -23,18 +23,6 @@ HRESULT ClientSite::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-ULONG ClientSite::AddRef() {
-    return ++references_;
-}
-
-ULONG ClientSite::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT ClientSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker != nullptr) {
         *moniker = nullptr;
@@ -47,24 +35,6 @@ HRESULT ClientSite::GetContainer(IOleContainer** container) {
         *container = nullptr;
     }
     return E_NOINTERFACE;
-}
-
-HRESULT ClientSite::GetTypeInfoCount(UINT* count) {
-    if (count != nullptr) {
-        *count = 0;
-    }
-    return S_OK;
-}
-
-HRESULT ClientSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT ClientSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
 }
 
 HRESULT ClientSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,

@@ -5,21 +5,21 @@
 
 #include <ole2.h>
 
+#include "host/windaq/no_type_info_dispatch.hpp"
+
 namespace quillon::windaq {
 
 // The container side a form gives the control, reduced to what a control without a window
 // asks: the ambient properties (run mode, not design mode; the user's locale) and a site that
 // politely declines everything else.
-class ClientSite final : public IOleClientSite, public IDispatch {
+class ClientSite final : public IOleClientSite, public NoTypeInfoDispatch {
 public:
     ClientSite() = default;
-    ClientSite(const ClientSite&) = delete;
-    ClientSite& operator=(const ClientSite&) = delete;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DropReference(); }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
@@ -30,15 +30,11 @@ public:
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
                                      VARIANT* result, EXCEPINFO*, UINT*) override;
 
 private:
-    ~ClientSite() = default;
-    ULONG references_ = 1;
+    ~ClientSite() override = default;
 };
 
 }  // namespace quillon::windaq
