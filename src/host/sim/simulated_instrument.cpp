@@ -12,6 +12,8 @@ namespace quillon::sim {
 
 namespace {
 
+constexpr double kScanTolerance = 1e-6;
+
 std::string SecondsText(double seconds) {
     std::array<char, 32> text{};
     const auto end = std::to_chars(text.data(), text.data() + text.size(), seconds).ptr;
@@ -99,7 +101,11 @@ void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
     }
     const double now = Now();
     CheckReadsWork(now);
-    const auto newest = static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate));
+    // A moment within a millionth of a scan of a scan's own time counts as that scan: a tick
+    // on an exact clock must not see the scan before because of rounding.
+    const auto newest =
+        static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate + kScanTolerance));
+    CheckRecordingLasts(newest);
     FillBlock(newest, ScansToReturn(scans, now), block);
 }
 
@@ -145,9 +151,29 @@ int SimulatedInstrument::ScansToReturn(int asked, double now) const {
     return asked;
 }
 
+void SimulatedInstrument::CheckRecordingLasts(std::int64_t newest) const {
+    const Recording* recording = scenario_.recording.get();
+    if (recording != nullptr && !scenario_.loop_recording &&
+        newest >= static_cast<std::int64_t>(recording->rows)) {
+        throw HostError("ReadScans: the recording " + recording->source + " ended at " +
+                        SecondsText(recording->Seconds()));
+    }
+}
+
 void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
     const auto channels = scenario_.channels.size();
     block.Resize(static_cast<int>(channels), scans);
+    if (const Recording* recording = scenario_.recording.get()) {
+        const auto rows = static_cast<std::int64_t>(recording->rows);
+        for (int position = 0; position < scans; ++position) {
+            const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
+            const std::int64_t row =
+                scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
+            std::copy_n(recording->Row(static_cast<std::size_t>(row)), channels,
+                        block.Scan(position));
+        }
+        return;
+    }
     cache_.Reserve(scans);
     for (int position = 0; position < scans; ++position) {
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));

@@ -15,7 +15,8 @@
 namespace quillon::sim {
 
 // A host that answers from a Scenario in real time: scan k is taken at k / scan rate seconds
-// and the newest scan is floor(elapsed * scan rate). Use it from one thread.
+// and the newest scan is floor(elapsed * scan rate); a recording's scan k is its row k. Use it
+// from one thread.
 class SimulatedInstrument final : public HostControl, public HostConnection {
 public:
     using Clock = std::function<double()>;  // seconds since start
@@ -56,6 +57,7 @@ private:
     double Now() const;
     const Scenario::Channel& ChannelAt(std::int16_t channel, const char* operation) const;
     void CheckReadsWork(double now) const;
+    void CheckRecordingLasts(std::int64_t newest) const;
     int ScansToReturn(int asked, double now) const;
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
 
