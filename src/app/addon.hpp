@@ -73,9 +73,9 @@ public:
     void StartStopClicked();  // Command1
     // Stops a running cycle for a reason that is not the operator's ("end of recording").
     void StopRun(std::string_view reason);
-    void ScanTick();          // Timer1
-    void AlarmTick();         // Timer2
-    void KeepAliveTick();     // Timer3
+    void ScanTick();       // Timer1
+    void AlarmTick();      // Timer2
+    void KeepAliveTick();  // Timer3
     // Between ticks: e-mail agents that have ended put their outcome in the status line.
     void AgentsFinished();
     void CharacterTyped(char character);
