@@ -81,9 +81,16 @@ std::int16_t SimulatedInstrument::DigitalInputMark(std::int16_t channel) {
     return ChannelAt(channel, "DigitalInputMark").digital_input ? -1 : 0;
 }
 
-// Its scans are always there: nothing to prepare or complete.
-void SimulatedInstrument::PrepareAcquisition() {}
+// Its scans are always there. The scenario's time starts here, once: start-up asks for this
+// just before its first Start, so scan k comes k / scan rate seconds into the first run
+// however long start-up took, as it does in a replay.
+void SimulatedInstrument::PrepareAcquisition() {
+    if (!origin_) {
+        origin_ = clock_();
+    }
+}
 
+// Nothing to complete.
 void SimulatedInstrument::CompleteStartup() {}
 
 void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
@@ -122,7 +129,7 @@ void SimulatedInstrument::Service() {
 }
 
 double SimulatedInstrument::Now() const {
-    return std::max(0.0, clock_());
+    return std::max(0.0, clock_() - origin_.value_or(0.0));
 }
 
 const Scenario::Channel& SimulatedInstrument::ChannelAt(std::int16_t channel,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,7 @@ private:
     OutputListener output_listener_;
     ProblemListener problem_listener_;
     bool exit_fired_ = false;
+    std::optional<double> origin_;  // the clock's reading at the first PrepareAcquisition
 };
 
 }  // namespace quillon::sim
