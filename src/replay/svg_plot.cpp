@@ -15,7 +15,7 @@ constexpr int kTop = 40;
 constexpr int kLaneHeight = 100;
 constexpr int kLaneGap = 14;
 constexpr int kBandHeight = 12;
-constexpr int kAxisHeight = 36;
+constexpr int kAxisHeight = 44;
 constexpr const char* kSlotNames[] = {"DOUT 0", "DOUT 1", "DOUT 2", "DOUT 3", "DOUT 4",
                                       "DOUT 5", "DOUT 6", "DOUT 7", "alarm",  "e-mail"};
 
