@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "fakes/temp_directory.hpp"
 #include "host/sim/scenario.hpp"
 #include "host/sim/simulated_instrument.hpp"
 
@@ -93,6 +94,28 @@ TEST(Recording, TheInstrumentPlaysItOnceOrInALoop) {
         } else {
             EXPECT_THROW(instrument.ReadScans(1, block), HostError);
         }
+    }
+}
+
+// In a scenario file: the path is taken from the scenario's folder, and the recording names
+// the channels, so lines that would say otherwise are refused.
+TEST(Recording, AScenarioPlaysOneFromBesideIt) {
+    testing::TempDirectory directory;
+    directory.Write("night.csv", "t,level,inputs\n0,1,0\n0.5,2,3\n");
+    const Scenario scenario =
+        LoadScenarioFile(directory.Write("rig.scn", "recording night.csv loop digital=inputs\n"));
+    ASSERT_EQ(scenario.channels.size(), 2U);
+    EXPECT_EQ(scenario.channels[0].text, "level");
+    EXPECT_TRUE(scenario.channels[1].digital_input);
+    EXPECT_TRUE(scenario.loop_recording);
+    EXPECT_DOUBLE_EQ(scenario.scan_rate, 2.0);
+    const std::string rig = directory.Write("bad.scn", "channels 4\nrecording night.csv\n");
+    try {
+        LoadScenarioFile(rig);
+        FAIL() << "accepted";
+    } catch (const ScenarioError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  rig + ":1: channels comes from the recording on line 2; leave it out");
     }
 }
 
