@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "app/addon.hpp"
+#include "app/timer_loop.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/platform.hpp"
 #include "ui/headless/console_prompter.hpp"
 #include "ui/headless/console_sound_player.hpp"
-#include "ui/headless/headless_loop.hpp"
 
 namespace {
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     ticks.reserve(static_cast<std::size_t>(seconds * 110));
     std::atomic<bool> stop{false};
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    quillon::HeadlessLoop loop(addon, clock, [&] {
+    quillon::TimerLoop loop(addon, clock, [&] {
         host.Service();
         stop = Clock::now() >= end;
     });

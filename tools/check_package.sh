@@ -30,13 +30,15 @@ version=$(sed -n 's/^project(Quillon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ "$("$root/usr/bin/quillon-headless" --version)" = "quillon-headless $version" ]
 [ "$("$root/usr/bin/quillon" --version)" = "quillon $version" ]
 [ "$("$root/usr/bin/pellomar" --version)" = "pellomar $version" ]
+[ "$("$root/usr/bin/quillon-replay" --version)" = "quillon-replay $version" ]
 # A few seconds of the demo from the installed program: it runs, then stops cleanly on
 # SIGTERM and saves its settings.
 status=0
-QUILLON_CONFIG_DIR="$settings" timeout -s TERM 3 "$root/usr/bin/quillon-headless" \
+QUILLON_CONFIG_DIR="$settings" XDG_STATE_HOME="$settings/state" timeout -s TERM 3 "$root/usr/bin/quillon-headless" \
     -dsim -nPackageCheck >"$settings/out.txt" 2>&1 || status=$?
 grep -q " running$" "$settings/out.txt"
 grep -q "^\[PackageCheck\]" "$settings/NorvaneAlarm.ini"
+grep -q '"event":"run_start"' "$settings/state/quillon/events/PackageCheck.jsonl"
 [ "$status" -eq 124 ]  # timeout's own status after the program ended on its signal
 
 # systemd checks the unit as a system unit of the unpacked root, with the targets it needs.

@@ -26,8 +26,14 @@ Addon::Addon(const Ports& ports)
       settings_dialogs_(operator_settings_, run_, facts_, ports.prompter, ports.locale),
       settings_(panel_, operator_settings_, facts_, ports.profiles) {
     panel_.SetHandlers(this);
+    panel_.AddObserver(this);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        logged_modes_[static_cast<std::size_t>(slot)] = panel_.Slot(slot).mode;
+    }
+    logged_math_mode_ = panel_.MathMode();
+    logged_global_keys_ = panel_.GlobalKeys();
     scan_cycle_.SetActions(ScanCycleActions{
-        [this] { hot_keys_.Poll(); },
+        [this] { From(ChangeSource::HotKey, [this] { hot_keys_.Poll(); }); },
         [this] { StartAudioAlarm(); },
         [this] { alarms_.StopAudioAlarm(); },
         [this](const SampleBlock& samples) { SendAlarmEmail(samples); },
@@ -36,11 +42,36 @@ Addon::Addon(const Ports& ports)
 }
 
 Addon::~Addon() {
+    panel_.RemoveObserver(this);
     panel_.SetHandlers(nullptr);
 }
 
+void Addon::SetEventSink(EventSink* events) {
+    events_ = events ? events : &no_events_;
+    run_control_.SetEventSink(events_);
+    scan_cycle_.SetEventSink(events_);
+    output_word_.SetEventSink(events_);
+    manual_control_.SetEventSink(events_);
+    alarms_.SetEventSink(events_);
+}
+
+template <typename Action>
+void Addon::From(ChangeSource source, Action action) {
+    const ChangeSource outer = change_source_;
+    change_source_ = source;
+    try {
+        action();
+    } catch (...) {
+        change_source_ = outer;
+        throw;
+    }
+    change_source_ = outer;
+}
+
 void Addon::Load(const std::string& argument_text) {
-    Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text);
+    // Start-up puts the saved modes on the switches before it starts the run.
+    From(ChangeSource::Settings,
+         [&] { Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text); });
 }
 
 void Addon::Resize(int width, int height) {
@@ -50,16 +81,17 @@ void Addon::Resize(int width, int height) {
 
 void Addon::Unload() {
     if (run_control_.Running()) {
-        run_control_.StartStop();
+        run_control_.StartStop("the program is ending");
         panel_.SetScanTimerEnabled(false);
     }
     SaveSettings();
 }
 
 void Addon::HostExited() {
+    events_->HostExited();
     Report(alarms_.SendHostExitNotice());
     if (run_control_.Running()) {
-        run_control_.StartStop();
+        run_control_.StartStop("the host exited");
     }
     SaveSettings();
     ended_ = true;
@@ -78,8 +110,15 @@ void Addon::StartStopClicked() {
     run_control_.StartStop();
 }
 
+void Addon::StopRun(std::string_view reason) {
+    if (run_control_.Running()) {
+        run_control_.StartStop(reason);
+    }
+}
+
 void Addon::ScanTick() {
     if (run_control_.Running()) {
+        events_->TickStarted(++ticks_);
         scan_cycle_.Tick();
     }
 }
@@ -96,13 +135,18 @@ void Addon::KeepAliveTick() {
 
 void Addon::AgentsFinished() {
     for (const FinishedProcess& agent : ports_.launcher.TakeFinished()) {
-        Report(alarms_.AgentFinished(agent));
+        const std::optional<std::string> outcome = alarms_.AgentFinished(agent);
+        if (outcome && agent.arguments.size() > 2) {
+            events_->AgentExited(agent.arguments[2], agent.exited, agent.status, *outcome);
+        }
+        Report(outcome);
     }
+    events_->Idle();
 }
 
 void Addon::CharacterTyped(char character) {
     if (panel_.KeyPreview()) {
-        manual_control_.CharacterTyped(character);
+        From(ChangeSource::Key, [&] { manual_control_.CharacterTyped(character); });
     }
 }
 
@@ -124,6 +168,43 @@ void Addon::EmailSettingsClicked() {
 
 void Addon::SwitchChanged(int slot) {
     mode_switch_.SwitchChanged(slot);
+}
+
+void Addon::PanelChanged(PanelField field, int slot) {
+    switch (field) {
+        case PanelField::Mode:
+            ReportModeChange(slot);
+            break;
+        case PanelField::MathMode:
+            if (panel_.MathMode() != logged_math_mode_) {
+                logged_math_mode_ = panel_.MathMode();
+                events_->SwitchChanged("Math Expression", logged_math_mode_, change_source_);
+            }
+            break;
+        case PanelField::GlobalKeys:
+            if (panel_.GlobalKeys() != logged_global_keys_) {
+                logged_global_keys_ = panel_.GlobalKeys();
+                events_->SwitchChanged("Global Key", logged_global_keys_ ? 1 : 0, change_source_);
+            }
+            break;
+        case PanelField::Timers:
+            if (panel_.AlarmTimerEnabled() != logged_alarm_sounding_) {
+                logged_alarm_sounding_ = panel_.AlarmTimerEnabled();
+                events_->AudioAlarmChanged(logged_alarm_sounding_);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void Addon::ReportModeChange(int slot) {
+    std::string& logged = logged_modes_[static_cast<std::size_t>(slot)];
+    const SlotState& state = panel_.Slot(slot);
+    if (state.mode != logged) {
+        events_->ModeChanged(slot, logged, state.mode, state.switch_position, change_source_);
+        logged = state.mode;
+    }
 }
 
 void Addon::ManualOutputChanged(int output) {
@@ -154,6 +235,9 @@ void Addon::RecordTick(const SampleBlock& samples, int scan) {
         }
     }
     history_.Record(SecondsSinceStart(), samples, scan, active);
+    if (tick_observer_) {
+        tick_observer_(samples, scan, active);
+    }
 }
 
 // The view's time axis: seconds since the first tick, on the monotonic clock.

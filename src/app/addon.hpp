@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/ports.hpp"
 #include "app/settings.hpp"
 #include "control/alarm_settings_dialogs.hpp"
 #include "control/alarms.hpp"
+#include "control/event_sink.hpp"
 #include "control/force_write.hpp"
 #include "control/hot_keys.hpp"
 #include "control/instance_facts.hpp"
@@ -28,7 +33,7 @@ namespace quillon {
 
 // Owns the window's state and its controllers, and offers the window's events as plain
 // calls. Front ends draw the Panel and forward input here; nothing here blocks.
-class Addon final : private PanelHandlers {
+class Addon final : private PanelHandlers, private PanelObserver {
 public:
     explicit Addon(const Ports& ports);
     ~Addon() override;
@@ -40,6 +45,17 @@ public:
     const RunState& GetRunState() const { return run_; }
     // What each tick read and decided, for a live view.
     const SampleHistory& History() const { return history_; }
+
+    // Where events go (run start and stop, slot changes and why, modes, output writes,
+    // alarms, agents); set it before Load. The sink outlives the Addon.
+    void SetEventSink(EventSink* events);
+    // Told at the end of every tick that went through the slots: the block, its current scan,
+    // and bit n set for each active slot n.
+    using TickObserver =
+        std::function<void(const SampleBlock& samples, int scan, std::uint16_t active_slots)>;
+    void SetTickObserver(TickObserver observer) { tick_observer_ = std::move(observer); }
+    // Scan ticks run so far.
+    std::uint64_t Ticks() const { return ticks_; }
 
     // The window's load: start-up with the command line after the program name.
     void Load(const std::string& argument_text);
@@ -55,9 +71,11 @@ public:
     const std::optional<std::string>& SaveFailure() const { return save_failure_; }
 
     void StartStopClicked();  // Command1
-    void ScanTick();          // Timer1
-    void AlarmTick();         // Timer2
-    void KeepAliveTick();     // Timer3
+    // Stops a running cycle for a reason that is not the operator's ("end of recording").
+    void StopRun(std::string_view reason);
+    void ScanTick();       // Timer1
+    void AlarmTick();      // Timer2
+    void KeepAliveTick();  // Timer3
     // Between ticks: e-mail agents that have ended put their outcome in the status line.
     void AgentsFinished();
     void CharacterTyped(char character);
@@ -68,6 +86,11 @@ public:
 
 private:
     void SwitchChanged(int slot) override;
+    void PanelChanged(PanelField field, int slot) override;
+    void ReportModeChange(int slot);
+    // Runs `action` with mode and switch changes credited to `source`.
+    template <typename Action>
+    void From(ChangeSource source, Action action);
     void ManualOutputChanged(int output) override;
     void SaveSettings();
     void StartAudioAlarm();
@@ -96,6 +119,16 @@ private:
     Settings settings_;
     SampleHistory history_;
     std::optional<std::chrono::steady_clock::time_point> first_tick_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
+    TickObserver tick_observer_;
+    std::uint64_t ticks_ = 0;
+    ChangeSource change_source_ = ChangeSource::Window;
+    // What the log last said, so that each event names the old value.
+    std::array<std::string, kSlotCount> logged_modes_;
+    int logged_math_mode_ = 0;
+    bool logged_global_keys_ = false;
+    bool logged_alarm_sounding_ = false;
     bool ended_ = false;
     std::optional<std::string> save_failure_;
 };

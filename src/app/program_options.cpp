@@ -20,6 +20,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
             options.view = true;
         } else if (word == "--exit-on-stop") {
             options.exit_on_stop = true;
+        } else if (word == "--events-json") {
+            options.events_json = true;
         } else if (word == "--help") {
             options.help = true;
         } else if (word == "--version") {
@@ -34,7 +36,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--view | --headless [--exit-on-stop]] [-dHOST [-nNAME]]\n"
+           " [--view | --headless [--exit-on-stop] [--events-json]] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
@@ -58,6 +60,9 @@ std::string UsageText(const std::string& program) {
            "              a failing equation, an equation refused at Start), save the\n"
            "              settings and end with status 3, so that a service manager restarts\n"
            "              the program.\n"
+           "  --events-json\n"
+           "              with --headless: print the event log's JSON lines on standard\n"
+           "              output instead of the readable lines, for piping into other tools.\n"
            "  --view      open the channels view with the window: each channel's recent\n"
            "              history and when each output or alarm was on (also Ctrl+L, or the\n"
            "              window's context menu; it opens by itself beside the demo).\n"

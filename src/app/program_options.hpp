@@ -11,8 +11,9 @@ namespace quillon {
 struct ProgramOptions {
     bool headless = false;
     bool exit_on_stop = false;
-    bool view = false;  // open the channels view with the window  // end, with
-                        // kExitStoppedByItself, when the run stops by itself
+    bool view = false;         // open the channels view with the window  // end, with
+                               // kExitStoppedByItself, when the run stops by itself
+    bool events_json = false;  // the console prints the event log's JSON lines
     bool help = false;
     bool version = false;
     std::vector<std::string> unknown;  // other "--" words

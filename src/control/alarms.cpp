@@ -113,7 +113,10 @@ std::optional<std::string> Alarms::KeepAliveTick(const SampleBlock& latest, bool
 
 std::optional<std::string> Alarms::Launch(const AgentCommand& command, const std::string& what) {
     std::string error;
-    if (ports_.launcher.Launch(kMailAgentProgram, command.Arguments(), error)) {
+    const std::vector<std::string> arguments = command.Arguments();
+    const bool started = ports_.launcher.Launch(kMailAgentProgram, arguments, error);
+    events_->AgentLaunched(arguments[2], arguments[3], started ? std::string() : error);
+    if (started) {
         return std::nullopt;
     }
     // A status that only ever shows the first failure would hide that it keeps failing.

@@ -8,6 +8,7 @@
 #include "control/agent_command.hpp"
 #include "control/alarm_messages.hpp"
 #include "control/alarm_ports.hpp"
+#include "control/event_sink.hpp"
 #include "control/instance_facts.hpp"
 #include "control/operator_settings.hpp"
 #include "control/run_state.hpp"
@@ -29,6 +30,7 @@ public:
           ports_(ports),
           messages_(panel, facts, run, ports.host, ports.locale, ports.clock) {}
 
+    void SetEventSink(EventSink* events) { events_ = events; }
     // Plays at once unless already repeating, then leaves the repetition to Timer2.
     void StartAudioAlarm();
     // A sound already playing is not cut short.
@@ -64,6 +66,8 @@ private:
     RunState& run_;
     AlarmPorts ports_;
     AlarmMessages messages_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
     std::int16_t alarm_countdown_ = 0;
     int launch_failures_ = 0;
 };

@@ -59,11 +59,15 @@ std::optional<std::string> ManualControl::WriteFormInUse() {
 }
 
 std::optional<std::string> ManualControl::Write(std::int16_t word, bool high_byte) {
+    OutputWrite write{word, high_byte, force_write_.pending, true, {}};
     try {
         host_.WriteDigitalOutputs(word);
     } catch (const HostError& error) {
+        write.error = error.what();
+        events_->OutputWritten(write);
         return "Manual output word " + std::to_string(word) + " not written: " + error.what();
     }
+    events_->OutputWritten(write);
     if (high_byte) {
         last_written_manual_high_byte_word_ = word;
     } else {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "control/event_sink.hpp"
 #include "control/force_write.hpp"
 #include "control/instance_facts.hpp"
 #include "host/host_control.hpp"
@@ -25,6 +26,7 @@ public:
     // or a write is forced. A failing write ends nothing: its reason comes back, and the
     // forced write and the last-written value stay, so that the next change writes again.
     std::optional<std::string> ManualOutputChanged(int output);
+    void SetEventSink(EventSink* events) { events_ = events; }
     // A character typed in the window: its key moves a mode switch (the Panel then runs the
     // switch change). The character is not consumed.
     void CharacterTyped(char character);
@@ -46,6 +48,8 @@ private:
     ForceWrite& force_write_;
     const InstanceFacts& facts_;
     HostControl& host_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
     std::int16_t manual_word_ = 0;
     std::int32_t manual_high_byte_word_ = 0;
     std::int16_t last_written_manual_word_ = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "control/output_word.hpp"
 
+#include <exception>
+
 namespace quillon {
 
 void OutputWord::SetOutputBit(int output, int value) {
@@ -20,7 +22,16 @@ void OutputWord::WriteOutputWord() {
     const std::uint16_t word = high_layout ? high_byte_word_ : word_;
     std::uint16_t& last_written = high_layout ? last_written_high_byte_word_ : last_written_word_;
     if (force_write_.pending || word != last_written) {
-        host_.WriteDigitalOutputs(static_cast<std::int16_t>(word));
+        OutputWrite write{
+            static_cast<std::int16_t>(word), high_layout, force_write_.pending, false, {}};
+        try {
+            host_.WriteDigitalOutputs(write.word);
+        } catch (const std::exception& error) {
+            write.error = error.what();
+            events_->OutputWritten(write);
+            throw;
+        }
+        events_->OutputWritten(write);
         last_written = word;
     }
     // After a failed write the flag stays, so the next write goes out whatever it holds.

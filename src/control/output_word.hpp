@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "control/event_sink.hpp"
 #include "control/force_write.hpp"
 #include "control/instance_facts.hpp"
 #include "host/host_control.hpp"
@@ -19,6 +20,7 @@ public:
     OutputWord(ForceWrite& force_write, const InstanceFacts& facts, HostControl& host)
         : force_write_(force_write), facts_(facts), host_(host) {}
 
+    void SetEventSink(EventSink* events) { events_ = events; }
     void SetOutputBit(int output, int value);
     // A failing host write propagates; the last-written value and a forced write then stay.
     void WriteOutputWord();
@@ -31,6 +33,8 @@ private:
     ForceWrite& force_write_;
     const InstanceFacts& facts_;
     HostControl& host_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
     // Unsigned so that bit 15 is set and cleared without signed overflow.
     std::uint16_t word_ = 0;
     std::uint16_t high_byte_word_ = 0;

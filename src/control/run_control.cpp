@@ -28,10 +28,10 @@ RunControl::RunControl(Panel& panel, RunState& run, const InstanceFacts& facts,
       force_write_(force_write),
       prepare_for_run_(std::move(prepare_for_run)) {}
 
-void RunControl::StartStop() {
+void RunControl::StartStop(std::string_view stop_reason) {
     Prologue();
     if (Running()) {
-        Stop();
+        Stop(stop_reason);
     } else {
         Start();
     }
@@ -76,6 +76,7 @@ void RunControl::Start() {
         panel_.SetEditEnabled(slot, false);
     }
     panel_.SetWindowSize(panel_.WindowWidth(), kRunningWindowHeight);
+    events_->RunStarted();
 }
 
 bool RunControl::ValidateEquations() {
@@ -93,7 +94,7 @@ bool RunControl::ValidateEquations() {
     return true;
 }
 
-void RunControl::Stop() {
+void RunControl::Stop(std::string_view reason) {
     panel_.SetMathModeEnabled(true);
     panel_.SetWindowSize(panel_.WindowWidth(), kStoppedWindowHeight);
     for (int slot = 0; slot <= facts_.last_slot; ++slot) {
@@ -109,6 +110,7 @@ void RunControl::Stop() {
     panel_.SetStartStopCaption("Start");
     panel_.SetDataWindowEnabled(true);
     panel_.SetQuickReferenceEnabled(true);
+    events_->RunStopped(reason);
 }
 
 }  // namespace quillon

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "control/event_sink.hpp"
 #include "control/force_write.hpp"
 #include "control/instance_facts.hpp"
 #include "control/operator_settings.hpp"
@@ -26,7 +27,9 @@ public:
                const OperatorSettings& settings, ForceWrite& force_write,
                EquationCheck prepare_for_run);
 
-    void StartStop();
+    // `stop_reason` is logged when the press stops the run: empty for the operator's press.
+    void StartStop(std::string_view stop_reason = {});
+    void SetEventSink(EventSink* events) { events_ = events; }
     // The one answer to "is the run going": the scan timer runs exactly while the button reads
     // "Stop".
     bool Running() const { return panel_.ScanTimerEnabled(); }
@@ -36,7 +39,7 @@ private:
     void ReadDataWindow();
     void Start();
     bool ValidateEquations();
-    void Stop();
+    void Stop(std::string_view reason);
 
     Panel& panel_;
     RunState& run_;
@@ -44,6 +47,8 @@ private:
     const OperatorSettings& settings_;
     ForceWrite& force_write_;
     EquationCheck prepare_for_run_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
 };
 
 }  // namespace quillon

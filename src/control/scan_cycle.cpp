@@ -73,6 +73,7 @@ bool ScanCycle::ReadBlocks() {
 }
 
 void ScanCycle::ProcessSlot(int slot) {
+    traced_slot_ = -1;
     switch (const SlotMode mode = ModeOf(panel_.Slot(slot).mode)) {
         case SlotMode::ForceSet:
         case SlotMode::ForceReset:
@@ -105,7 +106,11 @@ bool ScanCycle::Evaluate(int slot) {
             run_.data_window, host_};
         const std::string& expression =
             substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
-        return Evaluator().Evaluate(expression) != 0.0;
+        const double value = Evaluator().Evaluate(expression);
+        traced_slot_ = slot;
+        traced_expression_ = &expression;
+        traced_value_ = value;
+        return value != 0.0;
     } catch (const std::exception& error) {
         throw SlotFailure{slot, error.what()};
     }
@@ -138,6 +143,7 @@ void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
 
 void ScanCycle::ManualTick() {
     audio_alarm_started_ = false;
+    traced_slot_ = -1;
     if (!ReadManualScan()) {
         return;
     }
@@ -192,19 +198,46 @@ void ScanCycle::SilenceAudioAlarm(int slot) {
 }
 
 void ScanCycle::SetLamp(int slot, bool active) {
-    panel_.SetLampColour(slot, active ? kLampActive : kLampInactive);
+    const Colour old_colour = panel_.Slot(slot).lamp;
+    const Colour colour = active ? kLampActive : kLampInactive;
+    if (old_colour != colour) {
+        panel_.SetLampColour(slot, colour);
+        ReportLampChange(slot, old_colour, active);
+    }
+}
+
+namespace {
+
+std::string_view LampState(Colour colour) {
+    if (colour == kLampActive) {
+        return "on";
+    }
+    return colour == kLampInactive ? "off" : "none";
+}
+
+}  // namespace
+
+// Only changes reach the log; an evaluated slot says what made it change.
+void ScanCycle::ReportLampChange(int slot, Colour old_colour, bool active) {
+    const SlotState& state = panel_.Slot(slot);
+    SlotChange change{slot, state.mode, LampState(old_colour), active ? "on" : "off", {}};
+    if (traced_slot_ == slot) {
+        change.trace = EquationTrace{state.equation, *traced_expression_, traced_value_};
+    }
+    events_->SlotChanged(change);
 }
 
 // No box: the run stops quietly, and the reason stays in the status until the next Start.
 void ScanCycle::StopAfterReadFailure(const std::string& reason) {
-    run_control_.StartStop();
+    run_control_.StartStop("host read failed: " + reason);
     panel_.SetStatus("Stopped at " + Now() + ": host read failed: " + reason);
 }
 
 // Stop first, so that no tick runs while the box is open.
 void ScanCycle::StopAfterSlotFailure(int slot, const std::string& reason) {
     if (run_control_.Running()) {
-        run_control_.StartStop();
+        run_control_.StartStop(
+            slot < 0 ? reason : "equation failed: D" + std::to_string(slot) + ": " + reason);
     }
     if (slot < 0) {
         panel_.SetStatus("Stopped at " + Now() + ": " + reason);

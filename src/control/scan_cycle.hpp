@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "control/event_sink.hpp"
 #include "control/instance_facts.hpp"
 #include "control/operator_settings.hpp"
 #include "control/output_word.hpp"
@@ -39,6 +40,7 @@ public:
               RunControl& run_control, OutputWord& output_word);
 
     void SetActions(ScanCycleActions actions) { actions_ = std::move(actions); }
+    void SetEventSink(EventSink* events) { events_ = events; }
     void Tick();
     // The block of the last tick, empty before the first: the keep-alive's newest samples.
     const SampleBlock& LatestSamples() const { return samples_; }
@@ -57,6 +59,7 @@ private:
     void StartAudioAlarm();
     void SilenceAudioAlarm(int slot);
     void SetLamp(int slot, bool active);
+    void ReportLampChange(int slot, Colour old_colour, bool active);
     void StopAfterReadFailure(const std::string& reason);
     void StopAfterSlotFailure(int slot, const std::string& reason);
     std::string Now();
@@ -74,6 +77,12 @@ private:
     TokenSubstituter substituter_;
     SampleBlock samples_;
     SampleBlock window_;
+    NoEventSink no_events_;
+    EventSink* events_ = &no_events_;
+    // The slot being decided and, once its equation was evaluated, why: for the event log.
+    int traced_slot_ = -1;
+    const std::string* traced_expression_ = nullptr;
+    double traced_value_ = 0.0;
     bool audio_alarm_started_ = false;  // in this tick
     // The next true result of the e-mail slot sends; armed from the program's start, and
     // again by any false result, across Stop and Start.

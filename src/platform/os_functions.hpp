@@ -2,12 +2,17 @@
 #pragma once
 
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 namespace quillon {
 
 // The few operating-system calls that portable code needs, each with the same meaning on every
 // platform.
+
+// Where the program keeps what it writes for itself (the event logs): $XDG_STATE_HOME/quillon,
+// else ~/.local/state/quillon on Linux; %LOCALAPPDATA%\Quillon on Windows.
+std::filesystem::path UserStateFolder();
 
 // The calendar time in the user's time zone.
 std::tm LocalCalendarTime(std::time_t seconds);

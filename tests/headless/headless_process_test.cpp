@@ -44,6 +44,7 @@ protected:
         start.program = program;
         start.arguments = {"-dsim:" + scenario_};
         start.environment = {{"QUILLON_CONFIG_DIR", directory_.Path().string()},
+                             {"XDG_STATE_HOME", (directory_.Path() / "state").string()},
                              {"QUILLON_PELLOMAR", (directory_.Path() / "pellomar").string()},
                              {"QT_QPA_PLATFORM", "offscreen"}};
         start.standard_output = OpenFile("out.txt");

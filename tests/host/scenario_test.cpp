@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"chanels 4\n",
                   "test.scn:1: unknown keyword \"chanels\"; expected channels, scan-rate, "
                   "identification, model, host-value, output-log, channel, fail-reads-from, "
-                  "short-blocks-from or exit-at"},
+                  "short-blocks-from, exit-at or recording"},
         ErrorCase{"channels 0\n",
                   "test.scn:1: channels must be a whole number from 1 to 256, got "
                   "\"0\""},

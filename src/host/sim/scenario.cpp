@@ -109,4 +109,23 @@ Scenario DemoScenario() {
     return ParseScenario(text, "demo");
 }
 
+Scenario RecordingScenario(std::shared_ptr<const Recording> recording, bool loop) {
+    Scenario scenario;
+    scenario.identification = "Quillon recording " + recording->source;
+    UseRecording(scenario, std::move(recording), loop);
+    return scenario;
+}
+
+void UseRecording(Scenario& scenario, std::shared_ptr<const Recording> recording, bool loop) {
+    scenario.channels.assign(static_cast<std::size_t>(recording->Channels()), Scenario::Channel{});
+    for (int channel = 0; channel < recording->Channels(); ++channel) {
+        Scenario::Channel& entry = scenario.channels[static_cast<std::size_t>(channel)];
+        entry.text = recording->channel_names[static_cast<std::size_t>(channel)];
+        entry.digital_input = channel == recording->digital_channel;
+    }
+    scenario.scan_rate = recording->scan_rate;
+    scenario.recording = std::move(recording);
+    scenario.loop_recording = loop;
+}
+
 }  // namespace quillon::sim

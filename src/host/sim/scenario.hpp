@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host/sim/recording.hpp"
 #include "host/sim/scenario_error.hpp"
 #include "host/sim/waveform.hpp"
 
@@ -41,7 +43,16 @@ struct Scenario {
     std::optional<double> fail_reads_from;
     std::optional<ShortBlocks> short_blocks;
     std::optional<double> exit_at;
+    // Channels that play a recording instead of waveforms; reads fail once a recording that
+    // does not loop has ended.
+    std::shared_ptr<const Recording> recording;
+    bool loop_recording = false;
 };
+
+// A scenario whose channels play `recording`: named after its columns, at its rate.
+Scenario RecordingScenario(std::shared_ptr<const Recording> recording, bool loop);
+// Channels and scan rate taken from `recording`, the rest of `scenario` kept.
+void UseRecording(Scenario& scenario, std::shared_ptr<const Recording> recording, bool loop);
 
 // Raises ScenarioError naming source_name and the line.
 Scenario ParseScenario(std::istream& in, const std::string& source_name);

@@ -2,6 +2,7 @@
 #include "host/sim/scenario_parser.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <istream>
 #include <limits>
 #include <stdexcept>
@@ -35,6 +36,8 @@ const std::vector<ScenarioParser::Keyword>& ScenarioParser::Keywords() {
         {"short-blocks-from", "short-blocks-from SECONDS scans=COUNT", 2,
          &ScenarioParser::ParseShortBlocksFrom},
         {"exit-at", "exit-at SECONDS", 1, &ScenarioParser::ParseExitAt},
+        {"recording", "recording PATH [loop] [digital=CHANNEL]", 0,
+         &ScenarioParser::ParseRecording},
     };
     return keywords;
 }
@@ -147,7 +150,52 @@ void ScenarioParser::ParseExitAt(const Words& values) {
     scenario_.exit_at = ParseSeconds(values[0], "exit-at");
 }
 
+// A relative path is taken from the scenario file's folder, where the two usually lie together.
+void ScenarioParser::ParseRecording(const Words& values) {
+    keywords_set_.Mark("recording", line_);
+    std::string digital;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        if (values[i] == "loop") {
+            loop_recording_ = true;
+        } else if (values[i].rfind("digital=", 0) == 0) {
+            digital = values[i].substr(8);
+        } else {
+            throw std::invalid_argument(
+                "expected \"recording PATH [loop] [digital=CHANNEL]\", not " + Quoted(values[i]));
+        }
+    }
+    std::filesystem::path path(values[0]);
+    if (path.is_relative()) {
+        path = std::filesystem::path(source_).parent_path() / path;
+    }
+    try {
+        recording_ = std::make_shared<const Recording>(LoadCsvRecording(path.string(), digital));
+    } catch (const ScenarioError& error) {
+        throw std::invalid_argument(std::string("recording: ") + error.what());
+    }
+}
+
+// The recording says how many channels there are, what they are called and how fast they go.
+void ScenarioParser::CheckRecordingAlone() const {
+    for (const char* keyword : {"channels", "scan-rate"}) {
+        if (keywords_set_.Contains(keyword)) {
+            FailAt(keywords_set_.LineOf(keyword),
+                   std::string(keyword) + " comes from the recording on line " +
+                       std::to_string(keywords_set_.LineOf("recording")) + "; leave it out");
+        }
+    }
+    if (!channels_.empty()) {
+        FailAt(channels_.begin()->second.line,
+               "channel lines do not go with a recording, which names its own channels");
+    }
+}
+
 Scenario ScenarioParser::Finish() {
+    if (recording_) {
+        CheckRecordingAlone();
+        UseRecording(scenario_, recording_, loop_recording_);
+        return std::move(scenario_);
+    }
     if (!channel_count_) {
         throw ScenarioError(source_ + ": no channels line; add one, e.g. \"channels 4\"");
     }

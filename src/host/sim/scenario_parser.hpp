@@ -49,6 +49,8 @@ private:
     void ParseFailReadsFrom(const Words& values);
     void ParseShortBlocksFrom(const Words& values);
     void ParseExitAt(const Words& values);
+    void ParseRecording(const Words& values);
+    void CheckRecordingAlone() const;
 
     Scenario Finish();
     void CheckChannel(int index, const PendingChannel& pending) const;
@@ -57,6 +59,8 @@ private:
 
     std::string source_;
     int line_ = 0;
+    std::shared_ptr<const Recording> recording_;
+    bool loop_recording_ = false;
     Scenario scenario_;
     std::optional<int> channel_count_;
     KeywordsSet keywords_set_;

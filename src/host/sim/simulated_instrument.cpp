@@ -12,6 +12,8 @@ namespace quillon::sim {
 
 namespace {
 
+constexpr double kScanTolerance = 1e-6;
+
 std::string SecondsText(double seconds) {
     std::array<char, 32> text{};
     const auto end = std::to_chars(text.data(), text.data() + text.size(), seconds).ptr;
@@ -79,9 +81,16 @@ std::int16_t SimulatedInstrument::DigitalInputMark(std::int16_t channel) {
     return ChannelAt(channel, "DigitalInputMark").digital_input ? -1 : 0;
 }
 
-// Its scans are always there: nothing to prepare or complete.
-void SimulatedInstrument::PrepareAcquisition() {}
+// Its scans are always there. The scenario's time starts here, once: start-up asks for this
+// just before its first Start, so scan k comes k / scan rate seconds into the first run
+// however long start-up took, as it does in a replay.
+void SimulatedInstrument::PrepareAcquisition() {
+    if (!origin_) {
+        origin_ = clock_();
+    }
+}
 
+// Nothing to complete.
 void SimulatedInstrument::CompleteStartup() {}
 
 void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
@@ -99,7 +108,11 @@ void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
     }
     const double now = Now();
     CheckReadsWork(now);
-    const auto newest = static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate));
+    // A moment within a millionth of a scan of a scan's own time counts as that scan: a tick
+    // on an exact clock must not see the scan before because of rounding.
+    const auto newest =
+        static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate + kScanTolerance));
+    CheckRecordingLasts(newest);
     FillBlock(newest, ScansToReturn(scans, now), block);
 }
 
@@ -116,7 +129,7 @@ void SimulatedInstrument::Service() {
 }
 
 double SimulatedInstrument::Now() const {
-    return std::max(0.0, clock_());
+    return std::max(0.0, clock_() - origin_.value_or(0.0));
 }
 
 const Scenario::Channel& SimulatedInstrument::ChannelAt(std::int16_t channel,
@@ -145,9 +158,29 @@ int SimulatedInstrument::ScansToReturn(int asked, double now) const {
     return asked;
 }
 
+void SimulatedInstrument::CheckRecordingLasts(std::int64_t newest) const {
+    const Recording* recording = scenario_.recording.get();
+    if (recording != nullptr && !scenario_.loop_recording &&
+        newest >= static_cast<std::int64_t>(recording->rows)) {
+        throw HostError("ReadScans: the recording " + recording->source + " ended at " +
+                        SecondsText(recording->Seconds()));
+    }
+}
+
 void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
     const auto channels = scenario_.channels.size();
     block.Resize(static_cast<int>(channels), scans);
+    if (const Recording* recording = scenario_.recording.get()) {
+        const auto rows = static_cast<std::int64_t>(recording->rows);
+        for (int position = 0; position < scans; ++position) {
+            const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
+            const std::int64_t row =
+                scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
+            std::copy_n(recording->Row(static_cast<std::size_t>(row)), channels,
+                        block.Scan(position));
+        }
+        return;
+    }
     cache_.Reserve(scans);
     for (int position = 0; position < scans; ++position) {
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));

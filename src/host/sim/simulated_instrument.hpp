@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@
 namespace quillon::sim {
 
 // A host that answers from a Scenario in real time: scan k is taken at k / scan rate seconds
-// and the newest scan is floor(elapsed * scan rate). Use it from one thread.
+// and the newest scan is floor(elapsed * scan rate); a recording's scan k is its row k. Use it
+// from one thread.
 class SimulatedInstrument final : public HostControl, public HostConnection {
 public:
     using Clock = std::function<double()>;  // seconds since start
@@ -56,6 +58,7 @@ private:
     double Now() const;
     const Scenario::Channel& ChannelAt(std::int16_t channel, const char* operation) const;
     void CheckReadsWork(double now) const;
+    void CheckRecordingLasts(std::int64_t newest) const;
     int ScansToReturn(int asked, double now) const;
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
 
@@ -66,6 +69,7 @@ private:
     OutputListener output_listener_;
     ProblemListener problem_listener_;
     bool exit_fired_ = false;
+    std::optional<double> origin_;  // the clock's reading at the first PrepareAcquisition
 };
 
 }  // namespace quillon::sim

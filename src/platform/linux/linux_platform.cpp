@@ -40,6 +40,11 @@ std::string PlatformHelpText() {
            "The e-mail agent is the program \"pellomar\": $QUILLON_PELLOMAR when set, otherwise\n"
            "beside this program. It is started as: pellomar Global Norvane EVENT MESSAGE\n"
            "\n"
+           "Every run keeps an event log (JSON lines: run start and stop, each slot's change\n"
+           "with the equation's numbers, modes, output writes, alarms, e-mails) in\n"
+           "$XDG_STATE_HOME/quillon/events/NAME.jsonl (default ~/.local/state/quillon/...),\n"
+           "rotated at 10 MB, 10 files kept.\n"
+           "\n"
            "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
            std::string(kProfileDirectoryVariable) +
            ",\n"

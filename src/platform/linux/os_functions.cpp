@@ -3,7 +3,27 @@
 
 #include <fcntl.h>
 
+#include <cstdlib>
+
 namespace quillon {
+namespace {
+
+const char* NonEmptyVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+}  // namespace
+
+std::filesystem::path UserStateFolder() {
+    if (const char* state = NonEmptyVariable("XDG_STATE_HOME")) {
+        return std::filesystem::path(state) / "quillon";
+    }
+    if (const char* home = NonEmptyVariable("HOME")) {
+        return std::filesystem::path(home) / ".local" / "state" / "quillon";
+    }
+    return std::filesystem::current_path() / ".quillon-state";
+}
 
 std::tm LocalCalendarTime(std::time_t seconds) {
     std::tm local{};

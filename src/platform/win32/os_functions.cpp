@@ -7,7 +7,17 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 namespace quillon {
+
+std::filesystem::path UserStateFolder() {
+    const char* local = std::getenv("LOCALAPPDATA");
+    if (local != nullptr && *local != '\0') {
+        return std::filesystem::path(local) / "Quillon";
+    }
+    return std::filesystem::temp_directory_path() / "Quillon";
+}
 
 std::tm LocalCalendarTime(std::time_t seconds) {
     std::tm local{};

@@ -7,15 +7,17 @@
 #include <ostream>
 
 #include "app/addon.hpp"
+#include "app/event_logging.hpp"
 #include "app/host_selection.hpp"
+#include "app/timer_loop.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/platform.hpp"
+#include "ui/headless/console_event_lines.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
 #include "ui/headless/console_sound_player.hpp"
 #include "ui/headless/console_stream_buffer.hpp"
 #include "ui/headless/console_writer.hpp"
-#include "ui/headless/headless_loop.hpp"
 
 namespace quillon {
 namespace {
@@ -36,21 +38,34 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     NoKeyState keys;  // no keyboard of its own: the global hot keys are off
     Addon addon(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
                       platform->SystemClock(), sound, platform->Launcher(), keys});
-    ConsolePrinter printer(addon.GetPanel(), out, err);
+    // With --events-json standard output carries the JSON lines alone; the readable lines
+    // go nowhere, and notices go to the error stream.
+    std::ostream null_stream(nullptr);
+    std::ostream& readable = options.events_json ? null_stream : out;
+    std::ostream& notices = options.events_json ? err : out;
+    ConsolePrinter printer(addon.GetPanel(), readable, err);
     addon.GetPanel().AddObserver(&printer);
     connection.SetOutputListener(
         [&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
+    ConsoleEventLines json_lines(platform->SystemClock(), out);
+    EventLogging logging(addon, platform->SystemClock());
+    if (options.events_json) {
+        logging.AddSink(&json_lines);
+    }
     ReportHostProblems(connection, addon);
+    ConsolePrinter notice_printer(addon.GetPanel(), notices, err);
     host.OnExit([&] {
-        printer.Line("host exited: stopping, saving the settings, ending");
+        notice_printer.Line("host exited: stopping, saving the settings, ending");
         addon.HostExited();
     });
-    printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
-                 platform->ProfilePath(kSettingsFile));
+    notice_printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
+                        platform->ProfilePath(kSettingsFile));
     try {
         addon.Load(options.argument_text);
+        logging.AttachInstanceFile();
         // Only now: the host hears the -d text before any question.
-        printer.Line("host \"" + host.Identification() + "\"");
+        notice_printer.Line("host \"" + host.Identification() + "\"; events in " +
+                            logging.InstanceFile().string());
     } catch (const std::exception& error) {
         err << "quillon: start-up failed: " << error.what() << std::endl;
         return kExitFailed;
@@ -61,7 +76,7 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
         return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled();
     };
     // A stop signal that came during start-up ends the loop before its first tick.
-    HeadlessLoop(addon, platform->SystemClock(), [&] {
+    TimerLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         platform->Service();  // e-mail agents that have finished
         addon.AgentsFinished();
@@ -70,8 +85,9 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     }).Run([&] { return StopRequested().load() || stopped_by_itself(); });
     const bool by_itself = !StopRequested().load() && stopped_by_itself();
     if (!addon.Ended()) {
-        printer.Line((by_itself ? std::string("the run stopped") : StopReason() + " received") +
-                     ": stopping, saving the settings, ending");
+        notice_printer.Line(
+            (by_itself ? std::string("the run stopped") : StopReason() + " received") +
+            ": stopping, saving the settings, ending");
         addon.Unload();
     }
     addon.GetPanel().RemoveObserver(&printer);

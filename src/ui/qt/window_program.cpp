@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/event_logging.hpp"
 #include "app/host_selection.hpp"
 #include "platform/linux/x11_key_state.hpp"
 #include "platform/platform.hpp"
@@ -45,8 +46,9 @@ std::unique_ptr<SimulatorWindow> ShowInstrumentWindow(HostConnection& connection
 }  // namespace
 
 int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
-    if (options.exit_on_stop) {
-        std::cerr << "quillon: --exit-on-stop works with --headless only (see --help)\n";
+    if (options.exit_on_stop || options.events_json) {
+        std::cerr << "quillon: " << (options.exit_on_stop ? "--exit-on-stop" : "--events-json")
+                  << " works with --headless only (see --help)\n";
         return kExitBadCommandLine;
     }
     std::unique_ptr<HostConnection> connection;
@@ -68,6 +70,7 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
     QtFrontEnd front_end({connection->Control(), platform->Profiles(), platform->UserLocale(),
                           platform->SystemClock(), sound, platform->Launcher(), keys});
     ReportHostProblems(*connection, front_end.GetAddon());
+    EventLogging logging(front_end.GetAddon(), platform->SystemClock());
     const std::unique_ptr<SimulatorWindow> instrument_window =
         ShowInstrumentWindow(*connection, front_end.Window());
 
@@ -98,7 +101,10 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
     StopSignalNotifier stop_signals;
     QObject::connect(&stop_signals, &StopSignalNotifier::StopRequested, &front_end.Window(),
                      &QWidget::close);
-    return front_end.Run(options.argument_text, [&stop_signals] { stop_signals.Arm(); });
+    return front_end.Run(options.argument_text, [&stop_signals, &logging] {
+        logging.AttachInstanceFile();
+        stop_signals.Arm();
+    });
 }
 
 }  // namespace quillon

@@ -55,6 +55,7 @@ protected:
         start.program = QUILLON_HEADLESS_PROGRAM;
         start.arguments = {"-dmodbus:" + device};
         start.environment = {{"QUILLON_CONFIG_DIR", directory_.Path().string()},
+                             {"XDG_STATE_HOME", (directory_.Path() / "state").string()},
                              {"QUILLON_PELLOMAR", (directory_.Path() / "pellomar").string()}};
         start.standard_output = OpenFile("out.txt");
         start.standard_error = OpenFile("err.txt");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/headless/headless_loop.hpp"
+#include "app/timer_loop.hpp"
 
 #include "panel/timer_periods.hpp"
 
@@ -11,7 +11,7 @@ constexpr std::chrono::milliseconds kIdlePoll{10};
 
 }  // namespace
 
-HeadlessLoop::HeadlessLoop(Addon& addon, Clock& clock, Service service_host)
+TimerLoop::TimerLoop(Addon& addon, Clock& clock, Service service_host)
     : addon_(addon),
       clock_(clock),
       service_host_(std::move(service_host)),
@@ -19,7 +19,7 @@ HeadlessLoop::HeadlessLoop(Addon& addon, Clock& clock, Service service_host)
               Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
               Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Addon::KeepAliveTick}} {}
 
-void HeadlessLoop::Run(const std::function<bool()>& stop) {
+void TimerLoop::Run(const std::function<bool()>& stop) {
     while (!stop() && !addon_.Ended()) {
         clock_.SleepUntil(NextWake(clock_.Monotonic()));
         service_host_();
@@ -30,7 +30,7 @@ void HeadlessLoop::Run(const std::function<bool()>& stop) {
     }
 }
 
-HeadlessLoop::Time HeadlessLoop::NextWake(Time now) {
+TimerLoop::Time TimerLoop::NextWake(Time now) {
     Time wake = now + kIdlePoll;
     Panel& panel = addon_.GetPanel();
     for (Timer& timer : timers_) {
@@ -46,7 +46,7 @@ HeadlessLoop::Time HeadlessLoop::NextWake(Time now) {
     return wake;
 }
 
-void HeadlessLoop::FireDueTimers(Time now) {
+void TimerLoop::FireDueTimers(Time now) {
     Panel& panel = addon_.GetPanel();
     for (Timer& timer : timers_) {
         if (!timer.running || !(panel.*timer.enabled)() || timer.due > now) {

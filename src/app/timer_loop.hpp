@@ -14,11 +14,11 @@ namespace quillon {
 // The window's three timers without a window: each enabled timer ticks on a fixed grid of its
 // period on the Clock's monotonic time, so periods do not drift. A tick that overruns delays the
 // next one; ticks never pile up and never run inside one another.
-class HeadlessLoop {
+class TimerLoop {
 public:
     using Service = std::function<void()>;
 
-    HeadlessLoop(Addon& addon, Clock& clock, Service service_host);
+    TimerLoop(Addon& addon, Clock& clock, Service service_host);
 
     // Told the start of every scan tick, for measuring the period.
     void OnScanTick(std::function<void(std::chrono::steady_clock::time_point)> observer) {

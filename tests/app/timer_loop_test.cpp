@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/headless/headless_loop.hpp"
+#include "app/timer_loop.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 // The loop on a clock that moves only when waited on: the timers' ticks follow their periods
 // exactly, with no real time spent.
-TEST(HeadlessLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
+TEST(TimerLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
     testing::RecordingHost host;
     host.block = SampleBlock(4, 1);
     testing::FakePorts ports;
@@ -21,8 +21,8 @@ TEST(HeadlessLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
     const auto start = ports.clock.Monotonic();
     int scan_ticks = 0;
     std::atomic<bool> stop{false};
-    HeadlessLoop loop(addon, ports.clock,
-                      [&] { stop = ports.clock.Monotonic() - start >= std::chrono::seconds(3); });
+    TimerLoop loop(addon, ports.clock,
+                   [&] { stop = ports.clock.Monotonic() - start >= std::chrono::seconds(3); });
     loop.OnScanTick([&](auto) { ++scan_ticks; });
     loop.Run([&stop] { return stop.load(); });
     EXPECT_EQ(scan_ticks, 299);  // the first one period after the start, the last before 3 s

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#include "control/event_sink.hpp"
+
+namespace quillon {
+
+std::string_view ChangeSourceName(ChangeSource source) {
+    switch (source) {
+        case ChangeSource::Key:
+            return "key";
+        case ChangeSource::HotKey:
+            return "hot key";
+        case ChangeSource::Settings:
+            return "settings";
+        case ChangeSource::Window:
+            break;
+    }
+    return "window";
+}
+
+}  // namespace quillon

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "events/event_log.hpp"
+
+#include <algorithm>
+
+#include "events/json_line.hpp"
+
+namespace quillon {
+namespace {
+
+// Beyond this a burst of events goes out at the next chance, not a second later.
+constexpr std::size_t kLargeBuffer = 256 * 1024;
+
+}  // namespace
+
+EventLog::EventLog(Clock& clock, Report report)
+    : EventLines(clock), report_(std::move(report)), last_write_(clock.Monotonic()) {}
+
+EventLog::~EventLog() {
+    Flush();
+}
+
+void EventLog::AttachFile(std::unique_ptr<EventFile> file) {
+    file_ = std::move(file);
+}
+
+void EventLog::Flush() {
+    written_this_tick_ = false;
+    if (!buffer_.empty() || lost_ > 0) {
+        Write();
+    }
+}
+
+void EventLog::TickStarted(std::uint64_t tick) {
+    EventLines::TickStarted(tick);
+    written_this_tick_ = false;
+    FlushIfDue();
+}
+
+void EventLog::Idle() {
+    written_this_tick_ = false;
+    FlushIfDue();
+}
+
+void EventLog::RunStopped(std::string_view reason) {
+    EventLines::RunStopped(reason);
+    flush_wanted_ = true;
+    FlushIfDue();
+}
+
+void EventLog::Emit(std::string_view line) {
+    buffer_ += line;
+}
+
+void EventLog::FlushIfDue() {
+    if (buffer_.empty() || !file_ || written_this_tick_) {
+        return;
+    }
+    if (flush_wanted_ || buffer_.size() >= kLargeBuffer ||
+        EventClock().Monotonic() - last_write_ >= kFlushInterval) {
+        Write();
+    }
+}
+
+void EventLog::Write() {
+    if (!file_) {
+        return;
+    }
+    if (lost_ > 0) {
+        std::string gap;
+        JsonLine line(gap);
+        line.Text("event", "log_gap").Integer("lost", static_cast<std::int64_t>(lost_)).End();
+        buffer_.insert(0, gap);
+    }
+    written_this_tick_ = true;
+    flush_wanted_ = false;
+    last_write_ = EventClock().Monotonic();
+    std::string error;
+    if (file_->Append(buffer_, error)) {
+        lost_ = 0;
+    } else {
+        const auto lines =
+            static_cast<std::uint64_t>(std::count(buffer_.begin(), buffer_.end(), '\n'));
+        const std::uint64_t new_losses = lines - (lost_ > 0 ? 1 : 0);
+        lost_ += new_losses;
+        lost_total_ += new_losses;
+        if (!reported_ && report_) {
+            reported_ = true;
+            report_("Event log not written (" + error + "); the run goes on without it");
+        }
+    }
+    buffer_.clear();
+}
+
+}  // namespace quillon

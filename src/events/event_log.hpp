@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "events/event_file.hpp"
+#include "events/event_lines.hpp"
+
+namespace quillon {
+
+// The event log: JSON lines kept in memory and handed to the file at most once a tick, at
+// least once a second while anything waits, and at once when a run stops. A file that cannot
+// be written is reported once and never stops anything; the lines it could not take are
+// counted, and a "log_gap" line says how many when writing works again.
+class EventLog final : public EventLines {
+public:
+    using Report = std::function<void(const std::string& problem)>;
+
+    static constexpr std::chrono::seconds kFlushInterval{1};
+
+    EventLog(Clock& clock, Report report);
+    ~EventLog() override;
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+
+    // Until a file is attached, lines wait in memory (start-up comes before the instance's
+    // name is known).
+    void AttachFile(std::unique_ptr<EventFile> file);
+    // Writes what waits now; for the end of the program.
+    void Flush();
+
+    void TickStarted(std::uint64_t tick) override;
+    void Idle() override;
+    void RunStopped(std::string_view reason) override;
+
+    std::uint64_t LostLines() const { return lost_total_; }
+
+protected:
+    void Emit(std::string_view line) override;
+
+private:
+    void FlushIfDue();
+    void Write();
+
+    Report report_;
+    std::unique_ptr<EventFile> file_;
+    std::string buffer_;
+    std::chrono::steady_clock::time_point last_write_;
+    bool written_this_tick_ = false;
+    bool flush_wanted_ = false;
+    bool reported_ = false;
+    std::uint64_t lost_ = 0;  // since the last line that reached the file
+    std::uint64_t lost_total_ = 0;
+};
+
+}  // namespace quillon

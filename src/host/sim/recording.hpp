@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::sim {
+
+// Samples recorded by some instrument: one row per scan, one column per channel. Rows are
+// taken as evenly spaced at the recording's mean rate, so scan k is row k.
+struct Recording {
+    std::string source;                      // the file, for messages
+    std::vector<std::string> channel_names;  // from the header
+    std::vector<double> values;              // row after row, channel 0 first
+    std::size_t rows = 0;
+    double scan_rate = 1000.0;  // rows per second
+    // When the first row was taken, if the time column holds dates and times.
+    std::optional<std::chrono::system_clock::time_point> start;
+    int digital_channel = -1;  // none
+
+    int Channels() const { return static_cast<int>(channel_names.size()); }
+    double Seconds() const { return static_cast<double>(rows) / scan_rate; }
+    const double* Row(std::size_t row) const { return values.data() + row * channel_names.size(); }
+};
+
+// Reads a CSV recording: a header row (the time column, then one name per channel), then one
+// row per scan. Times are seconds or ISO 8601 dates and times ("2026-05-01T03:00:00.125",
+// with "Z" or an offset, else local time), strictly increasing. Separators: "," or, when the
+// header has none, ";" or a tab. `digital` names the digital-input channel by its column name
+// or channel number; empty for none. Raises ScenarioError "source:line: what".
+Recording ParseCsvRecording(std::istream& in, const std::string& source,
+                            const std::string& digital = "");
+// The same from a file, which must be a regular file.
+Recording LoadCsvRecording(const std::string& path, const std::string& digital = "");
+
+}  // namespace quillon::sim

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "app/addon.hpp"
+#include "host/sim/simulated_instrument.hpp"
+#include "platform/no_key_state.hpp"
+#include "replay/replay_ports.hpp"
+#include "replay/replay_summary.hpp"
+#include "replay/trace_columns.hpp"
+#include "replay/virtual_clock.hpp"
+
+namespace quillon {
+
+// The part of a recording to replay, in seconds into it.
+struct ReplaySpan {
+    double from = 0.0;
+    double to = 0.0;
+};
+
+// A recording run through the same Addon and timer loop as a live run, on a virtual clock:
+// the simulated instrument plays the recording at the clock's time, and nothing leaves the
+// process (no output reaches an instrument, no sound plays, no e-mail goes, no setting is
+// written).
+class ReplayEngine {
+public:
+    // Told now and then: the share of the span done (0 to 1), and the span's length.
+    using Progress = std::function<void(double done, double span_seconds)>;
+
+    // `settings` is read only; `wall_start` is the wall time at the span's start.
+    ReplayEngine(sim::Scenario scenario, ReplaySpan span,
+                 std::chrono::system_clock::time_point wall_start, ProfileStore& settings,
+                 Locale& locale, int plot_columns = 1000);
+
+    // Before Run: another sink of every event (the event log).
+    void AddSink(EventSink* sink) { fan_out_.Add(sink); }
+    Clock& GetClock() { return clock_; }
+
+    // Loads the instance's settings and runs until the span ends, the run stops by itself or
+    // the host exits. Raises std::runtime_error when start-up fails or Start refuses an
+    // equation.
+    void Run(const std::string& instance, const Progress& progress = {});
+
+    const ReplaySummary& Summary() const { return summary_; }
+    const TraceColumns& Traces() const { return traces_; }
+    const std::vector<ReplayMoment>& Sounds() const { return sound_.Sounds(); }
+    const std::vector<ReplayMoment>& Emails() const { return launcher_.Emails(); }
+    const std::vector<ReplayMoment>& Messages() const { return prompter_.Messages(); }
+    std::vector<std::string> ChannelNames();
+    std::uint64_t Ticks() const { return addon_.Ticks(); }
+    ReplaySpan Span() const { return span_; }
+
+private:
+    double Now() const { return span_.from + clock_.Seconds(); }
+
+    ReplaySpan span_;
+    VirtualClock clock_;
+    sim::SimulatedInstrument instrument_;
+    ReplaySoundPlayer sound_;
+    ReplayLauncher launcher_;
+    ReplayPrompter prompter_;
+    NoKeyState keys_;
+    Addon addon_;
+    ReplaySummary summary_;
+    TraceColumns traces_;
+    EventFanOut fan_out_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+#include "replay/replay_summary.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+namespace quillon {
+namespace {
+
+std::string SlotName(int slot) {
+    if (slot == kAudioSlot) {
+        return "audio alarm";
+    }
+    if (slot == kEmailSlot) {
+        return "e-mail alarm";
+    }
+    return "DOUT " + std::to_string(slot);
+}
+
+// The agent's "<br>" line breaks as lines, indented under their e-mail.
+std::string MessageLines(const std::string& message) {
+    std::string text = "    ";
+    std::size_t at = 0;
+    for (std::size_t found; (found = message.find("<br>", at)) != std::string::npos;
+         at = found + 4) {
+        text += message.substr(at, found - at) + "\n    ";
+    }
+    text += message.substr(at);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n')) {
+        text.pop_back();
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
+std::string RecordingTimeText(double seconds) {
+    const auto millis = static_cast<long long>(std::llround(seconds * 1000.0));
+    const long long hours = millis / 3'600'000;
+    const long long minutes = millis / 60'000 % 60;
+    const double rest = static_cast<double>(millis % 60'000) / 1000.0;
+    char text[48];
+    if (hours > 0) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%06.3f", hours, minutes, rest);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%06.3f", minutes, rest);
+    }
+    return text;
+}
+
+void ReplaySummary::RunStopped(std::string_view reason) {
+    stops_.push_back({Now(), reason.empty() ? "operator" : std::string(reason)});
+    Close(Now());
+}
+
+void ReplaySummary::SlotChanged(const SlotChange& change) {
+    SlotRecord& record = slots_.at(static_cast<std::size_t>(change.slot));
+    const double now = Now();
+    const bool on = change.new_state == "on";
+    if (change.old_state == "none" && !on) {
+        return;  // the run's first look at the slot: nothing switched
+    }
+    (on ? record.switched_on : record.switched_off) += 1;
+    if (!record.first_switch) {
+        record.first_switch = now;
+    }
+    record.last_switch = now;
+    if (on) {
+        record.on_since = now;
+    } else if (record.on_since) {
+        record.on.push_back({*record.on_since, now});
+        record.on_since.reset();
+    }
+}
+
+void ReplaySummary::Close(double seconds) {
+    for (SlotRecord& record : slots_) {
+        if (record.on_since) {
+            record.on.push_back({*record.on_since, seconds});
+            record.on_since.reset();
+        }
+    }
+}
+
+double ReplaySummary::TotalOn(int slot) const {
+    double total = 0.0;
+    for (const Interval& interval : Slot(slot).on) {
+        total += interval.to - interval.from;
+    }
+    return total;
+}
+
+std::string ReplaySummary::Text(const std::string& title, double from, double to,
+                                const std::vector<ReplayMoment>& sounds,
+                                const std::vector<ReplayMoment>& emails,
+                                const std::vector<ReplayMoment>& messages) const {
+    std::string text = title + "\nReplayed from " + RecordingTimeText(from) + " to " +
+                       RecordingTimeText(to) + " of the recording.\n\n";
+    char line[160];
+    std::snprintf(line, sizeof line, "%-14s %9s %9s %14s %12s %12s\n", "slot", "on", "off",
+                  "time on", "first", "last");
+    text += line;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const SlotRecord& record = Slot(slot);
+        std::snprintf(line, sizeof line, "%-14s %9d %9d %14s %12s %12s\n", SlotName(slot).c_str(),
+                      record.switched_on, record.switched_off,
+                      RecordingTimeText(TotalOn(slot)).c_str(),
+                      record.first_switch ? RecordingTimeText(*record.first_switch).c_str() : "-",
+                      record.last_switch ? RecordingTimeText(*record.last_switch).c_str() : "-");
+        text += line;
+    }
+    text += "\nAlarm sounds: " + std::to_string(sounds.size());
+    for (std::size_t i = 0; i < sounds.size() && i < 20; ++i) {
+        text += (i == 0 ? " at " : ", ") + RecordingTimeText(sounds[i].seconds);
+    }
+    text += sounds.size() > 20 ? ", ...\n" : "\n";
+    text += "E-mails that would have been sent: " + std::to_string(emails.size()) + "\n";
+    for (const ReplayMoment& email : emails) {
+        text += "  at " + RecordingTimeText(email.seconds) + ": " +
+                email.text.substr(0, email.text.find(' ')) + "\n" +
+                MessageLines(email.text.substr(email.text.find(' ') + 1));
+    }
+    for (const ReplayMoment& stop : stops_) {
+        text += "The run stopped at " + RecordingTimeText(stop.seconds) + ": " + stop.text + "\n";
+    }
+    for (const ReplayMoment& message : messages) {
+        text += "Message at " + RecordingTimeText(message.seconds) + ": " + message.text + "\n";
+    }
+    return text;
+}
+
+}  // namespace quillon

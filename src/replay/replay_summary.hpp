@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/event_sink.hpp"
+#include "panel/panel.hpp"
+#include "replay/replay_ports.hpp"
+#include "replay/virtual_clock.hpp"
+
+namespace quillon {
+
+// When each slot was on, and how the run went, in recording time: the replay's summary and
+// the plot's bands.
+class ReplaySummary final : public EventSink {
+public:
+    struct Interval {
+        double from;
+        double to;
+    };
+    struct SlotRecord {
+        int switched_on = 0;
+        int switched_off = 0;
+        std::optional<double> first_switch;
+        std::optional<double> last_switch;
+        std::vector<Interval> on;  // closed ones; an open one ends at Close()
+        std::optional<double> on_since;
+    };
+
+    ReplaySummary(VirtualClock& clock, double from) : clock_(clock), from_(from) {}
+
+    // The end of the replay: slots still on are on until `seconds`.
+    void Close(double seconds);
+
+    const SlotRecord& Slot(int slot) const { return slots_.at(static_cast<std::size_t>(slot)); }
+    double TotalOn(int slot) const;
+    const std::vector<ReplayMoment>& Stops() const { return stops_; }
+
+    // The summary as text: per slot, the alarm sounds, the e-mails with their messages, why
+    // the run stopped.
+    std::string Text(const std::string& title, double from, double to,
+                     const std::vector<ReplayMoment>& sounds,
+                     const std::vector<ReplayMoment>& emails,
+                     const std::vector<ReplayMoment>& messages) const;
+
+    void TickStarted(std::uint64_t) override {}
+    void RunStarted() override {}
+    void RunStopped(std::string_view reason) override;
+    void SlotChanged(const SlotChange& change) override;
+    void ModeChanged(int, std::string_view, std::string_view, int, ChangeSource) override {}
+    void SwitchChanged(std::string_view, int, ChangeSource) override {}
+    void OutputWritten(const OutputWrite&) override {}
+    void AudioAlarmChanged(bool) override {}
+    void AgentLaunched(std::string_view, std::string_view, std::string_view) override {}
+    void AgentExited(std::string_view, bool, int, std::string_view) override {}
+    void HostExited() override {}
+
+private:
+    double Now() const { return from_ + clock_.Seconds(); }
+
+    VirtualClock& clock_;
+    double from_;
+    std::array<SlotRecord, kSlotCount> slots_{};
+    std::vector<ReplayMoment> stops_;
+};
+
+// "1:02:03.450" for the summary and the plot's axis: hours only when there are any.
+std::string RecordingTimeText(double seconds);
+
+}  // namespace quillon

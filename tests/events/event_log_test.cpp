@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: MIT
+#include "events/event_log.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/addon.hpp"
+#include "app/event_logging.hpp"
+#include "fakes/fake_ports.hpp"
+#include "fakes/memory_event_file.hpp"
+#include "fakes/recording_host.hpp"
+#include "fakes/temp_directory.hpp"
+#include "headless/running_program.hpp"
+
+namespace quillon {
+namespace {
+
+using testing::FakePorts;
+using testing::MemoryEventFile;
+using testing::RecordingHost;
+using testing::TempDirectory;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string EventOf(const std::string& line) {
+    const std::string key = "\"event\":\"";
+    const auto start = line.find(key) + key.size();
+    return line.substr(start, line.find('"', start) - start);
+}
+
+// A whole Addon whose events go to a log in memory.
+class EventLogRun : public ::testing::Test {
+protected:
+    EventLogRun() {
+        host.block = SampleBlock(4, 1);
+        host.block.Set(0, 0, 0.0);
+        ports.profiles.files["NorvaneAlarm.ini"] = "[Lab1]\n";
+        ports.profiles.files["NorvaneAlarm.ini"] +=
+            ("MathExpression0=#0>1\nMathExpression8=#0>1\nMathExpression9=#0>1\nS9=Set\n"
+             "MathExpression7=0\nS8=Set\nS2=a\"b\\c\td\nAlarmInterval=0\n");
+        for (int slot : {1, 2, 3, 4, 5, 6}) {  // off
+            ports.profiles.files["NorvaneAlarm.ini"] +=
+                "MathExpression" + std::to_string(slot) + "=0\n";
+        }
+        auto memory = std::make_unique<MemoryEventFile>();
+        file = memory.get();
+        log.AttachFile(std::move(memory));
+        addon.SetEventSink(&log);
+    }
+    ~EventLogRun() override { addon.SetEventSink(nullptr); }
+
+    void Tick(double channel0) {
+        host.block.Set(0, 0, channel0);
+        ports.clock.SleepUntil(ports.clock.monotonic + std::chrono::milliseconds(10));
+        addon.ScanTick();
+    }
+
+    std::vector<std::string> LoggedLines() {
+        log.Flush();
+        return Lines(file->Text());
+    }
+
+    RecordingHost host;
+    FakePorts ports;
+    Addon addon{ports.With(host)};
+    std::vector<std::string> reports;
+    EventLog log{ports.clock, [this](const std::string& problem) { reports.push_back(problem); }};
+    MemoryEventFile* file = nullptr;
+};
+
+// One scripted run that makes every kind of event: the settings' modes, a start, slots that
+// switch on an equation, the alarms and the e-mail agent, a key, a hot key and the window's
+// Global Key switch, a failed output write that stops the run, and the host's exit.
+TEST_F(EventLogRun, AScriptedRunLogsEveryKindOfEventWithItsFields) {
+    addon.Load("-dsim -nLab1");
+    Tick(0.0);
+    Tick(2.0);
+    ports.launcher.finished.push_back(
+        {"pellomar", ports.launcher.launched.at(0).arguments, true, 0});
+    addon.AgentsFinished();
+    addon.CharacterTyped('a');
+    addon.GetPanel().SetGlobalKeys(true);
+    ports.keys.held = {17, 18, 'W'};
+    Tick(2.0);
+    ports.keys.held.clear();
+    host.fail_writes = true;
+    addon.CharacterTyped('s');
+    Tick(2.0);
+    addon.HostExited();
+
+    const std::vector<std::string> lines = LoggedLines();
+    struct Expected {
+        const char* event;
+        const char* fields;
+    };
+    const Expected expected[] = {
+        {"mode", R"("slot":2,"old":"Set","new":"a\"b\\c\td","switch":1,"source":"settings")"},
+        {"switch", R"("name":"Math Expression","value":1,"source":"settings")"},
+        {"run_start", R"("tick":0,"event":"run_start")"},
+        {"slot",
+         R"("tick":1,"event":"slot","slot":0,"mode":"Set","old":"none","new":"off","equation":"#0>1","substituted":".>1","value":0})"},
+        {"output",
+         R"("tick":1,"event":"output","word":0,"layout":"low byte","forced":true,"manual":false,"written":true})"},
+        {"slot",
+         R"("tick":2,"event":"slot","slot":0,"mode":"Set","old":"off","new":"on","equation":"#0>1","substituted":"2.>1","value":1})"},
+        {"output", R"("tick":2,"event":"output","word":1,"layout":"low byte","forced":false)"},
+        {"alarm_start", R"("tick":2,"event":"alarm_start"})"},
+        {"agent_launch", R"("event_word":"Alarm","message":")"},
+        {"agent_launch", R"(<br>DI2108#Lab1<br>#0>1<br><br>#0=2)"},
+        {"agent_exit", R"("event_word":"Alarm","exited":true,"status":0,"outcome":"Alarm e-mail )"},
+        {"mode", R"("slot":0,"old":"Set","new":"Force Reset","switch":3,"source":"key")"},
+        {"switch", R"("name":"Global Key","value":1,"source":"window")"},
+        {"mode",
+         R"("tick":3,"event":"mode","slot":1,"old":"Set","new":"Force Set","switch":1,"source":"hot key")"},
+        {"slot",
+         R"("tick":3,"event":"slot","slot":0,"mode":"Force Reset","old":"on","new":"off"})"},
+        {"slot", R"("tick":3,"event":"slot","slot":1,"mode":"Force Set","old":"off","new":"on"})"},
+        {"output",
+         R"("tick":3,"event":"output","word":2,"layout":"low byte","forced":false,"manual":false,"written":true})"},
+        {"output",
+         R"("tick":4,"event":"output","word":0,"layout":"low byte","forced":false,"manual":false,"written":false,"error":"write failed"})"},
+        {"alarm_stop", R"("tick":4,"event":"alarm_stop"})"},
+        {"run_stop", R"("tick":4,"event":"run_stop","reason":"write failed"})"},
+        {"host_exit", R"("tick":4,"event":"host_exit"})"},
+        {"agent_launch", R"("event_word":"WinDaq_Exits")"},
+    };
+    for (const Expected& entry : expected) {
+        const bool found = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return EventOf(line) == entry.event && line.find(entry.fields) != std::string::npos;
+        });
+        EXPECT_TRUE(found) << entry.event << " " << entry.fields;
+    }
+}
+
+// Every line is one JSON object with the common fields, checked by Python's own parser.
+TEST_F(EventLogRun, EveryLineIsAJsonObjectWithTimeMonotonicTimeAndTick) {
+    ports.clock.wall = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 50));
+    addon.Load("-dsim -nLab1");
+    Tick(0.0);
+    Tick(2.0);
+    log.Flush();
+    TempDirectory directory;
+    const std::string lines_file = directory.Write("events.jsonl", file->Text());
+    const char* script =
+        "import json, re, sys\n"
+        "n = 0\n"
+        "for line in open(sys.argv[1]):\n"
+        "    e = json.loads(line)\n"
+        "    assert "
+        "re.fullmatch(r'\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d',"
+        " e['time']), e\n"
+        "    assert isinstance(e['t'], float) and isinstance(e['tick'], int), e\n"
+        "    assert isinstance(e['event'], str), e\n"
+        "    n += 1\n"
+        "assert n > 10, n\n";
+    testing::ProgramStart start;
+    start.program = "/usr/bin/python3";
+    start.arguments = {"-c", script, lines_file};
+    start.standard_error = 2;
+    testing::RunningProgram python(start);
+    const int status = python.WaitForExit();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << file->Text();
+}
+
+// Lines wait in memory and go out in one write at most once a second, and at once when a run
+// stops; never twice in one tick.
+TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
+    addon.Load("-dsim -nLab1");
+    Tick(0.0);
+    EXPECT_TRUE(file->writes.empty());
+    for (int tick = 0; tick < 99; ++tick) {
+        Tick(tick % 2 == 0 ? 2.0 : 0.0);  // a change on every tick
+    }
+    EXPECT_EQ(file->writes.size(), 1U);
+    Tick(2.0);
+    EXPECT_EQ(file->writes.size(), 1U);
+    addon.StartStopClicked();
+    ASSERT_EQ(file->writes.size(), 2U);
+    EXPECT_NE(file->writes.back().find(R"("event":"run_stop","reason":"operator")"),
+              std::string::npos);
+}
+
+// A file that cannot be written is reported once, never stops the run, and the lines lost
+// are counted in the first line that gets through again.
+TEST_F(EventLogRun, AFailingFileIsReportedOnceAndTheRunGoesOn) {
+    file->failure = "No space left on device";
+    addon.Load("-dsim -nLab1");
+    for (int tick = 0; tick < 350; ++tick) {
+        Tick(tick % 2 == 0 ? 2.0 : 0.0);
+    }
+    EXPECT_TRUE(addon.GetPanel().ScanTimerEnabled());
+    ASSERT_EQ(reports.size(), 1U);
+    EXPECT_EQ(reports[0],
+              "Event log not written (No space left on device); the run goes on without it");
+    EXPECT_GT(log.LostLines(), 300U);
+    file->failure.clear();
+    Tick(2.0);
+    const std::vector<std::string> lines = LoggedLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(),
+              R"({"event":"log_gap","lost":)" + std::to_string(log.LostLines()) + "}");
+}
+
+// A file where the state folder should be: as good as a read-only folder, also for root.
+TEST(EventLogging, AStateFolderThatCannotBeMadeShowsInTheStatusOnceAndStopsNothing) {
+    TempDirectory directory;
+    RecordingHost host;
+    host.block = SampleBlock(4, 1);
+    FakePorts ports;
+    Addon addon{ports.With(host)};
+    EventLogging logging(addon, ports.clock,
+                         std::filesystem::path(directory.Write("events", "")) / "inner");
+    addon.Load("-dsim -nLab1");
+    logging.AttachInstanceFile();
+    std::vector<std::string> statuses;
+    for (int tick = 0; tick < 300; ++tick) {
+        addon.GetPanel().SetEquation(0, tick % 2 == 0 ? "1" : "0");
+        ports.clock.SleepUntil(ports.clock.monotonic + std::chrono::milliseconds(10));
+        addon.ScanTick();
+        if (statuses.empty() || statuses.back() != addon.GetPanel().Status()) {
+            statuses.push_back(addon.GetPanel().Status());
+        }
+    }
+    EXPECT_TRUE(addon.GetPanel().ScanTimerEnabled());
+    ASSERT_EQ(statuses.size(), 2U);
+    EXPECT_EQ(statuses[1].rfind("Event log not written (", 0), 0U) << statuses[1];
+    EXPECT_NE(statuses[1].find("inner"), std::string::npos) << statuses[1];
+}
+
+}  // namespace
+}  // namespace quillon
