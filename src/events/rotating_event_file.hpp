@@ -39,7 +39,7 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// $XDG_STATE_HOME/quillon/events, else ~/.local/state/quillon/events.
+// "events" in the user's state folder (UserStateFolder).
 std::filesystem::path DefaultEventFolder();
 // The instance's log file name: HOSTID.jsonl, with characters a file name cannot hold (path
 // separators, control characters, a leading dot) replaced by "_".
