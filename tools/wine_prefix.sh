@@ -51,6 +51,10 @@ case "$action" in
         # open, or the test run would wait for them.
         wineserver-stable -p </dev/null >/dev/null 2>&1
         wineboot-stable -i </dev/null >"$build_dir/wine-prefix.log" 2>&1
+        # Xvfb has no window manager: Wine would wait two seconds at each closed window for
+        # one to answer, so Wine manages the windows itself.
+        wine-stable reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+            </dev/null >>"$build_dir/wine-prefix.log" 2>&1
         ;;
     stop)
         wineserver-stable -k 2>/dev/null || true
