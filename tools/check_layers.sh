@@ -34,9 +34,9 @@ for folder in panel host platform equations control app agent ui/*; do
 done
 windows_folders='^(platform/win32|host/windaq|ui/win32)/'
 windows_headers='#include <(windows|winuser|wingdi|commctrl|mmsystem|objbase|oleauto|ole2|shellapi|shlobj)\.h>'
-while IFS= read -r file; do
-    if ! [[ "$file" =~ $windows_folders ]]; then
-        echo "$file must not call Windows: only platform/win32, host/windaq and ui/win32 do" >&2
+while IFS= read -r source; do
+    if ! [[ "$source" =~ $windows_folders ]]; then
+        echo "$source must not call Windows: only platform/win32, host/windaq and ui/win32 do" >&2
         status=1
     fi
 done < <(grep -rlE --include='*.cpp' --include='*.hpp' "$windows_headers" . | sed 's#^\./##')

@@ -46,9 +46,9 @@ ctest --preset windows
 (cd build/windows && cpack >/dev/null)
 windows_zip=$(ls build/windows/package/quillon-*-win32.zip)
 zip_listing=$(cmake -E tar tf "$windows_zip")
-for file in quillon.exe quillon-headless.exe README.md LICENSE; do
-    if ! grep -q "/$file\$" <<<"$zip_listing"; then
-        echo "$windows_zip lacks $file" >&2
+for packed in quillon.exe quillon-headless.exe README.md LICENSE; do
+    if ! grep -q "/$packed\$" <<<"$zip_listing"; then
+        echo "$windows_zip lacks $packed" >&2
         exit 1
     fi
 done
