@@ -4,6 +4,8 @@
 # ports), then panel and host (neither using the other), equations, control, events, app, then
 # the replay engine and the front ends (none of them using another), the programs.
 # The e-mail agent is a program of its own that uses only platform/.
+# Windows calls live in three folders only: platform/win32, the host's control (host/windaq)
+# and the Windows window (ui/win32); everything else is plain standard C++.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
@@ -32,4 +34,12 @@ for folder in panel host platform equations control events app replay agent ui/*
         fi
     done
 done
+windows_folders='^(platform/win32|host/windaq|ui/win32)/'
+windows_headers='#include <(windows|winuser|wingdi|commctrl|mmsystem|objbase|oleauto|ole2|shellapi|shlobj)\.h>'
+while IFS= read -r source; do
+    if ! [[ "$source" =~ $windows_folders ]]; then
+        echo "$source must not call Windows: only platform/win32, host/windaq and ui/win32 do" >&2
+        status=1
+    fi
+done < <(grep -rlE --include='*.cpp' --include='*.hpp' "$windows_headers" . | sed 's#^\./##')
 exit $status

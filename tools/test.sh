@@ -4,7 +4,8 @@
 # test in the default build (the window offscreen), a check that no test name prints bytes,
 # the Debian package (lintian, contents, the installed programs, the user service), then the
 # core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build
-# (MinGW-w64) with its tests under Wine, then fuzzes the evaluator for a bounded time.
+# (MinGW-w64) with its tests under Wine and its ZIP package, then fuzzes the evaluator for a
+# bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,6 +43,16 @@ echo "== Windows build, tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows
+(cd build/windows && cpack >/dev/null)
+windows_zip=$(ls build/windows/package/quillon-*-win32.zip)
+zip_listing=$(cmake -E tar tf "$windows_zip")
+for packed in quillon.exe quillon-headless.exe README.md LICENSE; do
+    if ! grep -q "/$packed\$" <<<"$zip_listing"; then
+        echo "$windows_zip lacks $packed" >&2
+        exit 1
+    fi
+done
+echo "$windows_zip"
 
 echo "== Evaluator fuzzing"
 cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -8,19 +8,29 @@
 namespace quillon {
 
 int StartProgram(int argc, char** argv, const char* program,
-                 const std::function<int(const ProgramOptions& options)>& run) {
+                 const std::function<int(const ProgramOptions& options)>& run,
+                 const ProgramTextSink& say) {
     PrepareProcess();
+    const auto tell = [&say](const std::string& text, bool failure) {
+        if (say) {
+            say(text, failure);
+        } else {
+            (failure ? std::cerr : std::cout) << text;
+        }
+    };
     const ProgramOptions options = ParseProgramOptions(argc, argv);
     if (options.help) {
-        std::cout << UsageText(program);
+        tell(UsageText(program), false);
         return kExitNormal;
     }
     if (options.version) {
-        std::cout << program << " " QUILLON_VERSION "\n";
-        return 0;
+        tell(std::string(program) + " " QUILLON_VERSION "\n", false);
+        return kExitNormal;
     }
     if (!options.unknown.empty()) {
-        std::cerr << program << ": unknown option " << options.unknown.front() << " (see --help)\n";
+        tell(std::string(program) + ": unknown option " + options.unknown.front() +
+                 " (see --help)\n",
+             true);
         return kExitBadCommandLine;
     }
     return run(options);

@@ -4,7 +4,10 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
+#include <vector>
+
+#include "panel/pictures.hpp"
 
 namespace quillon {
 
@@ -23,46 +26,60 @@ QPixmap Paint(int width, int height, Draw draw) {
     return pixmap;
 }
 
-void DrawEnvelope(QPainter& painter, const QColor& paper, const QColor& ink) {
-    const QRectF body(0.5, 0.5, 15.0, 10.0);
-    painter.setPen(QPen(ink, 1.0));
-    painter.setBrush(paper);
-    painter.drawRect(body);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(QPolygonF({body.topLeft(), QPointF(8.0, 6.0), body.topRight()}));
+QColor ToColour(Colour colour) {
+    return QColor(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+                  static_cast<int>((colour >> 16) & 0xFFu));
+}
+
+QPolygonF ToPolygon(const std::vector<PicturePoint>& points) {
+    QPolygonF polygon;
+    for (const PicturePoint& point : points) {
+        polygon << QPointF(point.x, point.y);
+    }
+    return polygon;
+}
+
+void DrawShape(QPainter& painter, const PictureShape& shape) {
+    if (shape.pen) {
+        painter.setPen(QPen(ToColour(*shape.pen), shape.pen_width, Qt::SolidLine, Qt::FlatCap));
+    } else {
+        painter.setPen(Qt::NoPen);
+    }
+    painter.setBrush(shape.fill ? QBrush(ToColour(*shape.fill)) : QBrush(Qt::NoBrush));
+    switch (shape.kind) {
+        case ShapeKind::Polygon:
+            painter.drawPolygon(ToPolygon(shape.points));
+            break;
+        case ShapeKind::Polyline:
+            painter.drawPolyline(ToPolygon(shape.points));
+            break;
+        case ShapeKind::Ellipse:
+            painter.drawEllipse(QRectF(QPointF(shape.points[0].x, shape.points[0].y),
+                                       QPointF(shape.points[1].x, shape.points[1].y)));
+            break;
+    }
+}
+
+QPixmap PaintPicture(const Picture& picture) {
+    return Paint(picture.width, picture.height, [&picture](QPainter& painter) {
+        for (const PictureShape& shape : picture.shapes) {
+            DrawShape(painter, shape);
+        }
+    });
 }
 
 }  // namespace
 
 QPixmap BellImage() {
-    return Paint(10, 10, [](QPainter& painter) {
-        QPainterPath bell;
-        bell.moveTo(0.5, 8.0);
-        bell.lineTo(2.0, 6.5);
-        bell.lineTo(2.0, 4.0);
-        bell.cubicTo(2.0, 0.5, 8.0, 0.5, 8.0, 4.0);
-        bell.lineTo(8.0, 6.5);
-        bell.lineTo(9.5, 8.0);
-        bell.closeSubpath();
-        painter.setPen(QPen(QColor(0x70, 0x50, 0x00), 1.0));
-        painter.setBrush(QColor(0xF0, 0xC0, 0x20));
-        painter.drawPath(bell);
-        painter.setBrush(QColor(0x70, 0x50, 0x00));
-        painter.setPen(Qt::NoPen);
-        painter.drawEllipse(QRectF(3.8, 7.8, 2.4, 2.2));
-    });
+    return PaintPicture(BellPicture());
 }
 
 QPixmap EnvelopeImage() {
-    return Paint(16, 11, [](QPainter& painter) {
-        DrawEnvelope(painter, QColor(0xFF, 0xF4, 0xC8), QColor(0x40, 0x40, 0x80));
-    });
+    return PaintPicture(EnvelopePicture());
 }
 
 QPixmap GreyEnvelopeImage() {
-    return Paint(16, 11, [](QPainter& painter) {
-        DrawEnvelope(painter, QColor(0xE4, 0xE4, 0xE4), QColor(0xA0, 0xA0, 0xA0));
-    });
+    return PaintPicture(GreyEnvelopePicture());
 }
 
 QPixmap FormulaImage() {
@@ -84,41 +101,11 @@ QPixmap FormulaImage() {
 }
 
 QPixmap GearImage() {
-    return Paint(10, 10, [](QPainter& painter) {
-        const QPointF centre(5.0, 5.0);
-        const QColor metal(0x50, 0x58, 0x68);
-        painter.setPen(QPen(metal, 2.0, Qt::SolidLine, Qt::FlatCap));
-        for (int tooth = 0; tooth < 8; ++tooth) {
-            painter.save();
-            painter.translate(centre);
-            painter.rotate(45.0 * tooth);
-            painter.drawLine(QPointF(0.0, -2.5), QPointF(0.0, -4.8));
-            painter.restore();
-        }
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(metal);
-        painter.drawEllipse(centre, 3.2, 3.2);
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(centre, 1.2, 1.2);
-    });
+    return PaintPicture(GearPicture());
 }
 
 QIcon ApplicationIcon() {
-    const QPixmap pixmap = Paint(32, 32, [](QPainter& painter) {
-        // A small control panel: two lamps above a three-position switch.
-        painter.setPen(QPen(QColor(0x30, 0x30, 0x38), 1.0));
-        painter.setBrush(QColor(0xD8, 0xD8, 0xDC));
-        painter.drawRoundedRect(QRectF(1.5, 1.5, 29.0, 29.0), 4.0, 4.0);
-        painter.setBrush(QColor(0xFF, 0x20, 0x20));
-        painter.drawRect(QRectF(5.5, 5.5, 8.0, 8.0));
-        painter.setBrush(QColor(0x00, 0xC0, 0x00));
-        painter.drawRect(QRectF(18.5, 5.5, 8.0, 8.0));
-        painter.setBrush(QColor(0xF8, 0xF8, 0xF8));
-        painter.drawRect(QRectF(5.5, 17.5, 21.0, 9.0));
-        painter.setBrush(QColor(0x30, 0x50, 0xB0));
-        painter.drawRect(QRectF(12.5, 18.5, 7.0, 7.0));
-    });
-    return QIcon(pixmap);
+    return QIcon(PaintPicture(WindowIconPicture()));
 }
 
 }  // namespace quillon

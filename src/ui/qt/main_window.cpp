@@ -21,11 +21,11 @@
 
 #include "app/addon.hpp"
 #include "panel/timer_periods.hpp"
+#include "panel/window_layout.hpp"
 #include "ui/qt/control_names.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/lamp_widget.hpp"
 #include "ui/qt/switch_style.hpp"
-#include "ui/qt/twips.hpp"
 #include "ui/qt/windows_colour.hpp"
 
 namespace quillon {
@@ -34,54 +34,18 @@ namespace {
 
 // How long the window system may take to answer a move of ours.
 constexpr int kOwnMoveSettling = 500;  // ms
-constexpr int kLampTop = 120;
-constexpr int kLampSize = 255;
-constexpr int kSwitchTop = 480;
-constexpr int kSwitchWidth = 255;
-constexpr int kSwitchHeight = 975;
-constexpr int kEditTop = 1680;
-constexpr int kEditHeight = 495;
-constexpr int kBottomRowTop = 2400;
-
-// The left edge of slot i's lamp and switch.
-constexpr int SlotLeft(int slot) {
-    if (slot < kOutputCount) {
-        return 120 + 480 * slot;
-    }
-    return slot == kAudioSlot ? 3960 : 4440;
+void Place(QWidget* widget, const TwipsRect& place) {
+    widget->setGeometry(TwipsToPixels(place.left), TwipsToPixels(place.top),
+                        TwipsToPixels(place.width), TwipsToPixels(place.height));
 }
 
-// The alarm slots' picture buttons are wider and start a little further left.
-constexpr int EditLeft(int slot) {
-    return slot < kOutputCount ? SlotLeft(slot) : SlotLeft(slot) - 30;
-}
-constexpr int EditWidth(int slot) {
-    return slot < kOutputCount ? 255 : 315;
-}
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                        TwipsToPixels(height));
-}
-
-QString EditToolTip(int slot) {
-    if (slot == kAudioSlot) {
-        return QStringLiteral("Logical Equation for Audio Alarm (PROG Mode)");
-    }
-    if (slot == kEmailSlot) {
-        return QStringLiteral("Logical Equation for Email Alarm (PROG Mode)");
-    }
-    return QStringLiteral("Logical Equation for Digital Output %1 (PROG Mode)").arg(slot);
-}
-
-QLabel* MakeLabel(QWidget* parent, const ControlName& name, const char* text, Colour colour,
-                  int top) {
-    auto* label = new QLabel(QLatin1String(text), parent);
+QLabel* MakeLabel(QWidget* parent, const ControlName& name, const layout::GuideLabel& guide) {
+    auto* label = new QLabel(QLatin1String(guide.text), parent);
     label->setObjectName(name.ObjectName());
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, ToQColor(colour, palette));
+    palette.setColor(QPalette::WindowText, ToQColor(guide.colour, palette));
     label->setPalette(palette);
-    Place(label, 5040, top, 495, 255);
+    Place(label, guide.place);
     return label;
 }
 
@@ -92,11 +56,11 @@ QPushButton* MakePictureButton(QWidget* parent, const QIcon& icon, const QSize& 
     return button;
 }
 
-void DrawGuideLine(QPainter& painter, Colour colour, int width, int left, int right, int top) {
-    QPen pen(ToQColor(colour, QPalette()), width, Qt::SolidLine, Qt::FlatCap);
+void DrawGuideLine(QPainter& painter, const layout::GuideLine& line) {
+    QPen pen(ToQColor(line.colour, QPalette()), line.width, Qt::SolidLine, Qt::FlatCap);
     painter.setPen(pen);
-    painter.drawLine(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(right),
-                     TwipsToPixels(top));
+    painter.drawLine(TwipsToPixels(line.left), TwipsToPixels(line.top), TwipsToPixels(line.right),
+                     TwipsToPixels(line.top));
 }
 
 void SyncTimer(QTimer& timer, bool enabled) {
@@ -144,7 +108,7 @@ void MainWindow::CreateControls() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         auto* lamp = new LampWidget(this);
         lamp->setObjectName(control_names::kLamp.ObjectName(slot));
-        Place(lamp, SlotLeft(slot), kLampTop, kLampSize, kLampSize);
+        Place(lamp, layout::Lamp(slot));
         lamps_[static_cast<std::size_t>(slot)] = lamp;
 
         auto* position = new QScrollBar(Qt::Vertical, this);
@@ -156,13 +120,13 @@ void MainWindow::CreateControls() {
         position->setTracking(false);
         position->setFocusPolicy(Qt::StrongFocus);
         position->setStyle(switch_style_);
-        Place(position, SlotLeft(slot), kSwitchTop, kSwitchWidth, kSwitchHeight);
+        Place(position, layout::ModeSwitch(slot));
         switches_[static_cast<std::size_t>(slot)] = position;
     }
 
-    MakeLabel(this, control_names::kTrueLabel, "TRUE", kTrueLabelColour, 480);
-    MakeLabel(this, control_names::kProgLabel, "PROG", kProgLabelColour, 840);
-    MakeLabel(this, control_names::kFalseLabel, "FALSE", kFalseLabelColour, 1200);
+    MakeLabel(this, control_names::kTrueLabel, layout::kGuideLabels[0]);
+    MakeLabel(this, control_names::kProgLabel, layout::kGuideLabels[1]);
+    MakeLabel(this, control_names::kFalseLabel, layout::kGuideLabels[2]);
 
     for (int slot = 0; slot < kSlotCount; ++slot) {
         QPushButton* button = nullptr;
@@ -176,59 +140,72 @@ void MainWindow::CreateControls() {
             button = new QPushButton(QStringLiteral("D%1").arg(slot), this);
         }
         button->setObjectName(control_names::kEditEquation.ObjectName(slot));
-        button->setToolTip(EditToolTip(slot));
-        Place(button, EditLeft(slot), kEditTop, EditWidth(slot), kEditHeight);
+        button->setToolTip(QString::fromStdString(layout::EditEquationToolTip(slot)));
+        Place(button, layout::EditEquation(slot));
         edit_buttons_[static_cast<std::size_t>(slot)] = button;
     }
 
     start_stop_ = new QPushButton(this);
     start_stop_->setObjectName(control_names::kStartStop.ObjectName());
-    Place(start_stop_, 4920, kEditTop, 615, kEditHeight);
+    Place(start_stop_, layout::kStartStop);
 
     data_window_ = new QLineEdit(this);
     data_window_->setObjectName(control_names::kDataWindow.ObjectName());
-    data_window_->setToolTip(
-        QStringLiteral("Number of data points for advanced math functions like #rms, #ave, "
-                       "#min, #max and #acrms"));
-    Place(data_window_, 120, kBottomRowTop, 735, 285);
+    data_window_->setToolTip(QLatin1String(layout::kDataWindowToolTip));
+    Place(data_window_, layout::kDataWindow);
 
     quick_reference_ = MakePictureButton(this, QIcon(FormulaImage()), QSize(32, 32));
     quick_reference_->setObjectName(control_names::kQuickReference.ObjectName());
-    quick_reference_->setToolTip(QStringLiteral("Quick reference of math operators"));
-    Place(quick_reference_, 960, kBottomRowTop, 375, 375);
+    quick_reference_->setToolTip(QLatin1String(layout::kQuickReferenceToolTip));
+    Place(quick_reference_, layout::kQuickReference);
 
-    global_keys_ = new QCheckBox(QStringLiteral("Global Key"), this);
+    global_keys_ = new QCheckBox(QLatin1String(layout::kGlobalKeysCaption), this);
     global_keys_->setObjectName(control_names::kGlobalKeys.ObjectName());
-    global_keys_->setToolTip(
-        QStringLiteral("When checked, you can use Alt+Ctrl+Keys to set/reset DOs"));
-    Place(global_keys_, 1560, kBottomRowTop, 2175, 255);
+    global_keys_->setToolTip(QLatin1String(layout::kGlobalKeysToolTip));
+    Place(global_keys_, layout::kGlobalKeys);
 
     alarm_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
     alarm_settings_->setObjectName(control_names::kAlarmSettings.ObjectName());
-    alarm_settings_->setToolTip(QStringLiteral("Alarm sound file configuration"));
-    Place(alarm_settings_, 3930, kBottomRowTop, 315, 255);
+    alarm_settings_->setToolTip(QLatin1String(layout::kAlarmSettingsToolTip));
+    Place(alarm_settings_, layout::kAlarmSettings);
 
     email_settings_ = MakePictureButton(this, QIcon(GearImage()), QSize(10, 10));
     email_settings_->setObjectName(control_names::kEmailSettings.ObjectName());
-    email_settings_->setToolTip(QStringLiteral("Email interval configuration"));
-    Place(email_settings_, 4410, kBottomRowTop, 315, 255);
+    email_settings_->setToolTip(QLatin1String(layout::kEmailSettingsToolTip));
+    Place(email_settings_, layout::kEmailSettings);
 }
 
 void MainWindow::SetTabOrder() {
-    std::vector<QWidget*> order = {start_stop_, quick_reference_, data_window_, alarm_settings_};
-    for (int slot = 0; slot <= kAudioSlot; ++slot) {
-        order.push_back(switches_[static_cast<std::size_t>(slot)]);
+    std::vector<QWidget*> order;
+    for (const layout::TabStop& stop : layout::TabOrder()) {
+        order.push_back(FocusWidget(stop));
     }
-    for (int slot = 0; slot <= kAudioSlot; ++slot) {
-        order.push_back(edit_buttons_[static_cast<std::size_t>(slot)]);
-    }
-    order.push_back(global_keys_);
-    order.push_back(switches_[kEmailSlot]);
-    order.push_back(edit_buttons_[kEmailSlot]);
-    order.push_back(email_settings_);
     for (std::size_t i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }
+}
+
+QWidget* MainWindow::FocusWidget(const layout::TabStop& stop) const {
+    const auto slot = static_cast<std::size_t>(stop.slot);
+    switch (stop.control) {
+        case layout::FocusStop::StartStop:
+            return start_stop_;
+        case layout::FocusStop::QuickReference:
+            return quick_reference_;
+        case layout::FocusStop::DataWindow:
+            return data_window_;
+        case layout::FocusStop::AlarmSettings:
+            return alarm_settings_;
+        case layout::FocusStop::ModeSwitch:
+            return switches_[slot];
+        case layout::FocusStop::EditEquation:
+            return edit_buttons_[slot];
+        case layout::FocusStop::GlobalKeys:
+            return global_keys_;
+        case layout::FocusStop::EmailSettings:
+            return email_settings_;
+    }
+    return nullptr;
 }
 
 void MainWindow::ConnectControls() {
@@ -566,9 +543,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    DrawGuideLine(painter, kTrueLineColour, 2, 840, 4920, 600);
-    DrawGuideLine(painter, kProgLineColour, 1, 4680, 4920, 960);
-    DrawGuideLine(painter, kFalseLineColour, 2, 840, 4920, 1320);
+    for (const layout::GuideLine& line : layout::kGuideLines) {
+        DrawGuideLine(painter, line);
+    }
 }
 
 }  // namespace quillon

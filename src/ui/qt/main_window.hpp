@@ -10,6 +10,7 @@
 
 #include "panel/panel.hpp"
 #include "panel/panel_observer.hpp"
+#include "panel/window_layout.hpp"
 
 class QCheckBox;
 class QLabel;
@@ -61,6 +62,7 @@ protected:
 private:
     void CreateControls();
     void SetTabOrder();
+    QWidget* FocusWidget(const layout::TabStop& stop) const;
     void ConnectControls();
     void SetUpTimers();
     void AddViewAction();

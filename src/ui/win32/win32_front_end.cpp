@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include "ui/win32/win32_front_end.hpp"
+
+#include "host/host_control.hpp"
+#include "ui/win32/control_ids.hpp"
+
+namespace quillon {
+
+Win32FrontEnd::Win32FrontEnd(const Win32FrontEndPorts& ports)
+    : host_(ports.host),
+      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
+                   ports.launcher, ports.keys}),
+      window_(addon_) {
+    prompter_.SetOwner(window_.Handle());
+    // The host may report its exit from inside one of its own calls: the window hears of it
+    // from the message loop, once that call has returned.
+    HWND window = window_.Handle();
+    host_.OnExit([window] { ::PostMessageW(window, control_ids::kHostExitMessage, 0, 0); });
+}
+
+Win32FrontEnd::~Win32FrontEnd() {
+    host_.OnExit({});
+}
+
+int Win32FrontEnd::Run(const std::string& argument_text) {
+    ::ShowWindow(window_.Handle(), SW_SHOWNORMAL);
+    ::UpdateWindow(window_.Handle());
+    window_.Load(argument_text);
+    MSG message;
+    while (!window_.Closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        Dispatch(message);
+    }
+    if (window_.StartupFailed()) {
+        return 1;
+    }
+    // A save that failed at the end is the last thing the operator must hear of.
+    if (addon_.SaveFailure()) {
+        prompter_.SetOwner(nullptr);
+        prompter_.MessageBox(MessageIcon::Critical, *addon_.SaveFailure(), "");
+        return 1;
+    }
+    return 0;
+}
+
+void Win32FrontEnd::DispatchWaitingMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) {
+            Dispatch(message);
+        }
+    }
+}
+
+void Win32FrontEnd::Dispatch(MSG& message) {
+    if (!window_.PreviewMessage(message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+}  // namespace quillon

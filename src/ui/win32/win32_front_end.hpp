@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+#include "app/addon.hpp"
+#include "ui/win32/win32_main_window.hpp"
+#include "ui/win32/win32_prompter.hpp"
+
+namespace quillon {
+
+class Clock;
+class HostControl;
+class KeyState;
+class Locale;
+class ProcessLauncher;
+class ProfileStore;
+class SoundPlayer;
+
+// The platform the Win32 front end runs on; it brings its own prompter.
+struct Win32FrontEndPorts {
+    HostControl& host;
+    ProfileStore& profiles;
+    Locale& locale;
+    Clock& clock;
+    SoundPlayer& sound;
+    ProcessLauncher& launcher;
+    KeyState& keys;
+};
+
+// The Addon, its window and the modal boxes, on the calling thread; the ports must outlive
+// this object.
+class Win32FrontEnd {
+public:
+    explicit Win32FrontEnd(const Win32FrontEndPorts& ports);
+    ~Win32FrontEnd();
+    Win32FrontEnd(const Win32FrontEnd&) = delete;
+    Win32FrontEnd& operator=(const Win32FrontEnd&) = delete;
+
+    // Shows the window, loads with the argument text and runs the thread's messages until the
+    // window has closed. Returns 1 when start-up or the last save failed (the save's failure
+    // shown in a box), else 0.
+    int Run(const std::string& argument_text);
+    // Dispatches the messages waiting now, through the window's key preview.
+    void DispatchWaitingMessages();
+
+    Addon& GetAddon() { return addon_; }
+    Win32MainWindow& Window() { return window_; }
+
+private:
+    void Dispatch(MSG& message);
+
+    HostControl& host_;
+    Win32Prompter prompter_;
+    Addon addon_;
+    Win32MainWindow window_;
+};
+
+}  // namespace quillon
