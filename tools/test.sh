@@ -20,7 +20,7 @@ echo "== Layers"
 echo "== Default build"
 cmake --preset default >/dev/null
 cmake --build --preset default
-QT_QPA_PLATFORM=offscreen ctest --preset default
+QT_QPA_PLATFORM=offscreen ctest --preset default -j2
 
 echo "== Test names"
 # ctest -R selects tests by name, so a name must say its case and stay the same from build
@@ -37,7 +37,7 @@ echo "== Debian package"
 echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
-ctest --preset sanitize
+ctest --preset sanitize -j2
 
 echo "== Windows build, tests under Wine"
 cmake --preset windows >/dev/null
