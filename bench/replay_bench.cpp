@@ -8,38 +8,13 @@
 #include <map>
 #include <memory>
 
+#include "bench/bench_ports.hpp"
 #include "events/event_log.hpp"
 #include "host/sim/scenario.hpp"
-#include "platform/locale.hpp"
-#include "platform/profile_store.hpp"
 #include "replay/replay_engine.hpp"
 
 namespace quillon::bench {
 namespace {
-
-class PointLocale final : public Locale {
-public:
-    std::string FormatGeneral(double) override { return "3.333"; }
-};
-
-class FixedSettings final : public ProfileStore {
-public:
-    explicit FixedSettings(std::map<std::string, std::string> values)
-        : values_(std::move(values)) {}
-    std::string Read(const std::string&, const std::string&, const std::string& key,
-                     const std::string& fallback) override {
-        const auto found = values_.find(key);
-        return found == values_.end() ? fallback : found->second;
-    }
-    bool Write(const std::string&, const std::string&, const std::string&,
-               const std::string&) override {
-        return true;
-    }
-    std::string LastError() const override { return {}; }
-
-private:
-    std::map<std::string, std::string> values_;
-};
 
 // Takes every block and keeps only its size, as a file on a fast disk would.
 class CountingFile final : public EventFile {

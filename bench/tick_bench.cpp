@@ -7,15 +7,15 @@
 #include <thread>
 
 #include "app/addon.hpp"
+#include "bench/bench_ports.hpp"
 #include "bench/timed_host.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/clock.hpp"
-#include "platform/locale.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/process_launcher.hpp"
-#include "platform/profile_store.hpp"
 #include "platform/prompter.hpp"
 #include "platform/sound_player.hpp"
+#include "platform/std_clock.hpp"
 
 namespace quillon::bench {
 namespace {
@@ -39,44 +39,6 @@ public:
     bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
         return true;
     }
-};
-
-class PointLocale final : public Locale {
-public:
-    std::string FormatGeneral(double) override { return "3.333"; }
-};
-
-class SystemClock final : public Clock {
-public:
-    std::chrono::system_clock::time_point WallTime() override {
-        return std::chrono::system_clock::now();
-    }
-    std::chrono::steady_clock::time_point Monotonic() override {
-        return std::chrono::steady_clock::now();
-    }
-    void SleepUntil(std::chrono::steady_clock::time_point when) override {
-        std::this_thread::sleep_until(when);
-    }
-};
-
-// The settings section, answering reads only.
-class FixedSettings final : public ProfileStore {
-public:
-    explicit FixedSettings(std::map<std::string, std::string> values)
-        : values_(std::move(values)) {}
-    std::string Read(const std::string&, const std::string&, const std::string& key,
-                     const std::string& fallback) override {
-        const auto found = values_.find(key);
-        return found == values_.end() ? fallback : found->second;
-    }
-    bool Write(const std::string&, const std::string&, const std::string&,
-               const std::string&) override {
-        return true;
-    }
-    std::string LastError() const override { return {}; }
-
-private:
-    std::map<std::string, std::string> values_;
 };
 
 sim::Scenario Scenario(int channels) {
@@ -119,7 +81,7 @@ void BM_MathTick(benchmark::State& state) {
     FixedSettings settings(Settings(data_window > 0, data_window > 0 ? data_window : 100));
     NoPrompter prompter;
     PointLocale locale;
-    SystemClock clock;
+    StdClock clock;
     Silence sound;
     NoLauncher launcher;
     NoKeyState keys;
