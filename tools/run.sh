@@ -7,10 +7,12 @@ cd "$(dirname "$0")/.."
 
 ./tools/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target quillon quillon-headless
+cmake --build --preset default --target quillon quillon-headless pellomar
 
+# Every program of the default build is in build/default/bin (CMAKE_RUNTIME_OUTPUT_DIRECTORY).
+programs=build/default/bin
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec ./build/default/src/ui/qt/quillon "$@"
+    exec "$programs/quillon" "$@"
 fi
 echo "No display: running the headless front end (Ctrl+C stops and saves)."
-exec ./build/default/src/ui/headless/quillon-headless "$@"
+exec "$programs/quillon-headless" "$@"

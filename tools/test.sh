@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Sets up, builds and passes the whole test suite: the formatting and layering checks, every
 # test in the default build (the window offscreen), a check that no test name prints bytes,
-# the Debian package (lintian, contents, the installed programs, the user service), then the
-# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build
-# (MinGW-w64) with its tests under Wine and its ZIP package, then fuzzes the evaluator for a
-# bounded time.
+# tools/run.sh as a user runs it (with and without a display), the Debian package (lintian,
+# contents, the installed programs, the user service), then the core tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) with its tests
+# under Wine and its ZIP package, a check that every path and program the README and docs/
+# name exists, then fuzzes the evaluator for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,9 @@ if grep -E -- '-byte object|0x[0-9a-fA-F]{6,}' <<<"$test_names"; then
     exit 1
 fi
 
+echo "== tools/run.sh, without and with a display"
+./tools/check_run.sh
+
 echo "== Debian package"
 ./tools/check_package.sh
 
@@ -53,6 +57,9 @@ for packed in quillon.exe quillon-headless.exe README.md LICENSE; do
     fi
 done
 echo "$windows_zip"
+
+echo "== Paths and programs the README and docs/ name"
+/usr/bin/python3 tools/check_docs.py
 
 echo "== Evaluator fuzzing"
 cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -25,6 +25,6 @@ cleanup() {
 trap cleanup EXIT
 
 "$tools/wine_run.sh" "$build_dir/tests/win32/window_snapshot.exe" \
-    "$build_dir/src/programs/quillon.exe" "$build_dir/screenshot-windows.bmp" -dsim -nQuillon
+    "$build_dir/bin/quillon.exe" "$build_dir/screenshot-windows.bmp" -dsim -nQuillon
 /usr/bin/python3 "$tools/bmp_to_png.py" "$build_dir/screenshot-windows.bmp" "$output"
 echo "$output"
