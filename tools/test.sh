@@ -59,7 +59,7 @@ done
 echo "$windows_zip"
 
 echo "== Paths and programs the README and docs/ name"
-/usr/bin/python3 tools/check_docs.py
+./tools/check_docs.py
 
 echo "== Evaluator fuzzing"
 cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
