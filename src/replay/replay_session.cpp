@@ -112,8 +112,11 @@ ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Lo
     ReplayOutcome outcome;
     EventLog log(engine.GetClock(),
                  [&outcome](const std::string& problem) { outcome.log_problem = problem; });
+    const std::string instance = options.instance.empty() ? "Quillon" : options.instance;
+    log.FollowInstanceName(instance);
     outcome.events = out / "events.jsonl";
-    log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events));
+    // One file that keeps every line: a replay's log is read as a whole.
+    log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events, kNoRotation));
     engine.AddSink(&log);
     engine.Run(options.instance, progress);
     log.Flush();
