@@ -10,7 +10,8 @@ EventLines::EventLines(Clock& clock) : clock_(clock), start_(clock.Monotonic()) 
 JsonLine EventLines::Begin(std::string_view event) {
     line_.clear();
     JsonLine line(line_);
-    const double seconds = std::chrono::duration<double>(clock_.Monotonic() - start_).count();
+    const double seconds =
+        t_origin_ + std::chrono::duration<double>(clock_.Monotonic() - start_).count();
     line.Text("time", IsoLocalTime(clock_.WallTime()));
     if (instance_ != nullptr) {
         line.Text("instance", *instance_);

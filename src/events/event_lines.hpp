@@ -22,6 +22,8 @@ public:
     // Every later line names the instance as `name` reads then (the instance's name is known
     // only once the command line is read); `name` must outlive this object.
     void FollowInstanceName(const std::string& name) { instance_ = &name; }
+    // "t" counts from `seconds` instead of 0 (a replay's lines give recording time).
+    void CountTimeFrom(double seconds) { t_origin_ = seconds; }
 
     void TickStarted(std::uint64_t tick) override { tick_ = tick; }
     void RunStarted() override;
@@ -52,6 +54,7 @@ protected:
 private:
     Clock& clock_;
     const std::string* instance_ = nullptr;
+    double t_origin_ = 0.0;
     std::chrono::steady_clock::time_point start_;
     std::uint64_t tick_ = 0;
     std::string line_;
