@@ -6,6 +6,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace quillon::sim {
@@ -29,6 +30,13 @@ void CheckScenario(const Scenario& scenario) {
     if (!(scenario.scan_rate > 0.0) || !std::isfinite(scenario.scan_rate)) {
         throw std::invalid_argument("a simulated instrument needs a scan rate above 0");
     }
+}
+
+// A moment of a recording, to the millisecond its rows are read at.
+std::string MomentText(double seconds) {
+    std::array<char, 48> text{};
+    std::snprintf(text.data(), text.size(), "%.3f s", seconds);
+    return text.data();
 }
 
 }  // namespace
@@ -125,8 +133,8 @@ std::int64_t SimulatedInstrument::NewestScan(double now) const {
     if (newest.silent && !scenario_.hold_recording_gaps) {
         const auto next = static_cast<std::size_t>(newest.row + 1);
         throw HostError(
-            "ReadScans: no new scans since " + SecondsText(recording->RowSeconds(next - 1)) +
-            " (the recording has a gap until " + SecondsText(recording->RowSeconds(next)) + ")");
+            "ReadScans: no new scans since " + MomentText(recording->RowSeconds(next - 1)) +
+            " (the recording has a gap until " + MomentText(recording->RowSeconds(next)) + ")");
     }
     return newest.row;
 }
