@@ -277,5 +277,39 @@ TEST(ReplayOutput, AFullDiskStillShowsTheSummaryAndFails) {
     EXPECT_EQ(log.back(), '\n');
 }
 
+// Channel names that are not UTF-8 (a CSV from an old logger) leave the plot well-formed XML
+// and every log line JSON, as Python's own parsers read them.
+TEST(ReplayOutput, NamesThatAreNotUtf8KeepThePlotAndTheLogReadable) {
+    TempDirectory directory;
+    std::string csv = "time,lev\xe9l \xff<&>,\x01flow\n";
+    for (int row = 0; row < 300; ++row) {
+        csv += std::to_string(row / 100.0) + "," + (row > 150 ? "5" : "0") + ",1\n";
+    }
+    const std::string recording = directory.Write("old.csv", csv);
+    directory.Write("NorvaneAlarm.ini", kSettings);
+    const std::string out = (directory.Path() / "out").string();
+    ProgramStart start;
+    start.program = QUILLON_REPLAY_PROGRAM;
+    start.arguments = {recording, "-nRig", "--out", out};
+    start.environment = {{"QUILLON_CONFIG_DIR", directory.Path().string()}};
+    RunningProgram replay(start);
+    const int status = replay.WaitForExit(std::chrono::seconds(60));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const char* script =
+        "import json, sys, xml.etree.ElementTree as ET\n"
+        "svg = ET.parse(sys.argv[1]).getroot()\n"
+        "texts = ''.join(t.text or '' for t in svg.iter('{http://www.w3.org/2000/svg}text'))\n"
+        "assert '\\ufffd' in texts, texts\n"
+        "events = [json.loads(l.decode('utf-8')) for l in open(sys.argv[2], 'rb')]\n"
+        "assert any(e['event'] == 'slot' and e['new'] == 'on' for e in events), events\n";
+    ProgramStart python;
+    python.program = "/usr/bin/python3";
+    python.arguments = {"-c", script, out + "/plot.svg", out + "/events.jsonl"};
+    python.standard_error = 2;
+    RunningProgram check(python);
+    const int parsed = check.WaitForExit();
+    EXPECT_TRUE(WIFEXITED(parsed) && WEXITSTATUS(parsed) == 0);
+}
+
 }  // namespace
 }  // namespace quillon
