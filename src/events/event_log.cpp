@@ -67,9 +67,14 @@ void EventLog::Write() {
         return;
     }
     std::size_t gap_bytes = 0;
-    if (lost_ > 0) {
+    // A file made again holds none of the lines before: its first line says so.
+    const bool made_again = file_->Vanished();
+    if (lost_ > 0 || made_again) {
         JsonLine line = Begin("log_gap");
         line.Integer("lost", static_cast<std::int64_t>(lost_));
+        if (made_again) {
+            line.Boolean("file_made_again", true);
+        }
         line.End();
         buffer_.insert(0, StartedLine());
         gap_bytes = StartedLine().size();

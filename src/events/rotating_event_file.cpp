@@ -55,6 +55,7 @@ std::size_t RotatingEventFile::Append(std::string_view bytes, std::string& error
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;
     const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    written_ = written_ || written > 0;
     if (written == bytes.size()) {
         return written;
     }
@@ -70,6 +71,11 @@ std::size_t RotatingEventFile::Append(std::string_view bytes, std::string& error
         }
     }
     return whole;
+}
+
+bool RotatingEventFile::Vanished() const {
+    std::error_code code;
+    return written_ && !std::filesystem::exists(path_, code) && !code;
 }
 
 // A folder that went away while the log ran (someone tidied up) is made again.

@@ -26,6 +26,7 @@ public:
 
     std::size_t Append(std::string_view bytes, std::string& error) override;
     std::string Name() const override { return path_.string(); }
+    bool Vanished() const override;
 
     // The file `age` moves old: 0 the current one.
     std::filesystem::path PathOf(int age) const;
@@ -36,6 +37,7 @@ private:
 
     std::filesystem::path path_;
     RotationLimits limits_;
+    bool written_ = false;  // a line went into the file
 };
 
 // A limit that is never reached: one file that keeps every line (a replay's own log).

@@ -169,6 +169,10 @@ TEST_P(LogFault, EveryLineParsesAndEveryLossIsCounted) {
     EXPECT_EQ(CheckWithPython(file, c.instance, directory),
               std::to_string(counter.lines - before_fault - lost) + " " + std::to_string(lost));
     EXPECT_EQ(lost > 0, c.fault == Fault::DiskFull) << lost;
+    // A file made again begins by saying so.
+    EXPECT_EQ(testing::ReadWholeFile(file.string()).find(R"("lost":0,"file_made_again":true})") !=
+                  std::string::npos,
+              c.fault == Fault::FolderDeleted);
 }
 
 INSTANTIATE_TEST_SUITE_P(EventLog, LogFault, ::testing::ValuesIn(kLogFaultCases),
