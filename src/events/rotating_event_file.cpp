@@ -46,7 +46,7 @@ std::size_t RotatingEventFile::Append(std::string_view bytes, std::string& error
     if (!code && size > 0 && size + bytes.size() > limits_.max_bytes && !Rotate(error)) {
         return 0;
     }
-    const std::unique_ptr<std::FILE, FileCloser> file(Open(error));
+    std::unique_ptr<std::FILE, FileCloser> file(Open(error));
     if (!file) {
         return 0;
     }
@@ -64,6 +64,7 @@ std::size_t RotatingEventFile::Append(std::string_view bytes, std::string& error
     const std::size_t last_feed = bytes.substr(0, written).rfind('\n');
     const std::size_t whole = last_feed == std::string_view::npos ? 0 : last_feed + 1;
     if (whole < written && !code) {
+        file.reset();  // closed first: some systems cut no file that is open
         std::error_code cut;
         std::filesystem::resize_file(path_, before + whole, cut);
         if (cut) {
