@@ -20,9 +20,9 @@ namespace {
 class CountingFile final : public EventFile {
 public:
     std::size_t bytes = 0;
-    bool Append(std::string_view block, std::string&) override {
+    std::size_t Append(std::string_view block, std::string&) override {
         bytes += block.size();
-        return true;
+        return block.size();
     }
     std::string Name() const override { return "counting"; }
 };

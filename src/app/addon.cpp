@@ -202,7 +202,10 @@ void Addon::ReportModeChange(int slot) {
     std::string& logged = logged_modes_[static_cast<std::size_t>(slot)];
     const SlotState& state = panel_.Slot(slot);
     if (state.mode != logged) {
-        events_->ModeChanged(slot, logged, state.mode, state.switch_position, change_source_);
+        // Where the switch stands once the change is done: a mode set from the settings moves
+        // the switch only after its text is shown.
+        events_->ModeChanged(slot, logged, state.mode, SwitchPositionForMode(state.mode),
+                             change_source_);
         logged = state.mode;
     }
 }

@@ -9,6 +9,7 @@ EventLogging::EventLogging(Addon& addon, Clock& clock, std::filesystem::path fol
     : addon_(addon),
       folder_(std::move(folder)),
       log_(clock, [&addon](const std::string& problem) { addon.GetPanel().SetStatus(problem); }) {
+    log_.FollowInstanceName(addon_.GetInstanceFacts().host_id);
     fan_out_.Add(&log_);
     addon_.SetEventSink(&fan_out_);
 }

@@ -59,16 +59,28 @@ void ScanCycle::MathTick() {
     actions_.tick_done(samples_, run_.tokens.history_depth);
 }
 
+// A block shorter than asked for is the host's fault, whichever equation would have
+// noticed it first (or none, when no equation reads samples).
 bool ScanCycle::ReadBlocks() {
     try {
         if (run_.tokens.statistics_in_use) {
             host_.ReadScans(run_.data_window, window_);
+            RequireScans(window_, run_.data_window);
         }
-        host_.ReadScans(static_cast<std::int16_t>(run_.tokens.history_depth + 1), samples_);
+        const int scans = run_.tokens.history_depth + 1;
+        host_.ReadScans(static_cast<std::int16_t>(scans), samples_);
+        RequireScans(samples_, scans);
         return true;
     } catch (const std::exception& error) {
         StopAfterReadFailure(error.what());
         return false;
+    }
+}
+
+void ScanCycle::RequireScans(const SampleBlock& block, int asked) {
+    if (block.Scans() < asked) {
+        throw std::runtime_error("the host returned " + std::to_string(block.Scans()) +
+                                 " scans where " + std::to_string(asked) + " were asked for");
     }
 }
 

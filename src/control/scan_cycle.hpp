@@ -49,6 +49,7 @@ private:
     void MathTick();
     void ManualTick();
     bool ReadBlocks();
+    static void RequireScans(const SampleBlock& block, int asked);
     bool ReadManualScan();
     void ProcessSlot(int slot);
     void Drive(int slot, bool on);

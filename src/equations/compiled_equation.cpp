@@ -6,6 +6,7 @@
 #include "equations/literal_substitution.hpp"
 #include "equations/number_format.hpp"
 #include "equations/statistic_names.hpp"
+#include "equations/text_replacement.hpp"
 #include "equations/window_statistic.hpp"
 
 namespace quillon {
@@ -180,20 +181,37 @@ bool CompiledEquation::MatchStatistic(std::size_t at, Token& token) const {
 double CompiledEquation::Value(const Segment& s, const TickInputs& in, double host_value) {
     switch (s.kind) {
         case Kind::Host:
-            return host_value;
+            return FiniteHostValue(host_value);
         case Kind::Channel:
-            return CheckedSample(in.samples, s.number, in.history_depth);
+            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth), TokenText(s),
+                                s.number);
         case Kind::History:
-            return CheckedSample(in.samples, s.number, in.history_depth - s.selector);
+            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth - s.selector),
+                                TokenText(s), s.number);
         default: {
             const auto index = static_cast<std::size_t>(s.value_index);
             if (!computed_[index]) {
-                values_[index] =
-                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host);
+                values_[index] = FiniteStatistic(
+                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host),
+                    TokenText(s), s.number);
                 computed_[index] = true;
             }
             return values_[index];
         }
+    }
+}
+
+// The token as written, for a message: only ever built when a value fails.
+std::string CompiledEquation::TokenText(const Segment& s) {
+    switch (s.kind) {
+        case Kind::Host:
+            return "#@";
+        case Kind::Channel:
+            return ChannelToken(s.number);
+        case Kind::History:
+            return HistoryToken(s.selector, s.number);
+        default:
+            return "#" + std::string(kAdvancedFunctionNames[s.selector]) + std::to_string(s.number);
     }
 }
 

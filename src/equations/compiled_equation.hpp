@@ -63,6 +63,7 @@ private:
     void AddText(std::size_t begin, std::size_t end);
     void AddStatistic(Segment segment);
     double Value(const Segment& segment, const TickInputs& in, double host_value);
+    static std::string TokenText(const Segment& segment);
 
     std::string equation_;
     TokenLayout layout_;

@@ -77,6 +77,53 @@ bool NamesMissingChannel(std::string_view text, int channels) {
     return false;
 }
 
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::size_t DigitsEnd(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsDigit(text[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// Where the token at `hash` ends, or npos when no token starts there: "#@", "#dig"/"#digx"
+// with one bit digit, or a channel number (after "#", a history letter or a statistic's name)
+// with all its digits.
+std::size_t TokenEnd(std::string_view text, std::size_t hash) {
+    const std::string_view rest = text.substr(hash + 1);
+    if (rest.starts_with('@')) {
+        return hash + 2;
+    }
+    for (int t : {kStatisticDigitalValue, kStatisticDigitalBit}) {
+        const std::string_view name = kAdvancedFunctionNames[t];
+        if (rest.starts_with(name) && rest.size() > name.size() && IsDigit(rest[name.size()])) {
+            return hash + 1 + name.size() + 1;
+        }
+    }
+    const std::size_t start = ChannelNumberStart(text, hash);
+    if (start == std::string_view::npos || start >= text.size() || !IsDigit(text[start])) {
+        return std::string_view::npos;
+    }
+    return DigitsEnd(text, start);
+}
+
+// The first token whose number runs straight into a digit, a point or a letter ("#0e1",
+// "#@1", "#dig01"): the inserted number would swallow them ("5.e1"), and whether the result
+// reads at all would depend on the value of the moment.
+std::string GluedToken(std::string_view text) {
+    for (std::size_t hash = text.find('#'); hash != std::string_view::npos;
+         hash = text.find('#', hash + 1)) {
+        const std::size_t end = TokenEnd(text, hash);
+        if (end != std::string_view::npos && end < text.size() &&
+            (IsDigit(text[end]) || text[end] == '.' || IsLetter(text[end]))) {
+            return std::string(text.substr(hash, end - hash));
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 EquationPreparation::EquationPreparation(HostControl& host, Prompter& prompter,
@@ -93,6 +140,11 @@ PreparationResult EquationPreparation::PrepareForRun(const std::string& equation
     } catch (const std::exception&) {
         // The host could not say which channels exist: the equation cannot be checked.
         Reject(kFailedEvaluation);
+        return result;
+    }
+    if (const std::string glued = GluedToken(equation); !glued.empty()) {
+        Reject("Text after the token " + glued + " in (" + equation +
+               "): put an operator or a blank between a token and what follows");
         return result;
     }
     if (!TestEvaluationPasses(equation, result.use)) {

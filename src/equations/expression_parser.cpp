@@ -166,10 +166,14 @@ double ExpressionParser::ParseProduct() {
 // no parentheses: "-3.^2" is 9.
 double ExpressionParser::ParsePower() {
     const double base = ParseUnary();
+    const std::size_t at = position_;
     if (!Accept('^')) {
         return base;
     }
-    return std::pow(base, Nested(&ExpressionParser::ParsePower));
+    const double exponent = Nested(&ExpressionParser::ParsePower);
+    // pow makes 1 of (NaN)^0 and 1^(NaN): an undefined operand must not vanish.
+    RequireNumbers(base, exponent, at, "^");
+    return std::pow(base, exponent);
 }
 
 // unary = ("-" | "!") unary | primary

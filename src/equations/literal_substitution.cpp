@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "equations/literal_substitution.hpp"
 
+#include <cmath>
+
 #include "equations/number_format.hpp"
 #include "equations/statistic_names.hpp"
 #include "equations/substitution_error.hpp"
@@ -15,12 +17,14 @@ constexpr int kStatisticDecimals = 15;
 
 void ReplaceStatistics(std::string& text, int channel, const TickInputs& in) {
     for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
-        ReplaceAll(text, "#" + std::string(kAdvancedFunctionNames[t]) + std::to_string(channel),
-                   [&] {
-                       return FormatSubstitutedNumber(
-                           WindowStatistic(t, channel, in.window, in.data_window, in.host),
-                           kStatisticDecimals);
-                   });
+        const std::string token =
+            "#" + std::string(kAdvancedFunctionNames[t]) + std::to_string(channel);
+        ReplaceAll(text, token, [&] {
+            return FormatSubstitutedNumber(
+                FiniteStatistic(WindowStatistic(t, channel, in.window, in.data_window, in.host),
+                                token, channel),
+                kStatisticDecimals);
+        });
     }
     // The digital tokens name bits, not channels: the first pass finds them all, unless a
     // replacement has just completed one ("#dig#3").
@@ -36,7 +40,38 @@ void ReplaceStatistics(std::string& text, int channel, const TickInputs& in) {
     }
 }
 
+std::string ValueText(double value) {
+    if (std::isnan(value)) {
+        return "nan";
+    }
+    return value > 0 ? "+inf" : "-inf";
+}
+
 }  // namespace
+
+double FiniteSample(double value, std::string_view token, int channel) {
+    if (!std::isfinite(value)) {
+        throw SubstitutionError(std::string(token) + ": channel " + std::to_string(channel) +
+                                " reads " + ValueText(value) + " (over range or a broken input?)");
+    }
+    return value;
+}
+
+double FiniteStatistic(double value, std::string_view token, int channel) {
+    if (!std::isfinite(value)) {
+        throw SubstitutionError(std::string(token) + ": the window of channel " +
+                                std::to_string(channel) + " gives " + ValueText(value) +
+                                " (a sample over range or a broken input?)");
+    }
+    return value;
+}
+
+double FiniteHostValue(double value) {
+    if (!std::isfinite(value)) {
+        throw SubstitutionError("#@: the host value is " + ValueText(value));
+    }
+    return value;
+}
 
 double CheckedSample(const SampleBlock& block, int channel, int scan) {
     if (channel < 0 || channel >= block.Channels() || scan < 0 || scan >= block.Scans()) {
@@ -56,19 +91,25 @@ std::string SubstituteTokensLiteral(std::string_view equation, const TickInputs&
 std::string SubstituteTokensLiteral(std::string_view equation, const TickInputs& in,
                                     double host_value, int channels) {
     std::string text(equation);
-    ReplaceAll(text, "#@", FormatSubstitutedNumber(host_value, kSampleDecimals));
+    if (text.find("#@") != std::string::npos) {
+        ReplaceAll(text, "#@",
+                   FormatSubstitutedNumber(FiniteHostValue(host_value), kSampleDecimals));
+    }
     const int h = in.history_depth;
     for (int ch = channels - 1; ch >= 0; --ch) {
         ReplaceAll(text, ChannelToken(ch), [&] {
-            return FormatSubstitutedNumber(CheckedSample(in.samples, ch, h), kSampleDecimals);
+            return FormatSubstitutedNumber(
+                FiniteSample(CheckedSample(in.samples, ch, h), ChannelToken(ch), ch),
+                kSampleDecimals);
         });
         if (in.statistics_in_use) {
             ReplaceStatistics(text, ch, in);
         }
         for (int k = h; k >= 1; --k) {
             ReplaceAll(text, HistoryToken(k, ch), [&] {
-                return FormatSubstitutedNumber(CheckedSample(in.samples, ch, h - k),
-                                               kSampleDecimals);
+                return FormatSubstitutedNumber(
+                    FiniteSample(CheckedSample(in.samples, ch, h - k), HistoryToken(k, ch), ch),
+                    kSampleDecimals);
             });
         }
     }

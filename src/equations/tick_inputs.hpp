@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "host/host_control.hpp"
 #include "host/sample_block.hpp"
@@ -21,5 +22,12 @@ struct TickInputs {
 
 // The sample at (channel, scan), or SubstitutionError when the block does not hold it.
 double CheckedSample(const SampleBlock& block, int channel, int scan);
+
+// `value` when it is a number, otherwise SubstitutionError naming the token, its channel and
+// the value: an input over range or broken fails its slot with a reason one can act on,
+// instead of the text "inf" that the evaluator would not know.
+double FiniteSample(double value, std::string_view token, int channel);
+double FiniteStatistic(double value, std::string_view token, int channel);
+double FiniteHostValue(double value);
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "equations/window_statistic.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -51,27 +52,61 @@ double Average(const SampleBlock& w, int n, int size) {
     return a;
 }
 
-double Rms(const SampleBlock& w, int n, int size) {
-    double s = 0.0;
+// The largest magnitude in the window, or 0 when a sample is not finite.
+double FiniteScale(const SampleBlock& w, int n, int size) {
+    double largest = 0.0;
     for (int i = 0; i < size; ++i) {
-        s = s + w.At(n, i) * w.At(n, i) / size;
+        const double magnitude = std::fabs(w.At(n, i));
+        if (!std::isfinite(magnitude)) {
+            return 0.0;
+        }
+        largest = std::max(largest, magnitude);
     }
-    return std::sqrt(s);
+    return largest;
+}
+
+// Squares of samples beyond about 1e154 overflow where the result itself is a number: then,
+// and only then, the samples are divided by the largest one first and the result multiplied
+// back, so that ordinary windows keep the usual order of summation bit for bit.
+template <typename Statistic>
+double WithoutOverflow(const SampleBlock& w, int n, int size, Statistic statistic) {
+    const double plain = statistic(w, n, size, 1.0);
+    if (std::isfinite(plain)) {
+        return plain;
+    }
+    const double scale = FiniteScale(w, n, size);
+    if (scale == 0.0) {
+        return plain;  // a sample that is not a number: the statistic is not either
+    }
+    return statistic(w, n, size, scale) * scale;
+}
+
+double Rms(const SampleBlock& w, int n, int size) {
+    return WithoutOverflow(w, n, size, [](const SampleBlock& w, int n, int size, double scale) {
+        double s = 0.0;
+        for (int i = 0; i < size; ++i) {
+            const double x = w.At(n, i) / scale;
+            s = s + x * x / size;
+        }
+        return std::sqrt(s);
+    });
 }
 
 // The mean divides the sum once; the deviations are divided one by one.
 double AcRms(const SampleBlock& w, int n, int size) {
-    double u = 0.0;
-    for (int i = 0; i < size; ++i) {
-        u = u + w.At(n, i);
-    }
-    u = u / size;
-    double s = 0.0;
-    for (int i = 0; i < size; ++i) {
-        const double d = w.At(n, i) - u;
-        s = s + d * d / size;
-    }
-    return std::sqrt(s);
+    return WithoutOverflow(w, n, size, [](const SampleBlock& w, int n, int size, double scale) {
+        double u = 0.0;
+        for (int i = 0; i < size; ++i) {
+            u = u + w.At(n, i) / scale;
+        }
+        u = u / size;
+        double s = 0.0;
+        for (int i = 0; i < size; ++i) {
+            const double d = w.At(n, i) / scale - u;
+            s = s + d * d / size;
+        }
+        return std::sqrt(s);
+    });
 }
 
 std::optional<int> DigitalInputChannel(HostControl& host) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,8 +11,13 @@ namespace quillon {
 class EventFile {
 public:
     virtual ~EventFile() = default;
-    // False, with the reason in `error`, when the bytes could not be written.
-    virtual bool Append(std::string_view bytes, std::string& error) = 0;
+    // Appends `bytes`, whole lines; returns how many of them are now in the file, always a run
+    // of whole lines from the start: a line is there whole or not at all. Less than all, with
+    // the reason in `error`, when the rest could not be written.
+    virtual std::size_t Append(std::string_view bytes, std::string& error) = 0;
+    // True when the file that took lines before is gone (deleted, with its folder or alone):
+    // the next append starts it again, without the lines it had.
+    virtual bool Vanished() const { return false; }
     // Where the lines go, for the operator.
     virtual std::string Name() const = 0;
 };

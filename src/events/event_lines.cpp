@@ -10,9 +10,13 @@ EventLines::EventLines(Clock& clock) : clock_(clock), start_(clock.Monotonic()) 
 JsonLine EventLines::Begin(std::string_view event) {
     line_.clear();
     JsonLine line(line_);
-    const double seconds = std::chrono::duration<double>(clock_.Monotonic() - start_).count();
-    line.Text("time", IsoLocalTime(clock_.WallTime()))
-        .Fixed("t", seconds, 3)
+    const double seconds =
+        t_origin_ + std::chrono::duration<double>(clock_.Monotonic() - start_).count();
+    line.Text("time", IsoLocalTime(clock_.WallTime()));
+    if (instance_ != nullptr) {
+        line.Text("instance", *instance_);
+    }
+    line.Fixed("t", seconds, 3)
         .Integer("tick", static_cast<std::int64_t>(tick_))
         .Text("event", event);
     return line;

@@ -13,11 +13,17 @@
 namespace quillon {
 
 // Turns each event into one JSON line: the wall time (ISO 8601, milliseconds, offset), the
-// monotonic seconds since this object was made ("t"), the tick number, the event's name and
-// its fields. What happens to a line is the subclass's.
+// instance's name once it is followed, the monotonic seconds since this object was made ("t"),
+// the tick number, the event's name and its fields. What happens to a line is the subclass's.
 class EventLines : public EventSink {
 public:
     explicit EventLines(Clock& clock);
+
+    // Every later line names the instance as `name` reads then (the instance's name is known
+    // only once the command line is read); `name` must outlive this object.
+    void FollowInstanceName(const std::string& name) { instance_ = &name; }
+    // "t" counts from `seconds` instead of 0 (a replay's lines give recording time).
+    void CountTimeFrom(double seconds) { t_origin_ = seconds; }
 
     void TickStarted(std::uint64_t tick) override { tick_ = tick; }
     void RunStarted() override;
@@ -39,12 +45,16 @@ protected:
     virtual void Emit(std::string_view line) = 0;
     Clock& EventClock() { return clock_; }
     std::uint64_t Tick() const { return tick_; }
+    // The line Begin started, once it is ended, for a subclass that keeps it apart.
+    const std::string& StartedLine() const { return line_; }
     // Starts a line with the fields every event has; the caller adds its own and ends it.
     JsonLine Begin(std::string_view event);
     void Finish(JsonLine& line);
 
 private:
     Clock& clock_;
+    const std::string* instance_ = nullptr;
+    double t_origin_ = 0.0;
     std::chrono::steady_clock::time_point start_;
     std::uint64_t tick_ = 0;
     std::string line_;

@@ -66,28 +66,43 @@ void EventLog::Write() {
     if (!file_) {
         return;
     }
-    if (lost_ > 0) {
-        std::string gap;
-        JsonLine line(gap);
-        line.Text("event", "log_gap").Integer("lost", static_cast<std::int64_t>(lost_)).End();
-        buffer_.insert(0, gap);
+    std::size_t gap_bytes = 0;
+    // A file made again holds none of the lines before: its first line says so.
+    const bool made_again = file_->Vanished();
+    if (lost_ > 0 || made_again) {
+        JsonLine line = Begin("log_gap");
+        line.Integer("lost", static_cast<std::int64_t>(lost_));
+        if (made_again) {
+            line.Boolean("file_made_again", true);
+        }
+        line.End();
+        buffer_.insert(0, StartedLine());
+        gap_bytes = StartedLine().size();
     }
     written_this_tick_ = true;
     flush_wanted_ = false;
     last_write_ = EventClock().Monotonic();
     std::string error;
-    if (file_->Append(buffer_, error)) {
-        lost_ = 0;
-    } else {
-        const auto lines =
-            static_cast<std::uint64_t>(std::count(buffer_.begin(), buffer_.end(), '\n'));
-        const std::uint64_t new_losses = lines - (lost_ > 0 ? 1 : 0);
+    const std::size_t kept = std::min(file_->Append(buffer_, error), buffer_.size());
+    if (kept < buffer_.size()) {
+        const auto lines_in = [&](std::size_t from, std::size_t to) {
+            return static_cast<std::uint64_t>(
+                std::count(buffer_.begin() + static_cast<std::ptrdiff_t>(from),
+                           buffer_.begin() + static_cast<std::ptrdiff_t>(to), '\n'));
+        };
+        // The gap line is no event of its own; once it is in, the earlier losses are told.
+        if (kept >= gap_bytes) {
+            lost_ = 0;
+        }
+        const std::uint64_t new_losses = lines_in(std::max(kept, gap_bytes), buffer_.size());
         lost_ += new_losses;
         lost_total_ += new_losses;
         if (!reported_ && report_) {
             reported_ = true;
             report_("Event log not written (" + error + "); the run goes on without it");
         }
+    } else {
+        lost_ = 0;
     }
     buffer_.clear();
 }

@@ -15,7 +15,8 @@ namespace quillon {
 // The event log: JSON lines kept in memory and handed to the file at most once a tick, at
 // least once a second while anything waits, and at once when a run stops. A file that cannot
 // be written is reported once and never stops anything; the lines it could not take are
-// counted, and a "log_gap" line says how many when writing works again.
+// counted exactly (a line is in the file whole or not at all), and a "log_gap" line with its
+// time says how many when writing works again.
 class EventLog final : public EventLines {
 public:
     using Report = std::function<void(const std::string& problem)>;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "events/utf8_text.hpp"
+
 namespace quillon {
 
 JsonLine::JsonLine(std::string& out) : out_(out) {
@@ -39,8 +41,12 @@ JsonLine& JsonLine::Integer(std::string_view name, std::int64_t value) {
 
 JsonLine& JsonLine::Number(std::string_view name, double value) {
     Name(name);
-    if (!std::isfinite(value)) {
-        out_ += "null";
+    if (std::isnan(value)) {
+        out_ += "\"nan\"";
+        return *this;
+    }
+    if (std::isinf(value)) {
+        out_ += value > 0 ? "\"inf\"" : "\"-inf\"";
         return *this;
     }
     std::array<char, 32> text{};
@@ -70,8 +76,19 @@ void JsonLine::End() {
 
 void AppendJsonEscaped(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(text, at);
+            if (length == 0) {
+                out += kReplacementCharacter;
+            } else {
+                out.append(text.substr(at, length));
+                at += length - 1;
+            }
+            continue;
+        }
         switch (c) {
             case '"':
                 out += "\\\"";

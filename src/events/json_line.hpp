@@ -15,8 +15,8 @@ public:
 
     JsonLine& Text(std::string_view name, std::string_view value);
     JsonLine& Integer(std::string_view name, std::int64_t value);
-    // Shortest text that reads back as the same double; null for NaN and infinities, which
-    // JSON cannot hold.
+    // Shortest text that reads back as the same double; NaN and the infinities, which JSON
+    // numbers cannot hold, as the strings "nan", "inf" and "-inf".
     JsonLine& Number(std::string_view name, double value);
     // Fixed-point with `decimals` digits after the point.
     JsonLine& Fixed(std::string_view name, double value, int decimals);
@@ -31,8 +31,8 @@ private:
     bool first_ = true;
 };
 
-// `text` as a JSON string body: quotes, backslashes and control characters escaped. Other
-// bytes pass as they are; texts that are not UTF-8 stay byte for byte what Quillon was given.
+// `text` as a JSON string body: quotes, backslashes and control characters escaped, and each
+// byte that is not well-formed UTF-8 replaced by U+FFFD, so that every line stays valid JSON.
 void AppendJsonEscaped(std::string& out, std::string_view text);
 
 }  // namespace quillon

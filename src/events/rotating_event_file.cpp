@@ -8,6 +8,7 @@
 #include <memory>
 #include <system_error>
 
+#include "events/utf8_text.hpp"
 #include "platform/os_functions.hpp"
 
 namespace quillon {
@@ -39,44 +40,61 @@ std::filesystem::path RotatingEventFile::PathOf(int age) const {
     return older;
 }
 
-bool RotatingEventFile::Append(std::string_view bytes, std::string& error) {
-    if (!Prepare(error)) {
-        return false;
+std::size_t RotatingEventFile::Append(std::string_view bytes, std::string& error) {
+    std::error_code code;
+    const auto size = std::filesystem::file_size(path_, code);
+    if (!code && size > 0 && size + bytes.size() > limits_.max_bytes && !Rotate(error)) {
+        return 0;
     }
-    if (size_ > 0 && size_ + bytes.size() > limits_.max_bytes && !Rotate(error)) {
-        return false;
-    }
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path_.string().c_str(), "ab"));
+    std::unique_ptr<std::FILE, FileCloser> file(Open(error));
     if (!file) {
-        error = Describe(path_, std::strerror(errno));
-        return false;
+        return 0;
     }
+    const auto before = std::filesystem::file_size(path_, code);
     // Unbuffered: the whole block goes to the system in one write call.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;
     const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file.get());
-    size_ += written;
-    if (written != bytes.size()) {
-        error = Describe(path_, errno != 0 ? std::strerror(errno) : "short write");
-        return false;
+    written_ = written_ || written > 0;
+    if (written == bytes.size()) {
+        return written;
     }
-    return true;
+    error = Describe(path_, errno != 0 ? std::strerror(errno) : "short write");
+    // A cut line would spoil the file for every reader: back to the last whole line.
+    const std::size_t last_feed = bytes.substr(0, written).rfind('\n');
+    const std::size_t whole = last_feed == std::string_view::npos ? 0 : last_feed + 1;
+    if (whole < written && !code) {
+        file.reset();  // closed first: some systems cut no file that is open
+        std::error_code cut;
+        std::filesystem::resize_file(path_, before + whole, cut);
+        if (cut) {
+            error += "; a cut line stays at its end (" + cut.message() + ")";
+        }
+    }
+    return whole;
 }
 
-bool RotatingEventFile::Prepare(std::string& error) {
-    if (prepared_) {
-        return true;
-    }
+bool RotatingEventFile::Vanished() const {
     std::error_code code;
-    std::filesystem::create_directories(path_.parent_path(), code);
-    if (code) {
-        error = Describe(path_.parent_path(), code.message());
-        return false;
+    return written_ && !std::filesystem::exists(path_, code) && !code;
+}
+
+// A folder that went away while the log ran (someone tidied up) is made again.
+std::FILE* RotatingEventFile::Open(std::string& error) const {
+    std::FILE* file = std::fopen(path_.string().c_str(), "ab");
+    if (file == nullptr && errno == ENOENT) {
+        std::error_code code;
+        std::filesystem::create_directories(path_.parent_path(), code);
+        if (code) {
+            error = Describe(path_.parent_path(), code.message());
+            return nullptr;
+        }
+        file = std::fopen(path_.string().c_str(), "ab");
     }
-    const auto size = std::filesystem::file_size(path_, code);
-    size_ = code ? 0 : size;
-    prepared_ = true;
-    return true;
+    if (file == nullptr) {
+        error = Describe(path_, std::strerror(errno));
+    }
+    return file;
 }
 
 bool RotatingEventFile::Rotate(std::string& error) {
@@ -91,7 +109,6 @@ bool RotatingEventFile::Rotate(std::string& error) {
             }
         }
     }
-    size_ = 0;
     return true;
 }
 
@@ -99,18 +116,62 @@ std::filesystem::path DefaultEventFolder() {
     return UserStateFolder() / "events";
 }
 
+namespace {
+
+// Characters a file name cannot hold on some system, and the escape's own mark.
+bool NeedsEscape(unsigned char byte) {
+    static constexpr std::string_view kReserved = "/\\:*?\"<>|%";
+    return byte < 0x20 || byte == 0x7f || kReserved.find(static_cast<char>(byte)) != kReserved.npos;
+}
+
+void AppendEscaped(std::string& out, unsigned char byte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xf];
+}
+
+std::string HashText(std::string_view text) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a: the same on every platform
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out(16, '0');
+    for (int digit = 15; digit >= 0; --digit, hash >>= 4) {
+        out[static_cast<std::size_t>(digit)] = kHex[hash & 0xf];
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string EventFileName(const std::string& host_id) {
-    std::string name = host_id.empty() ? "Quillon" : host_id;
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || c == ':' || byte < 0x20 || byte == 0x7f) {
-            c = '_';
+    const std::string name = host_id.empty() ? "Quillon" : host_id;
+    std::string stem;
+    std::size_t fits = 0;  // the stem's length at the last whole character within the short form
+    for (std::size_t at = 0; at < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[at]);
+        const std::size_t length = byte < 0x80 ? 1 : Utf8SequenceLength(name, at);
+        const bool edge =
+            (at == 0 && byte == '.') || (at + 1 == name.size() && (byte == '.' || byte == ' '));
+        if (length == 0 || NeedsEscape(byte) || edge) {
+            AppendEscaped(stem, byte);
+            ++at;
+        } else {
+            stem.append(name, at, length);
+            at += length;
+        }
+        if (stem.size() <= kLongestFileStem - kHashMarkLength) {
+            fits = stem.size();
         }
     }
-    if (name.front() == '.') {
-        name.front() = '_';
+    if (stem.size() > kLongestFileStem) {
+        // "%~" never comes from the escape, so a shortened name meets no other instance's.
+        stem.resize(fits);
+        stem += "%~" + HashText(name);
     }
-    return name + ".jsonl";
+    return stem + ".jsonl";
 }
 
 }  // namespace quillon

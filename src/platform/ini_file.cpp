@@ -117,6 +117,16 @@ std::optional<IniFile::Line> IniFile::FindKey(const SectionSpan& span, std::stri
     return std::nullopt;
 }
 
+std::vector<std::string> IniFile::SectionNames() const {
+    std::vector<std::string> names;
+    for (auto line = LineAt(DataBegin()); line; line = LineAt(line->next)) {
+        if (const auto name = SectionName(LineText(*line))) {
+            names.emplace_back(*name);
+        }
+    }
+    return names;
+}
+
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
     const auto span = FindSection(section);
     if (!span) {

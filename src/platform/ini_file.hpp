@@ -26,6 +26,9 @@ public:
     // The value of the key's first occurrence in the section's first occurrence, trimmed and
     // without one pair of enclosing quotes; nothing when the section or key is missing.
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    bool HasSection(std::string_view section) const { return FindSection(section).has_value(); }
+    // The sections' names in the order of the file.
+    std::vector<std::string> SectionNames() const;
 
     // Replaces the key's value in place (the name keeps its spelling), or adds it after the
     // section's last non-blank line, creating the section at the end of the text. Every other line

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/program_options.hpp"
+#include "app/settings.hpp"
 #include "host/sim/scenario_error.hpp"
 #include "platform/platform.hpp"
 #include "replay/replay_session.hpp"
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
     std::optional<ProgressLine> line;
     try {
         const quillon::ReplayOutcome outcome = quillon::RunReplay(
-            options, platform->Profiles(), platform->UserLocale(), [&](double done, double span) {
+            options, platform->Profiles(), platform->UserLocale(),
+            platform->ProfilePath(quillon::kSettingsFile), [&](double done, double span) {
                 if (isatty(STDERR_FILENO) == 0) {
                     return;
                 }
@@ -80,8 +82,17 @@ int main(int argc, char** argv) {
         std::cout << outcome.summary << "\nEvents: " << outcome.events.string()
                   << "\nSummary: " << outcome.summary_file.string()
                   << "\nPlot: " << outcome.plot.string() << "\n";
+        bool whole = true;
         if (!outcome.log_problem.empty()) {
             std::cerr << "quillon-replay: " << outcome.log_problem << "\n";
+            whole = false;
+        }
+        for (const std::string& problem : outcome.write_problems) {
+            std::cerr << "quillon-replay: " << problem << "\n";
+            whole = false;
+        }
+        if (!whole) {
+            return kExitFailed;
         }
     } catch (const std::exception& error) {
         std::cerr << "quillon-replay: " << error.what() << "\n";

@@ -17,6 +17,8 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
                            std::chrono::system_clock::time_point wall_start, ProfileStore& settings,
                            Locale& locale, int plot_columns)
     : span_(span),
+      recording_(scenario.loop_recording ? nullptr : scenario.recording),
+      hold_gaps_(scenario.hold_recording_gaps),
       clock_(wall_start),
       instrument_(std::move(scenario), [this] { return Now(); }),
       sound_(clock_, span.from),
@@ -26,6 +28,7 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
       summary_(clock_, span.from),
       traces_(plot_columns, span.from, span.to) {
     fan_out_.Add(&summary_);
+    instrument_.SetTimeOrigin(0.0);
 }
 
 void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
@@ -42,21 +45,72 @@ void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
         }
         throw std::runtime_error("the run did not start" + (why.empty() ? "" : ": " + why));
     }
+    // The host's exit ends the replay as it ends a live run: stopped, the exit e-mail sent.
+    instrument_.OnExit([this] { addon_.HostExited(); });
+    NoteGaps();
     const double length = span_.to - span_.from;
     unsigned turns = 0;
+    std::optional<double> resume_at;  // the run stopped in a gap: Start when the scans return
     TimerLoop(addon_, clock_, [&] {
         instrument_.Service();
         addon_.AgentsFinished();
+        if (resume_at && Now() >= *resume_at) {
+            resume_at.reset();
+            if (!panel.ScanTimerEnabled() && !addon_.Ended()) {
+                addon_.StartStopClicked();
+            }
+        }
         if (progress && ++turns % kProgressTurns == 0) {
             progress(clock_.Seconds() / length, length);
         }
-    }).Run([&] { return clock_.Seconds() >= length || !panel.ScanTimerEnabled(); });
-    addon_.StopRun("end of the replay");
+    }).Run([&] {
+        if (clock_.Seconds() >= length) {
+            return true;
+        }
+        if (panel.ScanTimerEnabled() || resume_at) {
+            return false;
+        }
+        resume_at = ResumeAfterGap();
+        return !resume_at;
+    });
+    if (!addon_.Ended()) {
+        addon_.StopRun("end of the replay");
+    }
     summary_.Close(Now());
     addon_.SetEventSink(nullptr);
     if (progress) {
         progress(1.0, length);
     }
+}
+
+// The summary lists every gap within the span, whether or not the run was going then.
+void ReplayEngine::NoteGaps() {
+    if (!recording_) {
+        return;
+    }
+    for (std::size_t index = 0; index < recording_->gaps.size(); ++index) {
+        const double from = recording_->GapStart(index);
+        const double to = recording_->gaps[index].seconds;
+        if (to > span_.from && from < span_.to) {
+            summary_.AddGap(from, to,
+                            hold_gaps_ ? "the last scan was held"
+                                       : "the host had no new scans: the run stopped at each and "
+                                         "started again after it");
+        }
+    }
+}
+
+// Where the scans return when the run stopped because a gap began; none otherwise.
+std::optional<double> ReplayEngine::ResumeAfterGap() const {
+    if (!recording_ || hold_gaps_ || addon_.Ended()) {
+        return std::nullopt;
+    }
+    const sim::Recording::Newest newest = recording_->NewestAt(Now(), 1e-6);
+    if (!newest.silent) {
+        return std::nullopt;
+    }
+    const double resume = recording_->RowSeconds(static_cast<std::size_t>(newest.row) + 1);
+    return resume < span_.to ? std::optional<double>(resume) : std::nullopt;
 }
 
 std::vector<std::string> ReplayEngine::ChannelNames() {

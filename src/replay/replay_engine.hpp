@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/addon.hpp"
@@ -30,7 +32,8 @@ public:
     // Told now and then: the share of the span done (0 to 1), and the span's length.
     using Progress = std::function<void(double done, double span_seconds)>;
 
-    // `settings` is read only; `wall_start` is the wall time at the span's start.
+    // `settings` is read only; `wall_start` is the wall time at the span's start. The scenario
+    // plays from the span's start: recording time is the span's start plus the clock's.
     ReplayEngine(sim::Scenario scenario, ReplaySpan span,
                  std::chrono::system_clock::time_point wall_start, ProfileStore& settings,
                  Locale& locale, int plot_columns = 1000);
@@ -55,8 +58,12 @@ public:
 
 private:
     double Now() const { return span_.from + clock_.Seconds(); }
+    void NoteGaps();
+    std::optional<double> ResumeAfterGap() const;
 
     ReplaySpan span_;
+    std::shared_ptr<const sim::Recording> recording_;  // with its gaps; none for waveforms
+    bool hold_gaps_ = false;
     VirtualClock clock_;
     sim::SimulatedInstrument instrument_;
     ReplaySoundPlayer sound_;

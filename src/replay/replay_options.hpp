@@ -14,8 +14,9 @@ struct ReplayOptions {
     std::string settings_file;  // --settings FILE instead of the instance's settings file
     std::optional<double> from;
     std::optional<double> to;
-    std::string out = ".";  // --out DIR
-    std::string digital;    // --digital CHANNEL of a CSV recording
+    std::string out = ".";   // --out DIR
+    std::string digital;     // --digital CHANNEL of a CSV recording
+    bool hold_gaps = false;  // --gaps hold: a CSV gap holds the last scan, not silence
     bool help = false;
     bool version = false;
 };

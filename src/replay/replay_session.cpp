@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 #include "events/event_log.hpp"
 #include "events/rotating_event_file.hpp"
 #include "host/sim/scenario.hpp"
+#include "platform/ini_file.hpp"
 #include "replay/svg_plot.hpp"
 
 namespace quillon {
@@ -69,6 +71,14 @@ std::chrono::system_clock::time_point WallStart(const sim::Scenario& scenario, d
                        std::chrono::duration<double>(from));
 }
 
+// Empty when the file was written whole, else why not.
+std::string WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return file ? std::string() : path.string() + ": cannot write";
+}
+
 std::filesystem::path PrepareOutput(const std::string& folder) {
     const std::filesystem::path out(folder);
     std::error_code code;
@@ -77,7 +87,14 @@ std::filesystem::path PrepareOutput(const std::string& folder) {
         throw std::runtime_error(folder + ": cannot make the output folder" +
                                  (code ? ": " + code.message() : std::string()));
     }
-    // A fresh log: the old one and what it rotated away would mix with this replay.
+    // Before the replay, not after it: a folder that takes no file would lose the whole work.
+    const std::filesystem::path probe = out / ".quillon-replay-probe";
+    if (const std::string problem = WriteText(probe, "probe\n"); !problem.empty()) {
+        std::filesystem::remove(probe, code);
+        throw std::runtime_error(folder + ": cannot write in the output folder (" + problem + ")");
+    }
+    std::filesystem::remove(probe, code);
+    // A fresh log: an old one, and what older versions rotated away, would mix with this one.
     std::filesystem::remove(out / "events.jsonl", code);
     for (int age = 1; age < RotationLimits{}.files_kept; ++age) {
         std::filesystem::remove(out / ("events.jsonl." + std::to_string(age)), code);
@@ -85,24 +102,43 @@ std::filesystem::path PrepareOutput(const std::string& folder) {
     return out;
 }
 
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (!file) {
-        throw std::runtime_error(path.string() + ": cannot write");
+// A mistyped -n would replay the default equations and look like a quiet day.
+void RequireInstanceSection(const ReplayOptions& options,
+                            const std::filesystem::path& default_settings) {
+    if (options.instance.empty()) {
+        return;
     }
+    const std::filesystem::path file = options.settings_file.empty()
+                                           ? default_settings
+                                           : std::filesystem::path(options.settings_file);
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const IniFile settings(text.str());
+    if (settings.HasSection(options.instance)) {
+        return;
+    }
+    std::string known;
+    for (const std::string& name : settings.SectionNames()) {
+        known += (known.empty() ? "" : ", ") + ("[" + name + "]");
+    }
+    throw std::runtime_error("-n" + options.instance + ": " + file.string() + " has no section [" +
+                             options.instance + "]" +
+                             (known.empty() ? "; it has none" : "; its sections are " + known));
 }
 
 }  // namespace
 
 ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Locale& locale,
+                        const std::filesystem::path& default_settings,
                         const ReplayEngine::Progress& progress) {
     if (!options.settings_file.empty() &&
         !std::filesystem::is_regular_file(options.settings_file)) {
         throw std::runtime_error(options.settings_file + ": no such settings file");
     }
+    RequireInstanceSection(options, default_settings);
     sim::Scenario scenario = LoadRecording(options);
+    scenario.hold_recording_gaps = options.hold_gaps;
     const ReplaySpan span = SpanOf(scenario, options);
     const auto wall_start = WallStart(scenario, span.from);
     const std::filesystem::path out = PrepareOutput(options.out);
@@ -112,8 +148,12 @@ ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Lo
     ReplayOutcome outcome;
     EventLog log(engine.GetClock(),
                  [&outcome](const std::string& problem) { outcome.log_problem = problem; });
+    const std::string instance = options.instance.empty() ? "Quillon" : options.instance;
+    log.FollowInstanceName(instance);
+    log.CountTimeFrom(span.from);
     outcome.events = out / "events.jsonl";
-    log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events));
+    // One file that keeps every line: a replay's log is read as a whole.
+    log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events, kNoRotation));
     engine.AddSink(&log);
     engine.Run(options.instance, progress);
     log.Flush();
@@ -123,11 +163,12 @@ ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Lo
     outcome.summary = engine.Summary().Text(title, span.from, span.to, engine.Sounds(),
                                             engine.Emails(), engine.Messages());
     outcome.summary_file = out / "summary.txt";
-    WriteText(outcome.summary_file, outcome.summary);
+    outcome.write_problems.push_back(WriteText(outcome.summary_file, outcome.summary));
     PlotContent content{title, engine.ChannelNames(), &engine.Summary(), engine.Sounds(),
                         engine.Emails()};
     outcome.plot = out / "plot.svg";
-    WriteText(outcome.plot, SvgPlot(engine.Traces(), content));
+    outcome.write_problems.push_back(WriteText(outcome.plot, SvgPlot(engine.Traces(), content)));
+    std::erase(outcome.write_problems, std::string());
     outcome.ticks = engine.Ticks();
     outcome.seconds = span.to - span.from;
     return outcome;

@@ -120,6 +120,17 @@ std::string ReplaySummary::Text(const std::string& title, double from, double to
                 email.text.substr(0, email.text.find(' ')) + "\n" +
                 MessageLines(email.text.substr(email.text.find(' ') + 1));
     }
+    if (!gaps_.empty()) {
+        text += "Gaps in the recording (no scans for over twice the median period): " +
+                std::to_string(gaps_.size()) + "; " + gap_handling_ + "\n";
+        for (const Interval& gap : gaps_) {
+            text +=
+                "  from " + RecordingTimeText(gap.from) + " to " + RecordingTimeText(gap.to) + "\n";
+        }
+    }
+    for (const ReplayMoment& exit : exits_) {
+        text += "The host exited at " + RecordingTimeText(exit.seconds) + "\n";
+    }
     for (const ReplayMoment& stop : stops_) {
         text += "The run stopped at " + RecordingTimeText(stop.seconds) + ": " + stop.text + "\n";
     }

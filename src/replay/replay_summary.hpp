@@ -38,6 +38,11 @@ public:
     const SlotRecord& Slot(int slot) const { return slots_.at(static_cast<std::size_t>(slot)); }
     double TotalOn(int slot) const;
     const std::vector<ReplayMoment>& Stops() const { return stops_; }
+    // A gap of the recording within the replay, and what the replay did in it.
+    void AddGap(double from, double to, const std::string& what) {
+        gaps_.push_back({from, to});
+        gap_handling_ = what;
+    }
 
     // The summary as text: per slot, the alarm sounds, the e-mails with their messages, why
     // the run stopped.
@@ -56,7 +61,7 @@ public:
     void AudioAlarmChanged(bool) override {}
     void AgentLaunched(std::string_view, std::string_view, std::string_view) override {}
     void AgentExited(std::string_view, bool, int, std::string_view) override {}
-    void HostExited() override {}
+    void HostExited() override { exits_.push_back({Now(), "host exit"}); }
 
 private:
     double Now() const { return from_ + clock_.Seconds(); }
@@ -65,6 +70,9 @@ private:
     double from_;
     std::array<SlotRecord, kSlotCount> slots_{};
     std::vector<ReplayMoment> stops_;
+    std::vector<ReplayMoment> exits_;
+    std::vector<Interval> gaps_;
+    std::string gap_handling_;
 };
 
 // "1:02:03.450" for the summary and the plot's axis: hours only when there are any.

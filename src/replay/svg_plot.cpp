@@ -7,6 +7,8 @@
 #include <limits>
 #include <set>
 
+#include "events/utf8_text.hpp"
+
 namespace quillon {
 namespace {
 
@@ -19,7 +21,9 @@ constexpr int kAxisHeight = 44;
 constexpr const char* kSlotNames[] = {"DOUT 0", "DOUT 1", "DOUT 2", "DOUT 3", "DOUT 4",
                                       "DOUT 5", "DOUT 6", "DOUT 7", "alarm",  "e-mail"};
 
-std::string Escaped(const std::string& text) {
+// Bytes that are not UTF-8 become U+FFFD first: XML readers refuse the whole file for one.
+std::string Escaped(const std::string& raw) {
+    const std::string text = ValidUtf8(raw);
     std::string out;
     for (const char c : text) {
         switch (c) {

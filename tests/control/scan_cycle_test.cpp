@@ -190,6 +190,7 @@ TEST(AlarmEmailHostFailureTest, StopsTheRunAndKeepsTheEmailArmed) {
 struct FaultCase {
     const char* fault;
     bool message;
+    const char* status;  // part of the status line
 };
 
 class ScanCycleFaultTest : public ScanCycleTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -199,13 +200,17 @@ TEST_P(ScanCycleFaultTest, HostFaultsStopTheRunVisibly) {
     RunFor(0.5);
     EXPECT_EQ(panel().StartStopCaption(), "Start");
     EXPECT_FALSE(panel().ScanTimerEnabled());
-    EXPECT_FALSE(panel().Status().empty());
+    EXPECT_NE(panel().Status().find(GetParam().status), std::string::npos) << panel().Status();
     EXPECT_EQ(ports_.prompter.messages.size(), GetParam().message ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ScanCycleFaultTest,
-                         ::testing::Values(FaultCase{"fail-reads-from 0.2", false},
-                                           FaultCase{"short-blocks-from 0.2 scans=0", true}),
+                         ::testing::Values(FaultCase{"fail-reads-from 0.2", false,
+                                                     "host read failed"},
+                                           // The host's fault, though no equation reads a sample.
+                                           FaultCase{"short-blocks-from 0.2 scans=0", false,
+                                                     "host read failed: the host returned 0 "
+                                                     "scans where 1 were asked for"}),
                          [](const auto& info) { return testing::CaseName(info.param.fault); });
 
 class RecordedReadsTest : public ::testing::Test {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "case_name.hpp"
 #include "equations/equation_editor.hpp"
 #include "equations/quick_reference.hpp"
@@ -14,6 +16,15 @@ namespace {
 
 constexpr const char* kEvaluationFailed =
     "Failed to evaluate the equation. Please fix the error and start again";
+
+// The refusal of a token whose number runs into the text after it.
+const char* kTextAfter(const std::string& token, const std::string& equation) {
+    static std::vector<std::unique_ptr<std::string>> texts;
+    texts.push_back(std::make_unique<std::string>(
+        "Text after the token " + token + " in (" + equation +
+        "): put an operator or a blank between a token and what follows"));
+    return texts.back()->c_str();
+}
 
 struct PrepareCase {
     const char* equation;
@@ -55,7 +66,17 @@ INSTANTIATE_TEST_SUITE_P(
                       PrepareCase{"#300>1", 100, "Channel(s) not found in Windaq (#300>1)"},
                       PrepareCase{"#Z257>1", 300, "Channel(s) not found in Windaq (#Z257>1)"},
                       PrepareCase{"#01>1", 3, "Channel(s) not found in Windaq (#01>1)"},
-                      PrepareCase{"#A12>#rms12", 13, ""}, PrepareCase{"#digx12>1", 13, ""}),
+                      PrepareCase{"#A12>#rms12", 13, ""},
+                      // A token's number never runs into what follows it.
+                      PrepareCase{"#dig01>0", 3, kTextAfter("#dig0", "#dig01>0")},
+                      PrepareCase{"#digx12>1", 13, kTextAfter("#digx1", "#digx12>1")},
+                      PrepareCase{"#@1>5", 1, kTextAfter("#@", "#@1>5")},
+                      PrepareCase{"#0e1>1", 1, kTextAfter("#0", "#0e1>1")},
+                      PrepareCase{"#0.5>1", 1, kTextAfter("#0", "#0.5>1")},
+                      PrepareCase{"#A0e1>1", 1, kTextAfter("#A0", "#A0e1>1")},
+                      PrepareCase{"#ave0E2>1", 1, kTextAfter("#ave0", "#ave0E2>1")},
+                      PrepareCase{"#0 e1>1", 1, kEvaluationFailed},
+                      PrepareCase{"(#0)+#dig0*#A0>#@", 1, ""}),
     [](const auto& info) {
         return testing::CaseName(info.param.equation, info.param.channels, "Channels");
     });

@@ -136,6 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"1&0/0", 1, "not a number given to \"&\""},
                       FailureCase{"!(0/0)", 0, "not a number given to \"!\""},
                       FailureCase{"max(0/0,1)", 0, "not a number given to \"max\""},
+                      // pow would make 1 of both.
+                      FailureCase{"(0/0)^0", 5, "not a number given to \"^\""},
+                      FailureCase{"1^(0/0)", 1, "not a number given to \"^\""},
                       // bin and hex read only what a double holds exactly.
                       FailureCase{"bin(10000000000000001)", 0, "bin reads at most 16 digits"},
                       FailureCase{"bin(" + std::string(52, '1') + ")", 0,

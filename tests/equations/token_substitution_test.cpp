@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
 #include <random>
 
 #include "case_name.hpp"
 #include "equations/compiled_equation.hpp"
+#include "equations/literal_substitution.hpp"
+#include "equations/number_format.hpp"
 #include "equations/substitution_oracle.hpp"
 #include "equations/token_substituter.hpp"
 #include "fakes/recording_host.hpp"
@@ -104,6 +108,52 @@ TEST(TokenSubstituterTest, ShortBlocksFailInsteadOfReadingOutOfBounds) {
     history_tick.samples.Resize(2, 1);
     EXPECT_THROW(history_tick.Substitute("#Z0>1"), std::exception);
 }
+
+std::string Outcome(const std::function<std::string()>& substitute);
+
+// A sample or statistic that is not a number fails with the token, the channel and the value;
+// a statistic whose squares overflow where the result does not is still a number.
+struct NonFiniteCase {
+    const char* name;
+    const char* equation;
+    double value;  // every sample of channel 0, the window's too, and the host value
+    std::string outcome;
+};
+
+const double kInf = std::numeric_limits<double>::infinity();
+const double kNan = std::numeric_limits<double>::quiet_NaN();
+
+const NonFiniteCase kNonFiniteCases[] = {
+    {"SampleInfinite", "#0>1", kInf,
+     "failed: #0: channel 0 reads +inf (over range or a broken input?)"},
+    {"HistoryNotANumber", "#A0>1", kNan,
+     "failed: #A0: channel 0 reads nan (over range or a broken input?)"},
+    {"AverageOfMinusInfinity", "#ave0>1", -kInf,
+     "failed: #ave0: the window of channel 0 gives -inf (a sample over range or a broken "
+     "input?)"},
+    {"HostValueNotANumber", "#@>1", kNan, "failed: #@: the host value is nan"},
+    {"RmsOfHugeSamples", "#rms0>1", 1e308, FormatSubstitutedNumber(1e308, 15) + ">1"},
+    {"AcRmsOfHugeSamples", "#acrms0>1", 1e308, ".>1"},
+    {"RmsOfHugeNegativeSamples", "#rms0<1", -1e308, FormatSubstitutedNumber(1e308, 15) + "<1"},
+};
+
+class NonFiniteTest : public ::testing::TestWithParam<NonFiniteCase> {};
+
+TEST_P(NonFiniteTest, FailsNamingTheTokenOrStaysANumber) {
+    const NonFiniteCase& c = GetParam();
+    Tick tick(1, 1);
+    for (int s = 0; s < 2; ++s) {
+        tick.samples.Set(0, s, c.value);
+        tick.window.Set(0, s, c.value);
+    }
+    tick.host.host_value = c.value;
+    EXPECT_EQ(Outcome([&] { return tick.Substitute(c.equation); }), c.outcome);
+    EXPECT_EQ(Outcome([&] { return SubstituteTokensLiteral(c.equation, tick.Inputs()); }),
+              c.outcome);
+}
+
+INSTANTIATE_TEST_SUITE_P(Equations, NonFiniteTest, ::testing::ValuesIn(kNonFiniteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Equations built from the characters tokens are made of, with random layouts and samples:
 // the one-pass fill and the replacement sequence must agree byte for byte, failures included.

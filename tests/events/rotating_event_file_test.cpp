@@ -6,11 +6,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "fakes/file_size_limit.hpp"
 #include "fakes/temp_directory.hpp"
 
 namespace quillon {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::TempDirectory;
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -52,7 +54,7 @@ TEST_P(Rotation, MovesWholeBlocksAsideAndLosesNothingItKeeps) {
     std::string all;
     for (const std::string& block : Blocks(120)) {
         std::string error;
-        ASSERT_TRUE(file.Append(block, error)) << error;
+        ASSERT_EQ(file.Append(block, error), block.size()) << error;
         all += block;
     }
     std::string kept;
@@ -87,14 +89,54 @@ INSTANTIATE_TEST_SUITE_P(EventLog, Rotation,
 TEST(RotatingEventFile, AFullDiskIsAnErrorThatNamesTheFile) {
     RotatingEventFile file("/dev/full");
     std::string error;
-    EXPECT_FALSE(file.Append("{}\n", error));
+    EXPECT_EQ(file.Append("{}\n", error), 0U);
     EXPECT_EQ(error, "/dev/full: No space left on device");
 }
 
-TEST(RotatingEventFile, TheFileNameCannotLeaveTheFolder) {
-    EXPECT_EQ(EventFileName("Lab1"), "Lab1.jsonl");
-    EXPECT_EQ(EventFileName("../x/y"), "_._x_y.jsonl");
-    EXPECT_EQ(EventFileName(""), "Quillon.jsonl");
+// Plain names keep their file; others are escaped, so that no two names share a file and the
+// name cannot leave the folder.
+TEST(RotatingEventFile, TheFileNameIsAnEscapeOfTheInstanceName) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Lab1", "Lab1.jsonl"},
+        {"", "Quillon.jsonl"},
+        {"../x/y", "%2E.%2Fx%2Fy.jsonl"},
+        {"A_B", "A_B.jsonl"},
+        {"A/B", "A%2FB.jsonl"},
+        {"A%2FB", "A%252FB.jsonl"},
+        {"Kühlraum 2", "Kühlraum 2.jsonl"},
+        {"a:b*c?\"<>|\\ ", "a%3Ab%2Ac%3F%22%3C%3E%7C%5C%20.jsonl"},
+        {"bad\xff\tx", "bad%FF%09x.jsonl"},
+    };
+    for (const auto& [name, file] : cases) {
+        EXPECT_EQ(EventFileName(name), file) << name;
+    }
+    // Long names keep their start, cut at a whole character, and differ by their hash.
+    const std::string long_name = std::string(199, 'a') + "ü" + std::string(100, 'b');
+    const std::string shortened = EventFileName(long_name);
+    EXPECT_EQ(shortened.substr(0, 182), std::string(182, 'a'));
+    EXPECT_EQ(shortened.size(), 182 + 18 + 6U) << shortened;
+    EXPECT_NE(EventFileName(long_name + "c"), shortened);
+}
+
+// Blocks of whole lines that meet the end of the disk halfway: the file keeps the whole lines
+// that fit and no part of the next.
+TEST(RotatingEventFile, AShortWriteKeepsWholeLinesOnly) {
+    TempDirectory directory;
+    const std::filesystem::path path = directory.Path() / "Lab1.jsonl";
+    RotatingEventFile file(path);
+    const std::string line = R"({"event":"slot","n":12345})"
+                             "\n";  // 27 bytes
+    std::string error;
+    ASSERT_EQ(file.Append(line, error), line.size());
+    const std::string block = line + line + line;
+    std::size_t kept = 0;
+    {
+        const FileSizeLimit full(line.size() + 40);  // room for one line and a part of the next
+        kept = file.Append(block, error);
+    }
+    EXPECT_EQ(kept, line.size());
+    EXPECT_NE(error.find("Lab1.jsonl: "), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(path), line + line);
 }
 
 }  // namespace

@@ -8,19 +8,19 @@
 
 namespace quillon::testing {
 
-// Keeps every block appended, one entry per write call; fails with `failure` while it is set.
+// Keeps every block appended, one entry per write call; takes nothing while `failure` is set.
 class MemoryEventFile final : public EventFile {
 public:
     std::vector<std::string> writes;
     std::string failure;
 
-    bool Append(std::string_view bytes, std::string& error) override {
+    std::size_t Append(std::string_view bytes, std::string& error) override {
         if (!failure.empty()) {
             error = failure;
-            return false;
+            return 0;
         }
         writes.emplace_back(bytes);
-        return true;
+        return bytes.size();
     }
     std::string Name() const override { return "memory"; }
 

@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <regex>
 #include <string>
 #include <vector>
+
+#include "ui/headless/console_event_lines.hpp"
 
 namespace quillon {
 namespace {
@@ -65,6 +68,30 @@ TEST_F(ConsoleWriterTest, DropsWhatDoesNotFitAndSaysHowManyOnceThereIsRoom) {
     EXPECT_EQ(rest.substr(rest.size() - note.size()), note);
     EXPECT_EQ((first.size() + rest.size() - note.size()) / 100 + dropped, 100u);
     EXPECT_TRUE(reports_.empty());
+}
+
+// With --events-json the count is a JSON line of its own, so the stream stays JSON lines.
+TEST_F(ConsoleWriterTest, ForJsonLinesTheDroppedCountIsAnEvent) {
+    ConsoleWriter writer(ends_[1], "standard output", Reports(), 1024);
+    writer.SetDroppedNote(ConsoleDroppedLine);
+    const std::string line = R"({"event":")" + std::string(84, 'x') + R"("})";
+    for (int i = 0; i < 100; ++i) {
+        writer.WriteLine(line);
+    }
+    const std::uint64_t dropped = writer.DroppedLines();
+    ASSERT_GT(dropped, 0u);
+    Read();
+    writer.WriteLine(line);
+    writer.Flush();
+    const std::string text = Read();
+    ASSERT_GT(text.size(), line.size() + 1);
+    const std::size_t note_end = text.size() - line.size() - 1;
+    EXPECT_EQ(text.substr(note_end), line + "\n");
+    const std::regex note(R"(\{"time":"[^"]+","event":"console_dropped","lines":)" +
+                          std::to_string(dropped) + R"(\}\n)");
+    const std::size_t note_start = text.rfind(R"({"time":)");
+    ASSERT_LT(note_start, note_end) << text;
+    EXPECT_TRUE(std::regex_match(text.substr(note_start, note_end - note_start), note)) << text;
 }
 
 TEST_F(ConsoleWriterTest, AReaderThatWentAwayIsReportedOnce) {

@@ -257,6 +257,36 @@ TEST_F(HeadlessProcessTest, AgentsInheritNoneOfQuillonsFiles) {
     EXPECT_EQ(held.find("pipe:"), std::string::npos) << held;
 }
 
+// With --events-json standard output is JSON lines alone: the alarm's sound and the box that
+// a failing equation opens are events of their own, every line parses.
+TEST_F(HeadlessProcessTest, EventsJsonKeepsSoundsAndBoxesInJsonLines) {
+    const std::string scenario =
+        directory_.Write("alarm.scn", "channels 1\nchannel 0 steps 0.2:5 0.5:10\n");
+    directory_.Write("NorvaneAlarm.ini",
+                     "[Quillon]\nMathExpression8=#0>1\nS8=Set\nAlarmInterval=0\n"
+                     "MathExpression0=(10-#0)/(10-#0)>0\n");
+    ProgramStart start = Start();
+    start.arguments = {"-dsim:" + scenario, "--events-json", "--exit-on-stop"};
+    RunningProgram program(start);
+    const int status = program.WaitForExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    const std::string lines_file = (directory_.Path() / "out.txt").string();
+    const char* script =
+        "import json, sys\n"
+        "events = [json.loads(line)['event'] for line in open(sys.argv[1])]\n"
+        "for wanted in ('run_start', 'alarm_start', 'sound', 'message', 'run_stop'):\n"
+        "    assert wanted in events, (wanted, events)\n";
+    ProgramStart python;
+    python.program = "/usr/bin/python3";
+    python.arguments = {"-c", script, lines_file};
+    python.standard_error = OpenFile("python.txt");
+    RunningProgram check(python);
+    const int parsed = check.WaitForExit();
+    EXPECT_TRUE(WIFEXITED(parsed) && WEXITSTATUS(parsed) == 0)
+        << Output("python.txt") << Output() << Output("err.txt");
+    EXPECT_NE(Output("err.txt").find(" sound \""), std::string::npos) << Output("err.txt");
+}
+
 // How a headless run ends decides its exit status, which a service manager reads.
 struct EndCase {
     const char* name;

@@ -172,7 +172,7 @@ on, periods = {}, {}
 for line in open(sys.argv[2]):
     e = json.loads(line)
     if e['event'] == 'slot':
-        t = frm + e['t']
+        t = e['t']  # seconds into the recording
         if e['new'] == 'on':
             on[e['slot']] = t
         elif e['slot'] in on:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "host/sim/recording.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -192,6 +193,7 @@ private:
             first_time_ = time;
         }
         last_time_ = time;
+        times_.push_back(time - first_time_);
         for (std::size_t field = 1; field < fields_.size(); ++field) {
             double value = 0.0;
             if (!ParseDouble(fields_[field], value)) {
@@ -228,8 +230,7 @@ private:
                                 ": at least two rows of samples are needed to know the "
                                 "recording's rate");
         }
-        recording_.scan_rate =
-            static_cast<double>(recording_.rows - 1) / (last_time_ - first_time_);
+        FindGaps();
         if (dates_) {
             recording_.start = std::chrono::system_clock::time_point(
                 std::chrono::duration_cast<std::chrono::system_clock::duration>(
@@ -237,6 +238,34 @@ private:
         }
         FindDigitalChannel();
         return std::move(recording_);
+    }
+
+    // A pause longer than twice the median period is a gap; the rate is the mean one of the
+    // stretches between gaps (of the whole recording when there are none).
+    void FindGaps() {
+        std::vector<float> periods(times_.size() - 1);
+        for (std::size_t row = 1; row < times_.size(); ++row) {
+            periods[row - 1] = static_cast<float>(times_[row] - times_[row - 1]);
+        }
+        const auto middle = periods.begin() + static_cast<std::ptrdiff_t>(periods.size() / 2);
+        std::nth_element(periods.begin(), middle, periods.end());
+        const double longest = 2.0 * static_cast<double>(*middle);
+        periods = {};
+        double paused = 0.0;
+        for (std::size_t row = 1; row < times_.size(); ++row) {
+            const double period = times_[row] - times_[row - 1];
+            if (period > longest) {
+                recording_.gaps.push_back({row, times_[row]});
+                paused += period;
+            }
+        }
+        const double stretches = times_.back() - paused;
+        const auto periods_in_stretches =
+            static_cast<double>(recording_.rows - 1 - recording_.gaps.size());
+        recording_.scan_rate = stretches > 0.0 && periods_in_stretches > 0.0
+                                   ? periods_in_stretches / stretches
+                                   : static_cast<double>(recording_.rows - 1) / times_.back();
+        times_ = {};
     }
 
     void FindDigitalChannel() {
@@ -274,9 +303,40 @@ private:
     bool dates_ = false;
     double first_time_ = 0.0;
     double last_time_ = 0.0;
+    std::vector<double> times_;  // of each row since the first, until the gaps are found
 };
 
 }  // namespace
+
+double Recording::Seconds() const {
+    return rows == 0 ? 0.0 : RowSeconds(rows - 1) + 1.0 / scan_rate;
+}
+
+double Recording::RowSeconds(std::size_t row) const {
+    const auto after = std::upper_bound(gaps.begin(), gaps.end(), row,
+                                        [](std::size_t r, const Gap& gap) { return r < gap.row; });
+    if (after == gaps.begin()) {
+        return static_cast<double>(row) / scan_rate;
+    }
+    const Gap& gap = *std::prev(after);
+    return gap.seconds + static_cast<double>(row - gap.row) / scan_rate;
+}
+
+Recording::Newest Recording::NewestAt(double seconds, double tolerance) const {
+    const auto after =
+        std::upper_bound(gaps.begin(), gaps.end(), seconds, [&](double s, const Gap& gap) {
+            return s * scan_rate + tolerance < gap.seconds * scan_rate;
+        });
+    const std::size_t first_row = after == gaps.begin() ? 0 : std::prev(after)->row;
+    const double first_seconds = after == gaps.begin() ? 0.0 : std::prev(after)->seconds;
+    const auto row =
+        static_cast<std::int64_t>(first_row) +
+        static_cast<std::int64_t>(std::floor((seconds - first_seconds) * scan_rate + tolerance));
+    if (after != gaps.end() && row >= static_cast<std::int64_t>(after->row)) {
+        return {static_cast<std::int64_t>(after->row) - 1, true};
+    }
+    return {row, false};
+}
 
 Recording ParseCsvRecording(std::istream& in, const std::string& source,
                             const std::string& digital) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,8 +12,22 @@
 namespace quillon::sim {
 
 // Samples recorded by some instrument: one row per scan, one column per channel. Rows are
-// taken as evenly spaced at the recording's mean rate, so scan k is row k.
+// taken as evenly spaced at the recording's mean rate, so scan k is row k, except across a
+// gap: a pause longer than twice the median period between two rows, during which the
+// instrument sent nothing. The row after a gap comes at its own recorded time.
 struct Recording {
+    // The first row after a gap, and its time in seconds since the first row.
+    struct Gap {
+        std::size_t row = 0;
+        double seconds = 0.0;
+    };
+    // The newest row taken at some moment; `silent` while the rows have stopped in a gap
+    // (`row` is then the last row before it).
+    struct Newest {
+        std::int64_t row = 0;
+        bool silent = false;
+    };
+
     std::string source;                      // the file, for messages
     std::vector<std::string> channel_names;  // from the header
     std::vector<double> values;              // row after row, channel 0 first
@@ -21,9 +36,20 @@ struct Recording {
     // When the first row was taken, if the time column holds dates and times.
     std::optional<std::chrono::system_clock::time_point> start;
     int digital_channel = -1;  // none
+    std::vector<Gap> gaps;     // in the order of the rows
 
     int Channels() const { return static_cast<int>(channel_names.size()); }
-    double Seconds() const { return static_cast<double>(rows) / scan_rate; }
+    // Its length: the time of its last row, and one period more.
+    double Seconds() const;
+    // When row `row` was taken, in seconds since the first row.
+    double RowSeconds(std::size_t row) const;
+    // Where the gap before gaps[index] begins: one period after the last row before it.
+    double GapStart(std::size_t index) const {
+        return RowSeconds(gaps[index].row - 1) + 1.0 / scan_rate;
+    }
+    // The newest row at `seconds` since the first row; a moment within `tolerance` scans of a
+    // row's time counts as that row's.
+    Newest NewestAt(double seconds, double tolerance) const;
     const double* Row(std::size_t row) const { return values.data() + row * channel_names.size(); }
 };
 

@@ -47,6 +47,9 @@ struct Scenario {
     // does not loop has ended.
     std::shared_ptr<const Recording> recording;
     bool loop_recording = false;
+    // In a gap of a recording that does not loop, the host holds its last scan instead of
+    // having no new scans.
+    bool hold_recording_gaps = false;
 };
 
 // A scenario whose channels play `recording`: named after its columns, at its rate.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace quillon::sim {
@@ -29,6 +30,13 @@ void CheckScenario(const Scenario& scenario) {
     if (!(scenario.scan_rate > 0.0) || !std::isfinite(scenario.scan_rate)) {
         throw std::invalid_argument("a simulated instrument needs a scan rate above 0");
     }
+}
+
+// A moment of a recording, to the millisecond its rows are read at.
+std::string MomentText(double seconds) {
+    std::array<char, 48> text{};
+    std::snprintf(text.data(), text.size(), "%.3f s", seconds);
+    return text.data();
 }
 
 }  // namespace
@@ -108,12 +116,27 @@ void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
     }
     const double now = Now();
     CheckReadsWork(now);
-    // A moment within a millionth of a scan of a scan's own time counts as that scan: a tick
-    // on an exact clock must not see the scan before because of rounding.
-    const auto newest =
-        static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate + kScanTolerance));
+    const std::int64_t newest = NewestScan(now);
     CheckRecordingLasts(newest);
     FillBlock(newest, ScansToReturn(scans, now), block);
+}
+
+// A moment within a millionth of a scan of a scan's own time counts as that scan: a tick on an
+// exact clock must not see the scan before because of rounding. In a recording's gap the
+// instrument sent nothing: no new scans, as from a silent module, unless the last is held.
+std::int64_t SimulatedInstrument::NewestScan(double now) const {
+    const Recording* recording = scenario_.recording.get();
+    if (recording == nullptr || scenario_.loop_recording || recording->gaps.empty()) {
+        return static_cast<std::int64_t>(std::floor(now * scenario_.scan_rate + kScanTolerance));
+    }
+    const Recording::Newest newest = recording->NewestAt(now, kScanTolerance);
+    if (newest.silent && !scenario_.hold_recording_gaps) {
+        const auto next = static_cast<std::size_t>(newest.row + 1);
+        throw HostError(
+            "ReadScans: no new scans since " + MomentText(recording->RowSeconds(next - 1)) +
+            " (the recording has a gap until " + MomentText(recording->RowSeconds(next)) + ")");
+    }
+    return newest.row;
 }
 
 std::string SimulatedInstrument::ChannelText(std::int16_t channel) {

@@ -27,6 +27,10 @@ public:
 
     // A clock for the front ends: steady time since this call.
     static Clock SteadyClockFromNow();
+    // The scenario's time is the clock's reading less `clock_reading`, from the start (a
+    // replay's clock reads recording time already), instead of from the first
+    // PrepareAcquisition.
+    void SetTimeOrigin(double clock_reading) { origin_ = clock_reading; }
 
     void SetIdentification(const std::string& text) override;
     std::string Identification() override;
@@ -59,6 +63,7 @@ private:
     const Scenario::Channel& ChannelAt(std::int16_t channel, const char* operation) const;
     void CheckReadsWork(double now) const;
     void CheckRecordingLasts(std::int64_t newest) const;
+    std::int64_t NewestScan(double now) const;
     int ScansToReturn(int asked, double now) const;
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
 

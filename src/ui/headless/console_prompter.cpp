@@ -24,6 +24,9 @@ void ConsolePrompter::MessageBox(MessageIcon icon, const std::string& text,
     const char* kind = icon == MessageIcon::Critical ? "error" : "info";
     out_ << Timestamp() << " message " << kind << (title.empty() ? "" : " [" + title + "]") << ": "
          << OneLine(text) << std::endl;
+    if (events_ != nullptr) {
+        events_->Message(kind, title, text);
+    }
 }
 
 std::optional<std::string> ConsolePrompter::InputBox(const std::string& prompt,

@@ -28,8 +28,12 @@ const char* Heard(SoundSource source) {
 void ConsoleSoundPlayer::Play(const std::string& path, std::int16_t flags) {
     std::error_code ignored;
     const bool exists = std::filesystem::is_regular_file(path, ignored);
+    const char* heard = Heard(ChooseSound(path, flags, exists));
     out_ << Timestamp(clock_.WallTime()) << " sound \"" << path << "\" flags " << flags << ": "
-         << Heard(ChooseSound(path, flags, exists)) << std::endl;
+         << heard << std::endl;
+    if (events_ != nullptr) {
+        events_->Sound(path, flags, heard);
+    }
 }
 
 }  // namespace quillon

@@ -7,7 +7,7 @@
 namespace quillon {
 namespace {
 
-std::string DroppedNote(std::uint64_t lines) {
+std::string DroppedText(std::uint64_t lines) {
     return "quillon: " + std::to_string(lines) + (lines == 1 ? " line" : " lines") +
            " dropped here: the reader did not keep up";
 }
@@ -41,7 +41,9 @@ void ConsoleWriter::AnnounceDropped() {
     if (dropped_since_announced_ == 0) {
         return;
     }
-    std::string note = DroppedNote(dropped_since_announced_) + '\n';
+    std::string note = (dropped_note_ ? dropped_note_(dropped_since_announced_)
+                                      : DroppedText(dropped_since_announced_)) +
+                       '\n';
     if (Fits(note.size())) {
         Enqueue(std::move(note));
         dropped_since_announced_ = 0;

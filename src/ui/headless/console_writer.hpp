@@ -20,6 +20,8 @@ namespace quillon {
 class ConsoleWriter {
 public:
     using Report = std::function<void(const std::string& line)>;
+    // The line that stands for lines dropped: a readable note unless a front end says otherwise.
+    using DroppedNote = std::function<std::string(std::uint64_t lines)>;
 
     // Enough for a few seconds of a busy console; a reader that falls further behind has
     // stopped reading.
@@ -41,6 +43,7 @@ public:
     void FlushAtEnd(std::chrono::milliseconds patience);
 
     std::uint64_t DroppedLines() const { return dropped_total_; }
+    void SetDroppedNote(DroppedNote note) { dropped_note_ = std::move(note); }
 
 private:
     bool Fits(std::size_t bytes) const { return queued_bytes_ + bytes <= capacity_; }
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<ConsoleChannel> channel_;
     std::string name_;
     Report report_;
+    DroppedNote dropped_note_;
     std::size_t capacity_;
     std::deque<std::string> queue_;
     std::size_t queued_bytes_ = 0;

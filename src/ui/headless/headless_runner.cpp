@@ -33,22 +33,25 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
                 std::ostream& err) {
     const std::unique_ptr<Platform> platform = CreatePlatform();
     HostControl& host = connection.Control();
-    ConsolePrompter prompter(out);
-    ConsoleSoundPlayer sound(out, platform->SystemClock());
+    // With --events-json standard output carries the JSON lines alone; the readable lines
+    // go nowhere, and notices, sounds and message boxes go to the error stream (and the last
+    // two are events of their own).
+    ConsoleEventLines json_lines(platform->SystemClock(), out);
+    ConsoleEventLines* console_events = options.events_json ? &json_lines : nullptr;
+    std::ostream& notices = options.events_json ? err : out;
+    ConsolePrompter prompter(notices, console_events);
+    ConsoleSoundPlayer sound(notices, platform->SystemClock(), console_events);
     NoKeyState keys;  // no keyboard of its own: the global hot keys are off
     Addon addon(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
                       platform->SystemClock(), sound, platform->Launcher(), keys});
-    // With --events-json standard output carries the JSON lines alone; the readable lines
-    // go nowhere, and notices go to the error stream.
     std::ostream null_stream(nullptr);
     std::ostream& readable = options.events_json ? null_stream : out;
-    std::ostream& notices = options.events_json ? err : out;
     ConsolePrinter printer(addon.GetPanel(), readable, err);
     addon.GetPanel().AddObserver(&printer);
     connection.SetOutputListener(
         [&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
-    ConsoleEventLines json_lines(platform->SystemClock(), out);
     EventLogging logging(addon, platform->SystemClock());
+    json_lines.FollowInstanceName(addon.GetInstanceFacts().host_id);
     if (options.events_json) {
         logging.AddSink(&json_lines);
     }
@@ -122,7 +125,11 @@ int RunHeadlessOnConsole(const ProgramOptions& options) {
     // Under a service manager the journal reads the console: each line carries its priority,
     // so that failures show as errors there.
     const bool journal = std::getenv("JOURNAL_STREAM") != nullptr;
-    ConsoleStreamBuffer output_buffer(output_writer, journal ? kJournalInfo : "");
+    if (options.events_json) {
+        output_writer.SetDroppedNote(ConsoleDroppedLine);
+    }
+    ConsoleStreamBuffer output_buffer(output_writer,
+                                      journal && !options.events_json ? kJournalInfo : "");
     ConsoleStreamBuffer error_buffer(error_writer, journal ? kJournalError : "");
     std::ostream out(&output_buffer);
     std::ostream err(&error_buffer);
