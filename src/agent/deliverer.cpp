@@ -110,6 +110,10 @@ Deliverer::Step Deliverer::DeliverNext() {
     state_.Reload();
     const SteadyTime now = clocks_.steady();
     std::optional<SteadyTime> earliest = LoginBlockedUntil();
+    if (earliest) {
+        // A fixed password or setting is noticed within seconds.
+        earliest = std::min(*earliest, now + kCredentialsCheck);
+    }
     if (!earliest) {
         for (const QueuedMessage& message : messages) {
             const SteadyTime due = DueAt(message);
@@ -126,7 +130,9 @@ Deliverer::Step Deliverer::DeliverNext() {
             earliest = std::min(*earliest, schedule.queued + Steady(settings_.message_lifetime));
         }
     }
-    wait_(std::max(Seconds(0), Seconds(*earliest - now)));
+    // Whole milliseconds, rounded up: a wait never ends a hair before what it waits for.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest - now);
+    wait_(std::max(Seconds(0), Seconds(wait)));
     return Step::Waited;
 }
 

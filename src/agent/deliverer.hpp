@@ -60,6 +60,7 @@ public:
     const std::vector<std::string>& LastSentNames() const { return last_sent_; }
 
     static constexpr std::chrono::minutes kLoginRetry{10};
+    static constexpr std::chrono::seconds kCredentialsCheck{2};
 
 private:
     struct Schedule {

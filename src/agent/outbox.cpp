@@ -28,6 +28,7 @@ constexpr char kReasonExtension[] = ".reason";
 constexpr std::size_t kLargestMessage = 1024 * 1024;
 
 std::optional<std::string> ReadWhole(const std::filesystem::path& path, std::string& reason) {
+    reason.clear();
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         reason = "the file cannot be read: " + std::string(std::strerror(errno));

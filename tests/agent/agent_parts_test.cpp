@@ -349,8 +349,8 @@ protected:
             clocks);
     }
     void Advance(Seconds delay) {
-        steady += std::chrono::duration_cast<SteadyTime::duration>(delay);
-        wall += std::chrono::duration_cast<WallTime::duration>(delay);
+        steady += std::chrono::round<SteadyTime::duration>(delay);
+        wall += std::chrono::round<WallTime::duration>(delay);
     }
     static SendResult Reply(SendResult::Outcome outcome, const std::string& line) {
         SendResult result;
@@ -535,11 +535,14 @@ TEST_F(DelivererTest, ARefusedLoginIsTriedAgainOnlyAfterTenMinutes) {
     Deliverer deliverer = MakeDeliverer();
     EXPECT_EQ(deliverer.DeliverNext(), Deliverer::Step::Failed);
     Queue("Alarm", "Lab2", wall);
-    EXPECT_EQ(deliverer.DeliverNext(), Deliverer::Step::Waited);
-    EXPECT_EQ(sent.size(), 1u);
-    ASSERT_EQ(slept.size(), 1u);
-    EXPECT_NEAR(slept[0], 600, 0.01);
-    EXPECT_EQ(deliverer.DeliverNext(), Deliverer::Step::Failed);
+    while (deliverer.DeliverNext() == Deliverer::Step::Waited) {
+    }
+    EXPECT_EQ(sent.size(), 2u);
+    double waited = 0;
+    for (const double wait : slept) {
+        waited += wait;
+    }
+    EXPECT_NEAR(waited, 600, 0.01);
 }
 
 TEST_F(DelivererTest, MovesAFileThatIsNoMessageToFailedWithTheReason) {

@@ -10,7 +10,8 @@ server runs:
   "refuse_rcpt": {"address": "550 5.1.1 No such user", ...}   a reply to RCPT TO
   "refuse_marker": "TEXT"       the end of DATA gets "554 5.6.0 Refused: TEXT" when the
                                 mail holds TEXT (in its subject or body)
-  "stall_after_data": SECONDS   the end of DATA waits this long before its reply
+  "stall_marker": "TEXT"        the end of DATA of a mail holding TEXT waits
+  "stall_seconds": SECONDS      this long before its reply
 """
 import argparse
 import asyncio
@@ -58,9 +59,9 @@ class StoringHandler:
     async def handle_DATA(self, server, session, envelope):
         rules = read_rules(self.rules)
         content = envelope.original_content or envelope.content
-        stall = rules.get("stall_after_data", 0)
-        if stall:
-            await asyncio.sleep(stall)
+        stall = rules.get("stall_marker")
+        if stall and stall.encode() in content:
+            await asyncio.sleep(rules.get("stall_seconds", 60))
         marker = rules.get("refuse_marker")
         subject = decoded_subject(content)
         if marker and (marker.encode() in content or marker in subject):
