@@ -31,10 +31,14 @@ std::string Joined(const std::vector<std::string>& items) {
 
 // Merged messages in the order they were launched; the queue order where that is unknown.
 std::vector<QueuedMessage> InLaunchOrder(std::vector<QueuedMessage> batch) {
-    std::stable_sort(batch.begin(), batch.end(),
-                     [](const QueuedMessage& a, const QueuedMessage& b) {
-                         return a.launch > 0 && b.launch > 0 && a.launch < b.launch;
-                     });
+    const bool all_known =
+        std::all_of(batch.begin(), batch.end(),
+                    [](const QueuedMessage& message) { return message.launch > 0; });
+    if (all_known) {
+        std::stable_sort(
+            batch.begin(), batch.end(),
+            [](const QueuedMessage& a, const QueuedMessage& b) { return a.launch < b.launch; });
+    }
     return batch;
 }
 

@@ -186,6 +186,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, PasswordFileTest,
                              return info.param.name;
                          });
 
+TEST(PasswordFile, AFifoOrAFolderIsRefusedWithoutWaiting) {
+    TempDirectory folder;
+    const std::string fifo = (folder.Path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, folder.Path().string()}) {
+        std::string error;
+        EXPECT_FALSE(PasswordFile::Read(path, error));
+        EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+    }
+}
+
 struct MessageCase {
     std::string name;
     std::string event_word;
@@ -554,6 +565,22 @@ TEST_F(DelivererTest, MovesAFileThatIsNoMessageToFailedWithTheReason) {
     const std::vector<FailedMessage> failed = outbox.FailedMessages();
     ASSERT_EQ(failed.size(), 2u);
     EXPECT_NE(failed[1].reason.find("out of range"), std::string::npos);
+}
+
+TEST_F(DelivererTest, AMergedMailListsTheAlarmsInTheOrderTheyWereLaunched) {
+    state.RecordDelivery(MergeKeyOf({"", wall, "Alarm", "t<br>DI1#Lab1<br>"}), "s", "250", wall,
+                         std::chrono::seconds(60));
+    std::string error;
+    // The second launch read the clock first: its file sorts first.
+    ASSERT_TRUE(outbox.Enqueue({"", wall, "Alarm", "14:00:02<br>DI1#Lab1<br>second", 200}, error));
+    ASSERT_TRUE(outbox.Enqueue(
+        {"", wall + std::chrono::milliseconds(1), "Alarm", "14:00:01<br>DI1#Lab1<br>first", 100},
+        error));
+    Deliverer deliverer = MakeDeliverer();
+    while (deliverer.DeliverNext() != Deliverer::Step::Empty) {
+    }
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_LT(sent[0].find("1 of 2: Alarm on Lab1: first"), sent[0].find("2 of 2"));
 }
 
 TEST_F(DelivererTest, KeepAliveMailCountsWhatElseWaits) {
