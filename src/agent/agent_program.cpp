@@ -224,9 +224,8 @@ void AgentProgram::DeliverAsLongAsQueued(DelivererLock lock) {
     SentLedger ledger(state_.LedgerPath());
     Deliverer deliverer(
         outbox_, state_, ledger, settings_,
-        [this](const std::string& mail, const std::vector<std::string>& to) {
-            return SendNow(mail, to);
-        },
+        [this](const std::string& mail, const std::vector<std::string>& to,
+               const SmtpSender::Accepted& accepted) { return SendNow(mail, to, accepted); },
         [&watch](Seconds longest) { watch.Wait(longest); }, {}, [this] { return Credentials(); });
     std::optional<DelivererLock> held = std::move(lock);
     while (held) {
@@ -249,8 +248,8 @@ void AgentProgram::DeliverAsLongAsQueued(DelivererLock lock) {
     state_.Log("deliverer ended");
 }
 
-SendResult AgentProgram::SendNow(const std::string& mail,
-                                 const std::vector<std::string>& to) const {
+SendResult AgentProgram::SendNow(const std::string& mail, const std::vector<std::string>& to,
+                                 const SmtpSender::Accepted& accepted) const {
     SendResult result;
     if (!settings_.Usable()) {
         result.error = "the mail settings are incomplete: " + settings_.problems.front();
@@ -260,7 +259,7 @@ SendResult AgentProgram::SendNow(const std::string& mail,
     if (!password) {
         return result;
     }
-    return SmtpSender(settings_, *password).Send(mail, to);
+    return SmtpSender(settings_, *password).Send(mail, to, accepted);
 }
 
 int AgentProgram::Status() {

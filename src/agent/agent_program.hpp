@@ -51,7 +51,8 @@ private:
     // What a changed login would change: the settings' text and the password.
     std::string Credentials() const;
     // One attempt with the settings and password as they are now.
-    SendResult SendNow(const std::string& mail, const std::vector<std::string>& to) const;
+    SendResult SendNow(const std::string& mail, const std::vector<std::string>& to,
+                       const SmtpSender::Accepted& accepted) const;
     bool WaitForOutcome(const std::string& name, const std::string& failures_before);
 
     WallTime started_;  // first thing: the closest the agent gets to its launch

@@ -270,8 +270,17 @@ Deliverer::Step Deliverer::Send(const std::vector<QueuedMessage>& batch,
     for (const QueuedMessage& message : batch) {
         ++ScheduleOf(message).attempts;
     }
+    // Reached recipients go into the ledger the moment the server takes the mail.
+    const SmtpSender::Accepted record = [&](const std::vector<std::string>& reached) {
+        for (const QueuedMessage& message : batch) {
+            for (const std::string& address : reached) {
+                std::string ignored;  // a failure is reported with the outcome
+                ledger_.Record(message.name, address, ignored);
+            }
+        }
+    };
     last_result_ =
-        send_(composer.Compose(ordered, Notes(batch, queued), clocks_.wall()), recipients);
+        send_(composer.Compose(ordered, Notes(batch, queued), clocks_.wall()), recipients, record);
     RecordRecipients(batch);
     const bool server_answered = !last_result_.server_reply.empty();
     server_failures_ = server_answered ? 0 : server_failures_ + 1;

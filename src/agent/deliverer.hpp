@@ -36,8 +36,8 @@ struct DelivererClocks {
 // clock; times read from files that lie in the future count as now.
 class Deliverer {
 public:
-    using Transport =
-        std::function<SendResult(const std::string& mail, const std::vector<std::string>& to)>;
+    using Transport = std::function<SendResult(
+        const std::string& mail, const std::vector<std::string>& to, const SmtpSender::Accepted&)>;
     // Waits up to the time given; returns early when new mail may have come.
     using Wait = std::function<void(Seconds)>;
     using Clocks = DelivererClocks;

@@ -14,18 +14,22 @@ namespace quillon::agent {
 
 void SentLedger::Load() {
     entries_.clear();
+    written_.clear();
     std::ifstream file(file_);
     std::string line;
     while (std::getline(file, line)) {
         const std::size_t tab = line.find('\t');
         if (tab != std::string::npos && tab > 0) {
             entries_[line.substr(0, tab)].insert(line.substr(tab + 1));
+            written_.insert(line);
         }
     }
 }
 
 bool SentLedger::Record(const std::string& name, const std::string& address, std::string& error) {
-    entries_[name].insert(address);
+    if (!entries_[name].insert(address).second && written_.count(name + "\t" + address) > 0) {
+        return true;  // on disk already
+    }
     const std::string line = name + "\t" + address + "\n";
     const int fd = open(file_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -38,8 +42,10 @@ bool SentLedger::Record(const std::string& name, const std::string& address, std
     close(fd);
     if (!written) {
         error = "cannot write " + file_.string() + ": " + std::strerror(saved);
+        return false;
     }
-    return written;
+    written_.insert(name + "\t" + address);
+    return true;
 }
 
 bool SentLedger::Finished(const std::string& name) const {

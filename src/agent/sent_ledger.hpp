@@ -31,6 +31,7 @@ private:
     static constexpr char kDone[] = "*";
     std::filesystem::path file_;
     std::map<std::string, std::set<std::string>> entries_;
+    std::set<std::string> written_;  // the lines on disk
 };
 
 }  // namespace quillon::agent

@@ -40,7 +40,18 @@ struct Conversation {
     std::string command;
     std::string recipient;
     std::vector<Reply> replies;
+    const SmtpSender::Accepted* accepted = nullptr;
 };
+
+std::vector<std::string> ReachedSoFar(const Conversation& talk) {
+    std::vector<std::string> reached;
+    for (const Reply& reply : talk.replies) {
+        if (reply.command == "RCPT" && reply.code >= 200 && reply.code < 300) {
+            reached.push_back(reply.recipient);
+        }
+    }
+    return reached;
+}
 
 std::string WithoutLineEnd(const char* data, std::size_t size) {
     std::string line(data, size);
@@ -74,6 +85,10 @@ void ReplyReceived(Conversation& talk, const std::string& line) {
     }
     const int code = std::stoi(line.substr(0, 3));
     talk.replies.push_back({talk.command, talk.recipient, line, code});
+    if (talk.command == "END" && code >= 200 && code < 300 && talk.accepted != nullptr &&
+        *talk.accepted) {
+        (*talk.accepted)(ReachedSoFar(talk));
+    }
     if (talk.command == "DATA" && code == 354) {
         talk.command = "END";
     }
@@ -182,8 +197,8 @@ void SmtpSender::SetServer(CURL* handle) const {
     }
 }
 
-SendResult SmtpSender::Send(const std::string& mail,
-                            const std::vector<std::string>& recipients) const {
+SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::string>& recipients,
+                            const Accepted& accepted) const {
     SendResult result;
     const std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -196,6 +211,7 @@ SendResult SmtpSender::Send(const std::string& mail,
     }
     Upload upload{mail};
     Conversation talk;
+    talk.accepted = &accepted;
     char error[CURL_ERROR_SIZE] = {};
     // TransferTimeout bounds the whole attempt; libcurl alone lets the reply to the end of
     // the data take its own two minutes.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,12 @@ public:
     SmtpSender(const MailSettings& settings, std::string password)
         : settings_(settings), password_(std::move(password)) {}
 
-    SendResult Send(const std::string& mail, const std::vector<std::string>& recipients) const;
+    // Told the recipients the moment the server accepts the mail, before the goodbye: a kill
+    // after that point must not send the mail again.
+    using Accepted = std::function<void(const std::vector<std::string>& reached)>;
+
+    SendResult Send(const std::string& mail, const std::vector<std::string>& recipients,
+                    const Accepted& accepted = {}) const;
 
 private:
     void SetServer(void* handle) const;

@@ -259,6 +259,8 @@ TEST_F(AgentDelivery, ARunningDelivererUsesAPasswordFixedWhileItRetries) {
     ASSERT_TRUE(WaitUntil(
         [&] { return ReadWholeFile(delivery_state).find("Login denied") != std::string::npos; },
         seconds(20)));
+    EXPECT_NE(Agent({"--status"}).output.find("LOGIN REFUSED: the server refused the user name"),
+              std::string::npos);
     temp.Write("wrong", std::string(SmtpTestServer::kPassword) + "\n", 0600);
     ASSERT_TRUE(WaitForMails(1, seconds(20)));
     EXPECT_EQ(TagCounts(), (std::map<std::string, int>{{"tag1", 1}}));

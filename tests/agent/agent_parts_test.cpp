@@ -345,7 +345,8 @@ protected:
         clocks.wall = [this] { return wall; };
         return Deliverer(
             outbox, state, ledger, settings,
-            [this](const std::string& mail, const std::vector<std::string>& to) {
+            [this](const std::string& mail, const std::vector<std::string>& to,
+                   const SmtpSender::Accepted&) {
                 sent.push_back(mail);
                 SendResult result = reply(mail);
                 if (result.Accepted() && result.delivered_to.empty()) {
@@ -492,7 +493,7 @@ TEST_F(DelivererTest, SendsOnlyToTheRecipientsThatStillNeedTheMessage) {
     int call = 0;
     Deliverer deliverer(
         outbox, state, ledger, settings,
-        [&](const std::string&, const std::vector<std::string>& to) {
+        [&](const std::string&, const std::vector<std::string>& to, const SmtpSender::Accepted&) {
             recipients.push_back(to);
             SendResult result = Reply(SendResult::Outcome::Accepted, "250 OK");
             result.delivered_to = {to.front()};
