@@ -22,6 +22,9 @@ inline constexpr char kUsage[] =
     "usage: pellomar Global Norvane EVENT[@SENDER] MESSAGE   queue an e-mail and deliver it\n"
     "       pellomar --status                             what is queued, failed, delivered\n"
     "       pellomar --test                               send a test e-mail now\n"
-    "       pellomar --help | --version\n";
+    "       pellomar --help | --version\n"
+    "exit status: 0 queued; 1 not queued; 2 bad command line; queued but cannot leave:\n"
+    "  3 [Mail] settings incomplete (or, for --test, a value refused), 4 password file\n"
+    "  unusable, 5 (--test) not accepted by the server yet, 6 deliverer.lock cannot be opened\n";
 
 }  // namespace quillon::agent

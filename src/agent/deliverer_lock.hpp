@@ -9,17 +9,18 @@
 
 namespace quillon::agent {
 
-// One deliverer at a time: an advisory lock on a file that also holds the deliverer's
-// process id. The lock lives as long as any process holds the descriptor, so it passes to a
-// forked child when the parent ends.
+// One deliverer at a time: an open-file-description lock on a file that also holds the
+// deliverer's process id. The lock lives as long as any process holds the descriptor, so it
+// passes to a forked child when the parent ends; others can see it without taking it.
 class DelivererLock {
 public:
-    // The lock, or nothing when another process holds it (or, with `error`, when the file
-    // could not be opened).
+    // The lock, or nothing when another process holds it (then `error` stays empty) or when
+    // the file cannot be opened or locked (then `error` says why).
     static std::optional<DelivererLock> TryAcquire(const std::filesystem::path& path,
                                                    std::string& error);
-    // The deliverer's process id while one holds the lock.
-    static std::optional<pid_t> Holder(const std::filesystem::path& path);
+    // Whether a deliverer holds the lock, and its process id (0 when unknown), seen without
+    // taking the lock. Nothing when none does; `error` says why when the lock is unusable.
+    static std::optional<pid_t> Holder(const std::filesystem::path& path, std::string& error);
 
     DelivererLock(DelivererLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
     DelivererLock& operator=(DelivererLock&&) = delete;

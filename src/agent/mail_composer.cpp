@@ -48,6 +48,12 @@ std::string EventName(const std::string& event) {
     if (event == kKeepAliveEvent) {
         return "Keep-alive";
     }
+    if (event == "RunStopped") {
+        return "Run stopped";
+    }
+    if (event == "RunResumed") {
+        return "Run resumed";
+    }
     return event;
 }
 
@@ -120,9 +126,14 @@ std::string MailComposer::Compose(const std::vector<QueuedMessage>& batch,
     const std::string boundary = Boundary();
     std::string mail;
     mail += "Date: " + DateHeader(now) + "\r\n";
-    mail += "From: " + settings_.from + "\r\n";
-    mail += "To: " + Joined(settings_.to, ", ") + "\r\n";
-    mail += "Subject: " + EncodedHeaderWord(Subject(batch)) + "\r\n";
+    std::vector<std::string> to;
+    for (const MailAddress& address : settings_.to) {
+        to.push_back(address.HeaderText());
+    }
+    mail += "From: " + settings_.from.HeaderText() + "\r\n";
+    const std::string one_line = Joined(to, ", ");
+    mail += "To: " + (one_line.size() + 4 <= 78 ? one_line : Joined(to, ",\r\n ")) + "\r\n";
+    mail += HeaderField("Subject", Subject(batch));
     mail +=
         "Message-ID: <" + boundary.substr(2) + "." + std::to_string(getpid()) + "@pellomar>\r\n";
     mail += "MIME-Version: 1.0\r\n";

@@ -30,7 +30,8 @@ private:
     const MailSettings& settings_;
 };
 
-// A word for the event, as people say it: "Alarm", "Host exit", "Keep-alive", "Test".
+// A word for the event, as people say it: "Alarm", "Host exit", "Run stopped", "Run resumed",
+// "Keep-alive", "Test".
 std::string EventName(const std::string& event);
 
 }  // namespace quillon::agent

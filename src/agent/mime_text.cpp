@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "agent/mime_text.hpp"
 
+#include <algorithm>
+
 namespace quillon::agent {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 constexpr std::size_t kLineLimit = 76;
+// Header lines are folded before 78 characters; an encoded word of 42 bytes is 68 long,
+// so that even the first one fits beside "Subject: ".
+constexpr std::size_t kFoldWidth = 78;
+constexpr std::size_t kEncodedChunk = 42;
 
 std::string Escaped(unsigned char c) {
     return std::string{'=', kHex[c >> 4], kHex[c & 15]};
@@ -84,6 +90,17 @@ std::string HtmlEscaped(const std::string& text) {
     return out;
 }
 
+// Anything but printable ASCII and blanks, and words no fold can shorten enough.
+bool NeedsEncoding(const std::string& text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 127 || (byte < 32 && byte != ' ')) {
+            return true;
+        }
+    }
+    return text.find("=?") != std::string::npos;
+}
+
 }  // namespace
 
 std::string QuotedPrintable(const std::string& text) {
@@ -104,13 +121,49 @@ std::string QuotedPrintable(const std::string& text) {
 }
 
 std::string EncodedHeaderWord(const std::string& text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 128 || byte < 32) {
-            return "=?utf-8?B?" + Base64(text) + "?=";
+    return NeedsEncoding(text) ? EncodedWords(text) : text;
+}
+
+std::string EncodedWords(const std::string& text) {
+    std::string out;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = std::min(text.size(), begin + kEncodedChunk);
+        // A character's bytes stay in one word.
+        while (end < text.size() && end > begin + 1 &&
+               (static_cast<unsigned char>(text[end]) & 0xc0) == 0x80) {
+            --end;
         }
+        out += (out.empty() ? "" : "\r\n ") + std::string("=?utf-8?B?") +
+               Base64(text.substr(begin, end - begin)) + "?=";
+        begin = end;
     }
-    return text;
+    return out;
+}
+
+std::string HeaderField(const std::string& name, const std::string& value) {
+    const std::string start = name + ": ";
+    std::vector<std::string> words;
+    bool fits = !NeedsEncoding(value);
+    for (std::size_t begin = 0; fits && begin <= value.size();) {
+        const std::size_t end = std::min(value.find(' ', begin), value.size());
+        words.push_back(value.substr(begin, end - begin));
+        fits = words.back().size() + start.size() <= kFoldWidth;
+        begin = end + 1;
+    }
+    if (!fits) {
+        return start + EncodedWords(value) + "\r\n";
+    }
+    std::string out = start;
+    std::size_t width = start.size();
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0 && width + 1 + words[i].size() > kFoldWidth) {
+            out += "\r\n";
+            width = 0;
+        }
+        out += (i > 0 ? " " : "") + words[i];
+        width += (i > 0 ? 1 : 0) + words[i].size();
+    }
+    return out + "\r\n";
 }
 
 std::string HtmlDocument(const std::vector<std::string>& lines) {

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "agent/outbox.hpp"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,32 +16,69 @@
 #include <sstream>
 
 #include "agent/durable_file.hpp"
+#include "agent/printable_text.hpp"
 
 namespace quillon::agent {
 namespace {
 
 constexpr char kMessageExtension[] = ".mail";
 
-std::optional<std::string> ReadWhole(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+constexpr char kReasonExtension[] = ".reason";
+// A message file is small; anything far larger is no message of ours.
+constexpr std::size_t kLargestMessage = 1024 * 1024;
+
+std::optional<std::string> ReadWhole(const std::filesystem::path& path, std::string& reason) {
+    reason.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = "the file cannot be read: " + std::string(std::strerror(errno));
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    struct stat status {};
+    std::string text;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        reason = "it is not a regular file";
+    } else {
+        char buffer[8192];
+        ssize_t count = 0;
+        while ((count = read(fd, buffer, sizeof buffer)) > 0 && text.size() <= kLargestMessage) {
+            text.append(buffer, static_cast<std::size_t>(count));
+        }
+        if (count < 0) {
+            reason = "the file cannot be read: " + std::string(std::strerror(errno));
+        } else if (text.size() > kLargestMessage) {
+            reason = "the file is larger than any message";
+        }
+    }
+    close(fd);
+    if (!reason.empty()) {
+        return std::nullopt;
+    }
+    return text;
 }
 
-bool IsMessageFile(const std::filesystem::directory_entry& entry) {
-    const std::string name = entry.path().filename().string();
-    return name.front() != '.' && entry.path().extension() == kMessageExtension;
+// The message files of a folder, in queue order.
+std::vector<std::string> MessageNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.front() != '.' && entry.path().extension() == kMessageExtension) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A temporary file's name holds its writer's process id: ".tmp-1234-...".
 bool WriterAlive(const std::string& temporary_name) {
     const std::string rest = temporary_name.substr(std::strlen(DurableFile::kTemporaryPrefix));
-    const int pid = std::atoi(rest.c_str());
-    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+    const std::optional<long long> pid = WholeInteger(rest.substr(0, rest.find('-')));
+    if (!pid || *pid <= 0 || *pid > 1 << 30) {
+        return false;
+    }
+    return kill(static_cast<pid_t>(*pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace
@@ -71,59 +110,60 @@ std::optional<std::string> Outbox::Enqueue(const QueuedMessage& message, std::st
 }
 
 std::vector<QueuedMessage> Outbox::Messages() {
-    std::vector<std::string> unreadable;
-    std::vector<QueuedMessage> messages = Read(queue_, unreadable);
-    for (const std::string& name : unreadable) {
-        std::string error;
-        MoveToFailed(name, error);
-    }
-    return messages;
-}
-
-std::vector<QueuedMessage> Outbox::FailedMessages() const {
-    std::vector<std::string> unreadable;
-    return Read(failed_, unreadable);
-}
-
-std::vector<QueuedMessage> Outbox::Read(const std::filesystem::path& folder,
-                                        std::vector<std::string>& unreadable) {
     std::vector<QueuedMessage> messages;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-        if (!IsMessageFile(entry)) {
-            continue;
-        }
-        const std::string name = entry.path().filename().string();
-        const std::optional<std::string> text = ReadWhole(entry.path());
+    for (const std::string& name : MessageNames(queue_)) {
+        std::string reason;
+        const std::optional<std::string> text = ReadWhole(queue_ / name, reason);
         std::optional<QueuedMessage> message;
         if (text) {
             message = QueuedMessage::Parse(name, *text);
+            reason = "the file does not read as a message (a field missing or out of range)";
         }
         if (message) {
             messages.push_back(*message);
-        } else if (text) {
-            unreadable.push_back(name);
+        } else {
+            std::string error;
+            MoveToFailed(name, reason, error);
         }
     }
-    std::sort(messages.begin(), messages.end(),
-              [](const QueuedMessage& a, const QueuedMessage& b) { return a.name < b.name; });
     return messages;
+}
+
+std::vector<FailedMessage> Outbox::FailedMessages() const {
+    std::vector<FailedMessage> failed;
+    for (const std::string& name : MessageNames(failed_)) {
+        FailedMessage entry{name, std::nullopt, ""};
+        std::string reason;
+        if (const std::optional<std::string> text = ReadWhole(failed_ / name, reason)) {
+            entry.message = QueuedMessage::Parse(name, *text);
+        }
+        entry.reason = ReadWhole(failed_ / (name + kReasonExtension), reason).value_or("");
+        failed.push_back(entry);
+    }
+    return failed;
+}
+
+std::size_t Outbox::FailedCount() const {
+    return MessageNames(failed_).size();
 }
 
 bool Outbox::Remove(const std::string& name, std::string& error) {
     if (unlink((queue_ / name).c_str()) != 0 && errno != ENOENT) {
-        error = "cannot remove " + (queue_ / name).string();
+        error = "cannot remove " + (queue_ / name).string() + ": " + std::strerror(errno);
         return false;
     }
     return DurableFile::SyncFolder(queue_, error);
 }
 
-bool Outbox::MoveToFailed(const std::string& name, std::string& error) {
-    if (!DurableFile::MakeFolder(failed_, error)) {
+// The reason first: a message in failed/ always says why it is there.
+bool Outbox::MoveToFailed(const std::string& name, const std::string& reason, std::string& error) {
+    if (!DurableFile::MakeFolder(failed_, error) ||
+        !DurableFile::Write(failed_ / (name + kReasonExtension), reason + "\n", error)) {
         return false;
     }
     if (rename((queue_ / name).c_str(), (failed_ / name).c_str()) != 0) {
-        error = "cannot move " + name + " to " + failed_.string();
+        error = "cannot move " + name + " to " + failed_.string() + ": " + std::strerror(errno);
+        unlink((failed_ / (name + kReasonExtension)).c_str());
         return false;
     }
     return DurableFile::SyncFolder(failed_, error) && DurableFile::SyncFolder(queue_, error);
@@ -131,12 +171,14 @@ bool Outbox::MoveToFailed(const std::string& name, std::string& error) {
 
 void Outbox::RemoveStaleTemporaries(std::chrono::seconds older_than) {
     const auto limit = std::filesystem::file_time_type::clock::now() - older_than;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(queue_, ignored)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(DurableFile::kTemporaryPrefix, 0) == 0 &&
-            (entry.last_write_time(ignored) < limit || !WriterAlive(name))) {
-            std::filesystem::remove(entry.path(), ignored);
+    for (const std::filesystem::path& folder : {queue_, queue_.parent_path(), failed_}) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(DurableFile::kTemporaryPrefix, 0) == 0 &&
+                (entry.last_write_time(ignored) < limit || !WriterAlive(name))) {
+                std::filesystem::remove(entry.path(), ignored);
+            }
         }
     }
 }

@@ -40,7 +40,8 @@ std::string FirstLine(int fd) {
 }  // namespace
 
 std::optional<std::string> PasswordFile::Read(const std::string& path, std::string& error) {
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a FIFO or a device must be refused, not waited on.
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) {
         error = "the password file " + path + " cannot be read: " + std::strerror(errno);
         return std::nullopt;

@@ -3,12 +3,15 @@
 
 #include <cstdint>
 
+#include "agent/printable_text.hpp"
+
 namespace quillon::agent {
 namespace {
 
 constexpr char kQueuedField[] = "queued=";
 constexpr char kEventField[] = "event=";
 constexpr char kMessageField[] = "message=";
+constexpr char kLaunchField[] = "launch=";
 
 std::optional<std::string> Field(const std::string& line, const std::string& prefix) {
     if (line.rfind(prefix, 0) != 0) {
@@ -23,32 +26,52 @@ std::optional<std::string> Field(const std::string& line, const std::string& pre
 std::string QueuedMessage::Serialized() const {
     const auto nanoseconds =
         std::chrono::duration_cast<std::chrono::nanoseconds>(queued.time_since_epoch()).count();
-    return std::string(kQueuedField) + std::to_string(nanoseconds) + "\n" + kEventField +
-           event_word + "\n" + kMessageField + message;
+    std::string text = std::string(kQueuedField) + std::to_string(nanoseconds) + "\n";
+    if (launch > 0) {
+        text += std::string(kLaunchField) + std::to_string(launch) + "\n";
+    }
+    return text + kEventField + event_word + "\n" + kMessageField + message;
 }
 
+// Fields one per line, the message last; a field this version does not know is skipped, so
+// that a later version's files still read.
 std::optional<QueuedMessage> QueuedMessage::Parse(const std::string& name,
                                                   const std::string& text) {
-    const std::size_t first_end = text.find('\n');
-    const std::size_t second_end =
-        first_end == std::string::npos ? std::string::npos : text.find('\n', first_end + 1);
-    if (second_end == std::string::npos) {
-        return std::nullopt;
-    }
-    const auto queued = Field(text.substr(0, first_end), kQueuedField);
-    const auto event = Field(text.substr(first_end + 1, second_end - first_end - 1), kEventField);
-    const auto message = Field(text.substr(second_end + 1), kMessageField);
-    if (!queued || !event || !message || queued->empty() ||
-        queued->find_first_not_of("0123456789") != std::string::npos || queued->size() > 19) {
-        return std::nullopt;
-    }
     QueuedMessage parsed;
     parsed.name = name;
-    parsed.queued = WallTime(std::chrono::duration_cast<WallTime::duration>(
-        std::chrono::nanoseconds(std::stoll(*queued))));
-    parsed.event_word = *event;
-    parsed.message = *message;
-    return parsed;
+    bool have_queued = false;
+    bool have_event = false;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        if (const auto message = Field(text.substr(begin), kMessageField)) {
+            if (!have_queued || !have_event) {
+                return std::nullopt;
+            }
+            parsed.message = *message;
+            return parsed;
+        }
+        const std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos) {
+            return std::nullopt;
+        }
+        const std::string line = text.substr(begin, end - begin);
+        if (const auto queued = Field(line, kQueuedField)) {
+            const std::optional<long long> nanoseconds = WholeInteger(*queued);
+            if (!nanoseconds || *nanoseconds < 0) {
+                return std::nullopt;
+            }
+            parsed.queued = WallTime(std::chrono::duration_cast<WallTime::duration>(
+                std::chrono::nanoseconds(*nanoseconds)));
+            have_queued = true;
+        } else if (const auto event = Field(line, kEventField)) {
+            parsed.event_word = *event;
+            have_event = true;
+        } else if (const auto launch = Field(line, kLaunchField)) {
+            parsed.launch = WholeInteger(*launch).value_or(0);
+        }
+        begin = end + 1;
+    }
+    return std::nullopt;
 }
 
 std::string QueuedMessage::Event() const {

@@ -16,6 +16,9 @@ struct QueuedMessage {
     WallTime queued;
     std::string event_word;  // "Alarm@Line_3"
     std::string message;     // "14:03:07<br>DI710#Lab1<br>..."
+    // When the launching program started this agent, in clock ticks since boot: launches
+    // race to the clock, so this keeps merged messages in the order they were launched.
+    long long launch = 0;
 
     std::string Serialized() const;
     static std::optional<QueuedMessage> Parse(const std::string& name, const std::string& text);

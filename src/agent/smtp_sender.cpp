@@ -3,6 +3,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -24,27 +27,90 @@ extern "C" std::size_t ReadMail(char* buffer, std::size_t size, std::size_t coun
     return length;
 }
 
-// The server's lines, to tell what it answered to the mail.
-extern "C" int KeepServerLines(CURL*, curl_infotype type, char* data, std::size_t size,
-                               void* lines) {
-    if (type == CURLINFO_HEADER_IN) {
-        std::string line(data, size);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.pop_back();
+// One final reply line of the server, and the command it answered.
+struct Reply {
+    std::string command;    // "MAIL", "RCPT", "DATA", "END" (the end of the data), ...
+    std::string recipient;  // for RCPT
+    std::string line;
+    int code = 0;
+};
+
+// The conversation as libcurl reports it: which command went out, what came back.
+struct Conversation {
+    std::string command;
+    std::string recipient;
+    std::vector<Reply> replies;
+    const SmtpSender::Accepted* accepted = nullptr;
+};
+
+std::vector<std::string> ReachedSoFar(const Conversation& talk) {
+    std::vector<std::string> reached;
+    for (const Reply& reply : talk.replies) {
+        if (reply.command == "RCPT" && reply.code >= 200 && reply.code < 300) {
+            reached.push_back(reply.recipient);
         }
-        static_cast<std::vector<std::string>*>(lines)->push_back(line);
+    }
+    return reached;
+}
+
+std::string WithoutLineEnd(const char* data, std::size_t size) {
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+void CommandSent(Conversation& talk, const std::string& line) {
+    const std::string word = line.substr(0, line.find_first_of(" :"));
+    static const char* const kCommands[] = {"EHLO", "HELO", "STARTTLS", "AUTH", "MAIL",
+                                            "RCPT", "DATA", "QUIT",     "RSET"};
+    for (const char* command : kCommands) {
+        if (word == command) {
+            talk.command = word;
+            const std::size_t open = line.find('<');
+            const std::size_t close = line.find('>', open);
+            talk.recipient = word == "RCPT" && close != std::string::npos
+                                 ? line.substr(open + 1, close - open - 1)
+                                 : "";
+            return;
+        }
+    }
+}
+
+void ReplyReceived(Conversation& talk, const std::string& line) {
+    const bool final_line = line.size() == 3 || (line.size() > 3 && line[3] == ' ');
+    if (!final_line || line.find_first_not_of("0123456789") < 3) {
+        return;
+    }
+    const int code = std::stoi(line.substr(0, 3));
+    talk.replies.push_back({talk.command, talk.recipient, line, code});
+    if (talk.command == "END" && code >= 200 && code < 300 && talk.accepted != nullptr &&
+        *talk.accepted) {
+        (*talk.accepted)(ReachedSoFar(talk));
+    }
+    if (talk.command == "DATA" && code == 354) {
+        talk.command = "END";
+    }
+}
+
+extern "C" int FollowConversation(CURL*, curl_infotype type, char* data, std::size_t size,
+                                  void* conversation) {
+    auto& talk = *static_cast<Conversation*>(conversation);
+    if (type == CURLINFO_HEADER_OUT) {
+        CommandSent(talk, WithoutLineEnd(data, size));
+    } else if (type == CURLINFO_HEADER_IN) {
+        ReplyReceived(talk, WithoutLineEnd(data, size));
     }
     return 0;
 }
 
-// The reply to the end of the data: the last line before the goodbye ("221").
-std::string ReplyToMail(const std::vector<std::string>& lines) {
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        if (line->rfind("221", 0) != 0) {
-            return *line;
-        }
-    }
-    return "";
+// The whole attempt ends at its deadline, whatever libcurl waits for.
+extern "C" int StopAtDeadline(void* deadline, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return std::chrono::steady_clock::now() >
+                   *static_cast<std::chrono::steady_clock::time_point*>(deadline)
+               ? 1
+               : 0;
 }
 
 struct CurlDeleter {
@@ -58,8 +124,50 @@ long Milliseconds(Seconds seconds) {
     return static_cast<long>(seconds.count() * 1000);
 }
 
-std::string Bracketed(const std::string& address) {
-    return address.find('<') == std::string::npos ? "<" + address + ">" : address;
+const Reply* LastReply(const Conversation& talk) {
+    for (auto reply = talk.replies.rbegin(); reply != talk.replies.rend(); ++reply) {
+        if (reply->command != "QUIT") {
+            return &*reply;
+        }
+    }
+    return nullptr;
+}
+
+bool IsAuthenticationReply(const Reply& reply) {
+    return reply.command == "AUTH" || reply.code == 530 || reply.code == 535 || reply.code == 534;
+}
+
+// How a failed attempt counts: only a 5xx to this mail's own commands is for good.
+SendResult::Outcome FailureKind(CURLcode code, const Conversation& talk, const SendResult& result) {
+    const Reply* last = LastReply(talk);
+    if (code == CURLE_LOGIN_DENIED || (last != nullptr && IsAuthenticationReply(*last))) {
+        return SendResult::Outcome::Authentication;
+    }
+    if (last == nullptr || last->code < 500) {
+        return SendResult::Outcome::Temporary;
+    }
+    if (last->command == "RCPT") {
+        return result.refused_for_now.empty() ? SendResult::Outcome::Permanent
+                                              : SendResult::Outcome::Temporary;
+    }
+    const bool this_mail =
+        last->command == "MAIL" || last->command == "DATA" || last->command == "END";
+    return this_mail ? SendResult::Outcome::Permanent : SendResult::Outcome::Temporary;
+}
+
+void SortRecipients(const Conversation& talk, SendResult& result) {
+    for (const Reply& reply : talk.replies) {
+        if (reply.command != "RCPT") {
+            continue;
+        }
+        if (reply.code >= 200 && reply.code < 300) {
+            result.delivered_to.push_back(reply.recipient);
+        } else if (reply.code >= 500) {
+            result.refused_for_good.push_back({reply.recipient, reply.line});
+        } else {
+            result.refused_for_now.push_back({reply.recipient, reply.line});
+        }
+    }
 }
 
 }  // namespace
@@ -70,9 +178,15 @@ void SmtpSender::SetServer(CURL* handle) const {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(settings_.connect_timeout));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, Milliseconds(settings_.transfer_timeout));
+    // Each reply, the one to the end of the data too, within the transfer's time.
+    curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                     static_cast<long>(std::ceil(settings_.transfer_timeout.count())));
     const bool implicit_tls = settings_.url.rfind("smtps://", 0) == 0;
-    if (!implicit_tls && !settings_.allow_plain_text) {
-        curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!implicit_tls) {
+        // Plain text allowed means: when the server offers no STARTTLS, not instead of it.
+        curl_easy_setopt(
+            handle, CURLOPT_USE_SSL,
+            static_cast<long>(settings_.allow_plain_text ? CURLUSESSL_TRY : CURLUSESSL_ALL));
     }
     if (!settings_.ca_file.empty()) {
         curl_easy_setopt(handle, CURLOPT_CAINFO, settings_.ca_file.c_str());
@@ -83,39 +197,68 @@ void SmtpSender::SetServer(CURL* handle) const {
     }
 }
 
-SendResult SmtpSender::Send(const std::string& mail) const {
+SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::string>& recipients,
+                            const Accepted& accepted) const {
     SendResult result;
     const std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
         result.error = "libcurl could not start";
         return result;
     }
-    std::unique_ptr<curl_slist, ListDeleter> recipients;
-    for (const std::string& to : settings_.to) {
-        recipients.reset(curl_slist_append(recipients.release(), Bracketed(to).c_str()));
+    std::unique_ptr<curl_slist, ListDeleter> list;
+    for (const std::string& to : recipients) {
+        list.reset(curl_slist_append(list.release(), ("<" + to + ">").c_str()));
     }
     Upload upload{mail};
-    std::vector<std::string> lines;
+    Conversation talk;
+    talk.accepted = &accepted;
     char error[CURL_ERROR_SIZE] = {};
+    // TransferTimeout bounds the whole attempt; libcurl alone lets the reply to the end of
+    // the data take its own two minutes.
+    auto deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings_.transfer_timeout);
     CURL* handle = curl.get();
     SetServer(handle);
-    curl_easy_setopt(handle, CURLOPT_MAIL_FROM, Bracketed(settings_.from).c_str());
-    curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
+    const std::string from = "<" + settings_.from.address + ">";
+    curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
+    curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, list.get());
+    // Debian 12's libcurl spells the "go on when some recipients are refused" option so.
+    curl_easy_setopt(handle, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
     curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadMail);
     curl_easy_setopt(handle, CURLOPT_READDATA, &upload);
     curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, KeepServerLines);
-    curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &lines);
+    curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, FollowConversation);
+    curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &talk);
     curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, StopAtDeadline);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &deadline);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(handle);
-    result.server_reply = ReplyToMail(lines);
-    result.accepted = code == CURLE_OK;
-    if (!result.accepted) {
-        result.error = std::string(curl_easy_strerror(code)) + (*error ? ": " : "") + error;
-        if (!result.server_reply.empty()) {
-            result.error += " (server: " + result.server_reply + ")";
+    const Reply* last = LastReply(talk);
+    result.server_reply = last != nullptr ? last->line : "";
+    SortRecipients(talk, result);
+    if (code == CURLE_OK) {
+        // Accepted means accepted: recipients whose replies went unseen count as reached.
+        if (result.delivered_to.empty()) {
+            for (const std::string& to : recipients) {
+                const auto refused = [&](const RefusedRecipient& r) { return r.address == to; };
+                if (std::none_of(result.refused_for_good.begin(), result.refused_for_good.end(),
+                                 refused) &&
+                    std::none_of(result.refused_for_now.begin(), result.refused_for_now.end(),
+                                 refused)) {
+                    result.delivered_to.push_back(to);
+                }
+            }
         }
+        result.outcome = SendResult::Outcome::Accepted;
+        return result;
+    }
+    result.outcome = FailureKind(code, talk, result);
+    result.error = std::string(curl_easy_strerror(code)) + (*error ? ": " : "") + error;
+    if (!result.server_reply.empty()) {
+        result.error += " (server: " + result.server_reply + ")";
     }
     return result;
 }

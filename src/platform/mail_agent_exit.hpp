@@ -14,7 +14,8 @@ enum class MailAgentExit : int {
     BadCommandLine = 2,
     MailSettingsIncomplete = 3,
     PasswordFileUnusable = 4,
-    NotDelivered = 5,  // pellomar --test only: queued, not accepted by the server in time
+    NotDelivered = 5,           // pellomar --test only: queued, not accepted by the server in time
+    DelivererLockUnusable = 6,  // queued, but no deliverer can run: its lock file is unusable
 };
 
 // The status line's words for an agent's exit status ("queued", or its complaint).
@@ -34,6 +35,9 @@ inline std::string MailAgentExitText(int status) {
                    "can read it (pellomar --status says which)";
         case MailAgentExit::NotDelivered:
             return "queued, but the server did not accept it yet";
+        case MailAgentExit::DelivererLockUnusable:
+            return "queued, but it cannot leave: the agent's deliverer.lock cannot be opened "
+                   "(pellomar --status says why)";
     }
     return "not sent: the agent ended with status " + std::to_string(status);
 }

@@ -2,8 +2,11 @@
 #include "agent/agent_fixture.hpp"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,6 +63,27 @@ int CollectEndedOrphans(pid_t keep) {
 
 }  // namespace
 
+// The attribute forbids even a change of mode: it goes on last and comes off first.
+bool SetFolderReadOnly(const std::filesystem::path& folder, bool read_only) {
+    if (read_only && chmod(folder.c_str(), 0500) != 0) {
+        return false;
+    }
+    if (geteuid() == 0) {
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        const bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                          (flags = read_only ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                           ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (fd >= 0) {
+            close(fd);
+        }
+        if (!done) {
+            return false;
+        }
+    }
+    return read_only || chmod(folder.c_str(), 0700) == 0;
+}
+
 void AgentFixture::SetUp() {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     config = temp.Path() / "config";
@@ -78,8 +102,8 @@ void AgentFixture::SetUp() {
             {"ConnectTimeout", "2"},
             {"TransferTimeout", "10"},
             {"MergeWindow", "0"},
-            {"FirstRetry", "0.1"},
-            {"LongestRetry", "0.4"}};
+            {"FirstRetry", "1"},
+            {"LongestRetry", "2"}};
     WriteSettings();
 }
 
@@ -167,7 +191,10 @@ std::optional<pid_t> AgentFixture::DelivererId() const {
         return std::nullopt;
     }
     std::optional<pid_t> holder;
-    if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) {
         holder = std::atoi(ReadWholeFile(lock.string()).c_str());
     }
     close(fd);

@@ -14,6 +14,11 @@
 
 namespace quillon::testing {
 
+// Makes a folder read-only, or writable again, for its owner and for root alike (root is
+// kept out by the immutable attribute, where the file system has one). False when it could
+// not be done.
+bool SetFolderReadOnly(const std::filesystem::path& folder, bool read_only);
+
 // The built pellomar run as a real process against the real test server, with its settings
 // and state in a fresh folder. Settings keep every delay short, so that tests stay fast.
 class AgentFixture : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "agent/smtp_test_server.hpp"
 
 #include <csignal>
+#include <fstream>
 
 namespace quillon::testing {
 namespace {
@@ -24,7 +25,8 @@ bool MakeCertificate(const std::filesystem::path& folder) {
 
 }  // namespace
 
-SmtpTestServer::SmtpTestServer(std::filesystem::path folder) : folder_(std::move(folder)) {
+SmtpTestServer::SmtpTestServer(std::filesystem::path folder, Tls tls)
+    : folder_(std::move(folder)), tls_(tls) {
     std::filesystem::create_directories(folder_ / "store");
     MakeCertificate(folder_);
 }
@@ -32,11 +34,15 @@ SmtpTestServer::SmtpTestServer(std::filesystem::path folder) : folder_(std::move
 bool SmtpTestServer::Start() {
     const std::filesystem::path ready = folder_ / "ready";
     std::filesystem::remove(ready);
-    server_ = std::make_unique<RunningProgram>(Program(
-        "/usr/bin/python3",
-        {QUILLON_SMTP_TEST_SERVER, "--port", std::to_string(port_), "--store",
-         (folder_ / "store").string(), "--ready", ready.string(), "--cert", Certificate().string(),
-         "--key", (folder_ / "key.pem").string(), "--user", kUser, "--password", kPassword}));
+    server_ = std::make_unique<RunningProgram>(
+        Program("/usr/bin/python3",
+                {QUILLON_SMTP_TEST_SERVER, "--port", std::to_string(port_), "--store",
+                 (folder_ / "store").string(), "--ready", ready.string(), "--cert",
+                 Certificate().string(), "--key", (folder_ / "key.pem").string(), "--user", kUser,
+                 "--password", kPassword, "--rules", (folder_ / "rules.json").string(), "--tls",
+                 tls_ == Tls::Required  ? "required"
+                 : tls_ == Tls::Offered ? "offered"
+                                        : "none"}));
     if (!WaitUntil([&] { return std::filesystem::exists(ready); }, std::chrono::seconds(20))) {
         return false;
     }
@@ -52,19 +58,53 @@ void SmtpTestServer::Stop() {
     }
 }
 
-std::vector<std::string> SmtpTestServer::Mails() const {
+std::vector<std::filesystem::path> SmtpTestServer::StoredFiles() const {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder_ / "store")) {
-        if (entry.path().filename().string().front() != '.') {
+        if (entry.path().filename().string().front() != '.' && entry.path().extension() == ".eml") {
             files.push_back(entry.path());
         }
     }
     std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> SmtpTestServer::Mails() const {
     std::vector<std::string> mails;
-    for (const auto& file : files) {
+    for (const auto& file : StoredFiles()) {
         mails.push_back(ReadWholeFile(file.string()));
     }
     return mails;
+}
+
+// The sidecar is plain JSON of three fields; a small reader does for the test.
+std::vector<SmtpTestServer::Envelope> SmtpTestServer::Envelopes() const {
+    std::vector<Envelope> envelopes;
+    for (const auto& file : StoredFiles()) {
+        const std::string json = ReadWholeFile(file.string() + ".json");
+        Envelope envelope;
+        const std::size_t list_begin = json.find('[');
+        const std::size_t list_end = json.find(']', list_begin);
+        for (std::size_t at = json.find('"', list_begin); at < list_end;
+             at = json.find('"', json.find('"', at + 1) + 1)) {
+            const std::size_t close = json.find('"', at + 1);
+            envelope.recipients.push_back(json.substr(at + 1, close - at - 1));
+        }
+        envelope.tls = json.find("\"tls\": true") != std::string::npos;
+        const std::size_t subject = json.find("\"subject\": \"");
+        if (subject != std::string::npos) {
+            const std::size_t begin = subject + 12;
+            envelope.subject = json.substr(begin, json.rfind('"') - begin);
+        }
+        envelopes.push_back(envelope);
+    }
+    return envelopes;
+}
+
+void SmtpTestServer::SetRules(const std::string& json) const {
+    const std::filesystem::path rules = folder_ / "rules.json";
+    std::ofstream(folder_ / "rules.tmp") << json;
+    std::filesystem::rename(folder_ / "rules.tmp", rules);
 }
 
 std::string DecodedMail(const std::string& mail) {

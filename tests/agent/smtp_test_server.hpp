@@ -17,7 +17,10 @@ public:
     static constexpr char kUser[] = "quillon";
     static constexpr char kPassword[] = "s3cret word";
 
-    explicit SmtpTestServer(std::filesystem::path folder);
+    // How the server treats TLS: STARTTLS required (and AUTH), offered, or not offered.
+    enum class Tls { Required, Offered, None };
+
+    explicit SmtpTestServer(std::filesystem::path folder, Tls tls = Tls::Required);
     ~SmtpTestServer() { Stop(); }
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
@@ -32,9 +35,21 @@ public:
 
     // The mails accepted so far, in arrival order.
     std::vector<std::string> Mails() const;
+    // What the server saw of each accepted mail, in arrival order.
+    struct Envelope {
+        std::vector<std::string> recipients;
+        bool tls = false;
+        std::string subject;  // decoded by Python's e-mail parser
+    };
+    std::vector<Envelope> Envelopes() const;
+    // The server's rules as JSON (see smtp_test_server.py); they hold from the next command.
+    void SetRules(const std::string& json) const;
 
 private:
+    std::vector<std::filesystem::path> StoredFiles() const;
+
     std::filesystem::path folder_;
+    Tls tls_;
     std::unique_ptr<RunningProgram> server_;
     int port_ = 0;
 };

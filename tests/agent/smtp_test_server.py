@@ -1,9 +1,23 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""A real SMTP server on loopback for the agent's tests (aiosmtpd): STARTTLS required, AUTH
-required, every accepted mail stored as one file in --store. Writes the port to --ready once
-it listens; runs until SIGTERM."""
+"""A real SMTP server on loopback for the agent's tests (aiosmtpd): STARTTLS and AUTH
+required unless told otherwise, every accepted mail stored as one file in --store with a
+NAME.json beside it (recipients, whether the session ran TLS, the decoded subject). Writes
+the port to --ready once it listens; runs until SIGTERM.
+
+Rules, read from --rules (JSON) at every command so that a test may change them while the
+server runs:
+  "refuse_rcpt": {"address": "550 5.1.1 No such user", ...}   a reply to RCPT TO
+  "refuse_marker": "TEXT"       the end of DATA gets "554 5.6.0 Refused: TEXT" when the
+                                mail holds TEXT (in its subject or body)
+  "stall_marker": "TEXT"        the end of DATA of a mail holding TEXT waits
+  "stall_seconds": SECONDS      this long before its reply
+"""
 import argparse
+import asyncio
+import email
+import email.header
+import json
 import os
 import signal
 import socket
@@ -14,19 +28,55 @@ from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
+def read_rules(path):
+    try:
+        with open(path) as rules:
+            return json.load(rules)
+    except (OSError, ValueError):
+        return {}
+
+
+def decoded_subject(content):
+    message = email.message_from_bytes(content)
+    raw = message.get("Subject", "")
+    return str(email.header.make_header(email.header.decode_header(raw)))
+
+
 class StoringHandler:
-    def __init__(self, store):
+    def __init__(self, store, rules):
         self.store = store
+        self.rules = rules
         self.count = 0
         self.lock = threading.Lock()
 
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        refusal = read_rules(self.rules).get("refuse_rcpt", {}).get(address)
+        if refusal:
+            return refusal
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
     async def handle_DATA(self, server, session, envelope):
+        rules = read_rules(self.rules)
+        content = envelope.original_content or envelope.content
+        stall = rules.get("stall_marker")
+        if stall and stall.encode() in content:
+            await asyncio.sleep(rules.get("stall_seconds", 60))
+        marker = rules.get("refuse_marker")
+        subject = decoded_subject(content)
+        if marker and (marker.encode() in content or marker in subject):
+            return "554 5.6.0 Refused: " + marker
         with self.lock:
             self.count += 1
             name = "%06d-%d.eml" % (self.count, os.getpid())
+        meta = {"rcpt": envelope.rcpt_tos, "tls": session.ssl is not None, "subject": subject}
+        with open(os.path.join(self.store, "." + name + ".json"), "w", encoding="utf-8") as sidecar:
+            json.dump(meta, sidecar, ensure_ascii=False)
+        os.rename(os.path.join(self.store, "." + name + ".json"),
+                  os.path.join(self.store, name + ".json"))
         temporary = os.path.join(self.store, "." + name)
         with open(temporary, "wb") as mail:
-            mail.write(envelope.original_content or envelope.content)
+            mail.write(content)
         os.rename(temporary, os.path.join(self.store, name))
         return "250 OK stored as " + name
 
@@ -42,14 +92,19 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--store", required=True)
     parser.add_argument("--ready", required=True)
+    parser.add_argument("--rules", required=True)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
+    parser.add_argument("--tls", choices=["required", "offered", "none"], default="required")
     options = parser.parse_args()
 
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(options.cert, options.key)
+    context = None
+    if options.tls != "none":
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(options.cert, options.key)
+    required = options.tls == "required"
 
     def authenticate(server, session, envelope, mechanism, auth_data):
         good = (isinstance(auth_data, LoginPassword)
@@ -59,9 +114,10 @@ def main():
         return AuthResult(success=good, handled=False)
 
     port = options.port or free_port()
-    controller = Controller(StoringHandler(options.store), hostname="127.0.0.1", port=port,
-                            tls_context=context, require_starttls=True, auth_required=True,
-                            auth_require_tls=True, authenticator=authenticate)
+    controller = Controller(StoringHandler(options.store, options.rules), hostname="127.0.0.1",
+                            port=port, tls_context=context, require_starttls=required,
+                            auth_required=required, auth_require_tls=required,
+                            authenticator=authenticate)
     controller.start()
     with open(options.ready + ".tmp", "w") as ready:
         ready.write(str(port))
