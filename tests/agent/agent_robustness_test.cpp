@@ -260,7 +260,9 @@ TEST_F(AgentRobustness, AnOutboxThatTurnsReadOnlyGivesNoDuplicates) {
     server->SetRules(R"({"stall_marker": "tag1", "stall_seconds": 2})");
     ASSERT_EQ(Agent(AlarmArguments("Lab1", "tag1")).status, 0);
     ASSERT_TRUE(WaitUntil([&] { return DelivererId().has_value(); }, seconds(5)));
-    ASSERT_TRUE(SetFolderReadOnly(Outbox(), true));
+    if (!SetFolderReadOnly(Outbox(), true)) {
+        GTEST_SKIP() << "this file system cannot make a folder read-only for root";
+    }
     const bool arrived = WaitUntil([&] { return TagCounts().count("tag1") == 1; }, seconds(20));
     const bool logged =
         WaitUntil([&] { return Log().find("cannot remove the sent message") != std::string::npos; },
