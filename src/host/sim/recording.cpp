@@ -10,6 +10,7 @@
 
 #include "host/sim/scenario.hpp"
 #include "host/sim/scenario_error.hpp"
+#include "platform/seconds_duration.hpp"
 
 namespace quillon::sim {
 namespace {
@@ -232,8 +233,7 @@ private:
             static_cast<double>(recording_.rows - 1) / (last_time_ - first_time_);
         if (dates_) {
             recording_.start = std::chrono::system_clock::time_point(
-                std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                    std::chrono::duration<double>(first_time_)));
+                SecondsToDuration<std::chrono::system_clock::duration>(first_time_));
         }
         FindDigitalChannel();
         return std::move(recording_);
