@@ -220,7 +220,10 @@ void DeviceFileParser::ParseServer(const Words& values) {
     if (values[0].empty()) {
         throw std::invalid_argument("server needs an address, e.g. 192.168.1.50");
     }
-    device_.server = values[0];
+    // An IPv6 address may come as it is written beside a port: [::1].
+    const std::string& address = values[0];
+    const bool bracketed = address.size() > 2 && address.front() == '[' && address.back() == ']';
+    device_.server = bracketed ? address.substr(1, address.size() - 2) : address;
     if (values.size() == 2) {
         device_.port = static_cast<std::uint16_t>(ParseInteger(values[1], "port", 1, 65535));
     }

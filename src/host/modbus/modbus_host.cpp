@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "host/modbus/modbus_host.hpp"
 
+#include <algorithm>
 #include <thread>
 
 #include "host/modbus/modbus_poller.hpp"
@@ -219,8 +220,9 @@ void ModbusHost::CheckExitTime(const ScanRing::Health& health) {
     if (exit_fired_ || !device_.exit_after) {
         return;
     }
+    // Never sooner than a read would fail: a blip is no absence.
     const auto away_since = health.newest_scan.value_or(started_);
-    if (Clock::now() - away_since >= Ticks(*device_.exit_after)) {
+    if (Clock::now() - away_since >= std::max(Ticks(*device_.exit_after), stale_after_)) {
         exit_fired_ = true;
         NotifyExit();
     }

@@ -228,7 +228,7 @@ TEST(ModbusFaults, AnUnknownNameIsNamedInWords) {
 
 TEST(ModbusFaults, AnIpv6AddressIsWrittenInBrackets) {
     ModbusTestServer server(ModbusTestServer::Faulty{});
-    ModbusHost host(Device(server.Port() == 1 ? 2 : 1, kFastPolls, "::1"));
+    ModbusHost host(Device(server.Port() == 1 ? 2 : 1, kFastPolls, "[::1]"));
     EXPECT_THAT(
         FailureOf([&] { host.PrepareAcquisition(); }),
         HasSubstr("connect on [::1]:" + std::to_string(server.Port() == 1 ? 2 : 1) + " unit 1: "));
