@@ -64,8 +64,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--view | --headless [--exit-on-stop] [--resume-after SECONDS] [--events-json]]\n"
-           "       [-dHOST [-nNAME]]\n"
+           " [--view | --headless [--exit-on-stop] [--resume-after SECONDS]\n"
+           "       [--events-json]] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
