@@ -11,7 +11,7 @@ packages=(
     libx11-dev xdotool qt6-multimedia-dev
     clang libclang-rt-14-dev libmuparser-dev
     help2man dpkg-dev lintian systemd
-    libmodbus-dev python3-pymodbus
+    python3-pymodbus
     libcurl4-openssl-dev python3-aiosmtpd openssl
     g++-mingw-w64-i686-posix googletest wine wine32:i386
 )

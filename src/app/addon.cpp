@@ -48,11 +48,29 @@ Addon::~Addon() {
 
 void Addon::SetEventSink(EventSink* events) {
     events_ = events ? events : &no_events_;
-    run_control_.SetEventSink(events_);
-    scan_cycle_.SetEventSink(events_);
-    output_word_.SetEventSink(events_);
-    manual_control_.SetEventSink(events_);
-    alarms_.SetEventSink(events_);
+    EventSink* controllers = events_;
+    if (confirmed_outputs_) {
+        confirmed_outputs_->SetTarget(*events_);
+        controllers = confirmed_outputs_.get();
+    }
+    run_control_.SetEventSink(controllers);
+    scan_cycle_.SetEventSink(controllers);
+    output_word_.SetEventSink(controllers);
+    manual_control_.SetEventSink(controllers);
+    alarms_.SetEventSink(controllers);
+}
+
+void Addon::AwaitOutputConfirmations() {
+    if (!confirmed_outputs_) {
+        confirmed_outputs_ = std::make_unique<ConfirmedOutputEvents>(*events_);
+        SetEventSink(events_);
+    }
+}
+
+void Addon::OutputConfirmed(std::int16_t word, const std::string& refusal) {
+    if (confirmed_outputs_) {
+        confirmed_outputs_->Confirm(word, refusal);
+    }
 }
 
 template <typename Action>
@@ -68,10 +86,11 @@ void Addon::From(ChangeSource source, Action action) {
     change_source_ = outer;
 }
 
-void Addon::Load(const std::string& argument_text) {
+void Addon::Load(const std::string& argument_text, bool wait_for_host) {
     // Start-up puts the saved modes on the switches before it starts the run.
-    From(ChangeSource::Settings,
-         [&] { Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text); });
+    From(ChangeSource::Settings, [&] {
+        Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text, wait_for_host);
+    });
 }
 
 void Addon::Resize(int width, int height) {
@@ -95,6 +114,23 @@ void Addon::HostExited() {
     }
     SaveSettings();
     ended_ = true;
+}
+
+void Addon::HostAway() {
+    events_->HostExited();
+    Report(alarms_.SendHostExitNotice());
+}
+
+bool Addon::StoppedByHostFailure() const {
+    return !run_control_.Running() && run_.stop_cause == StopCause::HostFailed;
+}
+
+bool Addon::ResumeRun() {
+    return run_control_.Resume();
+}
+
+void Addon::SendRunNotice(const char* event_word, const std::string& what_happened) {
+    Report(alarms_.SendRunNotice(event_word, what_happened));
 }
 
 void Addon::SaveSettings() {

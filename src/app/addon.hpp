@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/confirmed_output_events.hpp"
 #include "app/ports.hpp"
 #include "app/settings.hpp"
 #include "control/alarm_settings_dialogs.hpp"
@@ -43,12 +45,18 @@ public:
     Panel& GetPanel() { return panel_; }
     const InstanceFacts& GetInstanceFacts() const { return facts_; }
     const RunState& GetRunState() const { return run_; }
+    const OperatorSettings& GetOperatorSettings() const { return operator_settings_; }
     // What each tick read and decided, for a live view.
     const SampleHistory& History() const { return history_; }
 
     // Where events go (run start and stop, slot changes and why, modes, output writes,
     // alarms, agents); set it before Load. The sink outlives the Addon.
     void SetEventSink(EventSink* events);
+    // For a host that learns later whether the device took an output word: output writes
+    // reach the events only with the device's answer, given to OutputConfirmed.
+    void AwaitOutputConfirmations();
+    // The device's answer to an output word: an empty refusal means it took it.
+    void OutputConfirmed(std::int16_t word, const std::string& refusal);
     // Told at the end of every tick that went through the slots: the block, its current scan,
     // and bit n set for each active slot n.
     using TickObserver =
@@ -57,14 +65,26 @@ public:
     // Scan ticks run so far.
     std::uint64_t Ticks() const { return ticks_; }
 
-    // The window's load: start-up with the command line after the program name.
-    void Load(const std::string& argument_text);
+    // The window's load: start-up with the command line after the program name. With
+    // `wait_for_host`, a host that does not answer at start-up leaves the run stopped for the
+    // host's sake ("waiting for the device") instead of failing start-up.
+    void Load(const std::string& argument_text, bool wait_for_host = false);
     // The window was resized to this outer size in twips; the Panel holds the bounded size.
     void Resize(int width, int height);
     // The window's unload: stop a running cycle, then save the settings.
     void Unload();
     // The host's exit event; when it returns, Ended() is true.
     void HostExited();
+    // The host has been away for its exit time, and the program waits for it to come back:
+    // the exit notice goes out, nothing ends.
+    void HostAway();
+    // The run is not going because the host failed (not the operator, not an equation).
+    bool StoppedByHostFailure() const;
+    // Starts the run again after the host failed; true when it runs.
+    bool ResumeRun();
+    // Launches the e-mail agent with a run notice (event word kRunStoppedEvent or
+    // kRunResumedEvent); the reason in the status when it could not be started.
+    void SendRunNotice(const char* event_word, const std::string& what_happened);
     // True once the program must end (the host exited); the front end closes without Unload.
     bool Ended() const { return ended_; }
     // Why the last save (at unload or host exit) failed; the program then ends with status 1.
@@ -121,6 +141,7 @@ private:
     std::optional<std::chrono::steady_clock::time_point> first_tick_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
+    std::unique_ptr<ConfirmedOutputEvents> confirmed_outputs_;  // between controllers and events_
     TickObserver tick_observer_;
     std::uint64_t ticks_ = 0;
     ChangeSource change_source_ = ChangeSource::Window;

@@ -120,9 +120,14 @@ std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_t
     const std::string name = host_text.substr(0, colon);
     const std::string parameter = colon == std::string::npos ? "" : host_text.substr(colon + 1);
     for (const HostKind& kind : kHostKinds) {
-        if (kind.name == name && (colon == std::string::npos || !parameter.empty())) {
-            return kind.create(parameter);
+        if (kind.name != name) {
+            continue;
         }
+        if (colon != std::string::npos && parameter.empty()) {
+            throw HostSelectionError("-d" + host_text + " names no file: write -d" + name +
+                                     ":PATH (" + std::string(kind.usage) + ")");
+        }
+        return kind.create(parameter);
     }
     for (const HostKind& kind : kHostKinds) {
         if (kind.takes_other_texts) {
@@ -135,6 +140,13 @@ std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_t
 void ReportHostProblems(HostConnection& connection, Addon& addon) {
     connection.SetProblemListener(
         [&addon](const std::string& problem) { addon.GetPanel().SetStatus(problem); });
+    if (connection.ConfirmsWritesLater()) {
+        addon.AwaitOutputConfirmations();
+        connection.SetWriteConfirmationListener(
+            [&addon](std::int16_t word, const std::string& refusal) {
+                addon.OutputConfirmed(word, refusal);
+            });
+    }
 }
 
 }  // namespace quillon

@@ -1,11 +1,32 @@
 // SPDX-License-Identifier: MIT
 #include "app/program_options.hpp"
 
+#include <charconv>
+
 #include "app/command_line.hpp"
 #include "app/host_selection.hpp"
 #include "platform/platform.hpp"
 
 namespace quillon {
+namespace {
+
+constexpr double kLongestResumeInterval = 86400.0;
+
+// "--resume-after SECONDS": a number of seconds from 0.1 to a day.
+void ParseResumeAfter(const std::string& text, ProgramOptions& options) {
+    double seconds = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || failure != std::errc() || stop != end ||
+        !(seconds >= 0.1 && seconds <= kLongestResumeInterval)) {
+        options.error =
+            "--resume-after needs a number of seconds from 0.1 to 86400, got \"" + text + "\"";
+        return;
+    }
+    options.resume_after = seconds;
+}
+
+}  // namespace
 
 ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     ProgramOptions options;
@@ -20,6 +41,13 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
             options.view = true;
         } else if (word == "--exit-on-stop") {
             options.exit_on_stop = true;
+        } else if (word == "--resume-after" || word.rfind("--resume-after=", 0) == 0) {
+            const bool joined = word.size() > 14;
+            if (!joined && i + 1 >= argc) {
+                options.error = "--resume-after needs a number of seconds, e.g. --resume-after 10";
+            } else {
+                ParseResumeAfter(joined ? word.substr(15) : std::string(argv[++i]), options);
+            }
         } else if (word == "--events-json") {
             options.events_json = true;
         } else if (word == "--help") {
@@ -36,7 +64,8 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--view | --headless [--exit-on-stop] [--events-json]] [-dHOST [-nNAME]]\n"
+           " [--view | --headless [--exit-on-stop] [--resume-after SECONDS]\n"
+           "       [--events-json]] [-dHOST [-nNAME]]\n"
            "\n"
            "Quillon watches live measurement channels and drives eight digital outputs, an\n"
            "audio alarm and an e-mail alarm from up to ten logical equations.\n"
@@ -60,6 +89,14 @@ std::string UsageText(const std::string& program) {
            "              a failing equation, an equation refused at Start), save the\n"
            "              settings and end with status 3, so that a service manager restarts\n"
            "              the program.\n"
+           "  --resume-after SECONDS\n"
+           "              with --headless: when the run stops because the host failed (the\n"
+           "              device went away or refused every poll), start it again once the\n"
+           "              host answers, trying every SECONDS; a run stopped by an equation\n"
+           "              stays stopped. A host away at start-up is waited for (\"waiting for\n"
+           "              the device\") instead of failing start-up. The host's exit time\n"
+           "              (exit-after) then sends the exit notice once per absence and the\n"
+           "              program goes on waiting.\n"
            "  --events-json\n"
            "              with --headless: print the event log's JSON lines on standard\n"
            "              output instead of the readable lines, for piping into other tools;\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct ProgramOptions {
     bool view = false;         // open the channels view with the window  // end, with
                                // kExitStoppedByItself, when the run stops by itself
     bool events_json = false;  // the console prints the event log's JSON lines
+    // Seconds between tries to start again a run that the host's failure stopped; none: never.
+    std::optional<double> resume_after;
+    std::string error;  // an option given wrongly
     bool help = false;
     bool version = false;
     std::vector<std::string> unknown;  // other "--" words

@@ -27,6 +27,10 @@ int StartProgram(int argc, char** argv, const char* program,
         tell(std::string(program) + " " QUILLON_VERSION "\n", false);
         return kExitNormal;
     }
+    if (!options.error.empty()) {
+        tell(std::string(program) + ": " + options.error + " (see --help)\n", true);
+        return kExitBadCommandLine;
+    }
     if (!options.unknown.empty()) {
         tell(std::string(program) + ": unknown option " + options.unknown.front() +
                  " (see --help)\n",

@@ -146,6 +146,18 @@ void Settings::DefineWindowKeys() {
     // Added after the keys Quillon always had, so that they keep their order in the file.
     Define({"KeepAliveEmail", "0", rank + 6, kAnySlot, NumberLoader(settings_.keep_alive_email),
             NumberSaver(settings_.keep_alive_email)});
+    // Beyond the original keys, and opt in: absent, it is not written either.
+    Define({"StopEmailAfter", "", rank + 7, kAnySlot,
+            [this](const std::string& text) {
+                settings_.stop_email_after_stored = !text.empty();
+                settings_.stop_email_after = std::max(0, ReadNumber<std::int32_t>(text));
+            },
+            [this]() -> std::optional<std::string> {
+                if (!settings_.stop_email_after_stored && settings_.stop_email_after == 0) {
+                    return std::nullopt;
+                }
+                return std::to_string(settings_.stop_email_after);
+            }});
 }
 
 template <typename Int>

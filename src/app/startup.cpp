@@ -25,7 +25,7 @@ Startup::Startup(const Ports& ports, Panel& panel, InstanceFacts& facts, Setting
                  RunControl& run_control)
     : ports_(ports), panel_(panel), facts_(facts), settings_(settings), run_control_(run_control) {}
 
-void Startup::Run(const std::string& argument_text) {
+void Startup::Run(const std::string& argument_text, bool wait_for_host) {
     panel_.SetKeyPreview(true);
     FindDecimalSeparator();
     // The statistic names are the fixed table kAdvancedFunctionNames, and the evaluator keeps
@@ -36,11 +36,26 @@ void Startup::Run(const std::string& argument_text) {
     facts_.host_id = panel_.Caption();
     RequireUsableSectionName();
     settings_.GetSetupInfo();
-    ports_.host.PrepareAcquisition();
+    bool host_ready = true;
+    try {
+        ports_.host.PrepareAcquisition();
+    } catch (const HostWaitAbandoned&) {
+        return;
+    } catch (const HostError& error) {
+        if (!wait_for_host) {
+            throw;
+        }
+        host_ready = false;
+        panel_.SetStatus(std::string("waiting for the device: ") + error.what());
+    }
     QueryInstrument();
     AdaptOutputRows();
     ports_.host.CompleteStartup();
-    run_control_.StartStop();  // the caption reads "Start": this starts the run
+    if (host_ready) {
+        run_control_.StartStop();  // the caption reads "Start": this starts the run
+    } else {
+        run_control_.HostUnavailable();
+    }
 }
 
 // The instance name heads its section of the settings file: a name that would not read back

@@ -22,7 +22,10 @@ public:
     Startup(const Ports& ports, Panel& panel, InstanceFacts& facts, Settings& settings,
             RunControl& run_control);
 
-    void Run(const std::string& argument_text);
+    // With `wait_for_host`, a host that cannot prepare its acquisition leaves the run stopped
+    // instead of failing start-up. A host that gave up waiting because the program is ending
+    // leaves start-up there: the settings are loaded, and no run begins.
+    void Run(const std::string& argument_text, bool wait_for_host = false);
 
 private:
     void RequireUsableSectionName();

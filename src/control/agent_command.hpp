@@ -12,6 +12,9 @@ namespace quillon {
 inline constexpr char kAlarmEvent[] = "Alarm";
 inline constexpr char kHostExitEvent[] = "WinDaq_Exits";
 inline constexpr char kKeepAliveEvent[] = "KeepAlive";
+// A run that stopped by itself has stayed stopped for StopEmailAfter seconds; it resumed.
+inline constexpr char kRunStoppedEvent[] = "RunStopped";
+inline constexpr char kRunResumedEvent[] = "RunResumed";
 
 // One launch of the e-mail agent. Its Windows command line is "Pellomar.exe Global Norvane",
 // the event word, the sender suffix ("@" with the sender id, then one space; or one space

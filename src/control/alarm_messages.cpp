@@ -38,6 +38,13 @@ std::string AlarmMessages::HostExitMessage() {
     return SpacesToUnderscores(std::move(message));
 }
 
+std::string AlarmMessages::RunNoticeMessage(const std::string& what_happened) {
+    std::string message = LocalTimeText(clock_.WallTime(), "%H:%M:%S") + kBreak;
+    message += "DI" + std::to_string(facts_.instrument_model) + "#" + facts_.host_id + kBreak;
+    message += what_happened + kBreak;
+    return SpacesToUnderscores(std::move(message));
+}
+
 std::string AlarmMessages::KeepAliveMessage(const SampleBlock& latest, bool running) {
     std::string message = LocalTimeText(clock_.WallTime(), "%H:%M:%S") + kBreak;
     message += "DI" + std::to_string(facts_.instrument_model) + "#" + facts_.host_id + kBreak;

@@ -27,6 +27,8 @@ public:
     std::string AlarmMessage(const SampleBlock& block);
     // The date and time, the host id and the instrument model.
     std::string HostExitMessage();
+    // The time, the instrument and what happened to the run ("stopped at 14:03:07: ...").
+    std::string RunNoticeMessage(const std::string& what_happened);
     // The time, the instrument, whether the run is going, then one line per channel with its
     // newest sample in `latest` (empty before the first tick). Raises HostError.
     std::string KeepAliveMessage(const SampleBlock& latest, bool running);

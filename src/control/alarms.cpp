@@ -58,6 +58,16 @@ std::optional<std::string> Alarms::SendHostExitNotice() {
                   "Exit e-mail");
 }
 
+std::optional<std::string> Alarms::SendRunNotice(const char* event_word,
+                                                 const std::string& what_happened) {
+    if (panel_.Slot(kEmailSlot).switch_position >= kForceResetPosition) {
+        return std::nullopt;
+    }
+    return Launch(
+        AgentCommand(event_word, facts_.sender_suffix, messages_.RunNoticeMessage(what_happened)),
+        "Run notice e-mail");
+}
+
 namespace {
 
 // "Alarm e-mail", "Exit e-mail", "Keep-alive e-mail", from the event word of the agent's
@@ -71,6 +81,9 @@ std::string WhatWasSent(const FinishedProcess& agent) {
     }
     if (event == kKeepAliveEvent) {
         return "Keep-alive e-mail";
+    }
+    if (event == kRunStoppedEvent || event == kRunResumedEvent) {
+        return "Run notice e-mail";
     }
     return "Alarm e-mail";
 }

@@ -45,6 +45,10 @@ public:
     // The exit e-mail, unless the e-mail slot is forced off; the reason when it was not sent.
     // Stopping, saving and ending are the caller's.
     std::optional<std::string> SendHostExitNotice();
+    // A run notice (kRunStoppedEvent or kRunResumedEvent) unless the e-mail slot is forced
+    // off; the reason when it was not sent.
+    std::optional<std::string> SendRunNotice(const char* event_word,
+                                             const std::string& what_happened);
     // Timer3, when keep-alive e-mails are on and the interval is above 0: counts the
     // half-minutes of quiet down and at 0 sends a keep-alive with the newest samples, then
     // starts counting again. A half-minute in which the e-mail equation was true does not

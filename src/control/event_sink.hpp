@@ -55,6 +55,8 @@ public:
     virtual void Idle() {}
 
     virtual void RunStarted() = 0;
+    // Started again by itself once the host answered after it failed.
+    virtual void RunResumed() { RunStarted(); }
     // An empty reason: the operator stopped it.
     virtual void RunStopped(std::string_view reason) = 0;
     virtual void SlotChanged(const SlotChange& change) = 0;
@@ -85,6 +87,9 @@ public:
     }
     void RunStarted() override {
         for (EventSink* sink : sinks_) sink->RunStarted();
+    }
+    void RunResumed() override {
+        for (EventSink* sink : sinks_) sink->RunResumed();
     }
     void RunStopped(std::string_view reason) override {
         for (EventSink* sink : sinks_) sink->RunStopped(reason);

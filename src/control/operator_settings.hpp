@@ -20,6 +20,10 @@ struct OperatorSettings {
     std::array<std::int16_t, 2> hot_key{};   // HKey0 and HKey1: both held enable the hot keys
     std::int32_t email_alarm_interval = 20;  // keep-alive interval in half-minutes
     std::int16_t keep_alive_email = 0;       // 1: send keep-alive e-mails (opt in)
+    // Seconds a run that stopped by itself may stay stopped before a stop notice goes out;
+    // 0: none. Saved only once the file holds it, so a file that never had it stays as it was.
+    std::int32_t stop_email_after = 0;
+    bool stop_email_after_stored = false;
 
     // The keep-alive countdown's start: one less than the interval, kept inside the field
     // even for an interval at its lowest value.

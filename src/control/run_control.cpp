@@ -28,13 +28,22 @@ RunControl::RunControl(Panel& panel, RunState& run, const InstanceFacts& facts,
       force_write_(force_write),
       prepare_for_run_(std::move(prepare_for_run)) {}
 
-void RunControl::StartStop(std::string_view stop_reason) {
+void RunControl::StartStop(std::string_view stop_reason, StopCause cause) {
     Prologue();
     if (Running()) {
-        Stop(stop_reason);
+        Stop(stop_reason, cause);
     } else {
         Start();
     }
+}
+
+bool RunControl::Resume() {
+    if (!Running()) {
+        resuming_ = true;
+        StartStop();
+        resuming_ = false;
+    }
+    return Running();
 }
 
 void RunControl::Prologue() {
@@ -76,7 +85,11 @@ void RunControl::Start() {
         panel_.SetEditEnabled(slot, false);
     }
     panel_.SetWindowSize(panel_.WindowWidth(), kRunningWindowHeight);
-    events_->RunStarted();
+    if (resuming_) {
+        events_->RunResumed();
+    } else {
+        events_->RunStarted();
+    }
 }
 
 bool RunControl::ValidateEquations() {
@@ -94,7 +107,8 @@ bool RunControl::ValidateEquations() {
     return true;
 }
 
-void RunControl::Stop(std::string_view reason) {
+void RunControl::Stop(std::string_view reason, StopCause cause) {
+    run_.stop_cause = cause;
     panel_.SetMathModeEnabled(true);
     panel_.SetWindowSize(panel_.WindowWidth(), kStoppedWindowHeight);
     for (int slot = 0; slot <= facts_.last_slot; ++slot) {

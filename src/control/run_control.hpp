@@ -28,7 +28,11 @@ public:
                EquationCheck prepare_for_run);
 
     // `stop_reason` is logged when the press stops the run: empty for the operator's press.
-    void StartStop(std::string_view stop_reason = {});
+    void StartStop(std::string_view stop_reason = {}, StopCause cause = StopCause::Operator);
+    // Start again after the host failed, logged as a resumed run; true when the run goes.
+    bool Resume();
+    // Start-up found the host away: the run has not started, for the host's sake.
+    void HostUnavailable() { run_.stop_cause = StopCause::HostFailed; }
     void SetEventSink(EventSink* events) { events_ = events; }
     // The one answer to "is the run going": the scan timer runs exactly while the button reads
     // "Stop".
@@ -39,7 +43,7 @@ private:
     void ReadDataWindow();
     void Start();
     bool ValidateEquations();
-    void Stop(std::string_view reason);
+    void Stop(std::string_view reason, StopCause cause);
 
     Panel& panel_;
     RunState& run_;
@@ -49,6 +53,7 @@ private:
     EquationCheck prepare_for_run_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
+    bool resuming_ = false;
 };
 
 }  // namespace quillon

@@ -7,8 +7,13 @@
 
 namespace quillon {
 
+// Why the run last stopped: the operator (or the program's end), the host failing (a run
+// that may be started again once the host answers), or an equation or an alarm failing.
+enum class StopCause { Operator, HostFailed, RunFailed };
+
 // What each Start and Stop fix for the run, read by every tick.
 struct RunState {
+    StopCause stop_cause = StopCause::Operator;
     int first_slot = 0;
     std::int16_t data_window = 100;  // scans the window statistics cover
     TokenUse tokens;                 // history depth and statistics of the run's equations

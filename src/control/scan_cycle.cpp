@@ -39,6 +39,9 @@ void ScanCycle::Tick() {
         }
     } catch (const SlotFailure& failure) {
         StopAfterSlotFailure(failure.slot, failure.reason);
+    } catch (const HostError& error) {
+        // The output word could not be handed to the host: the host failed, not the run.
+        StopAfterHostFailure(error.what());
     } catch (const std::exception& error) {
         // Not an equation: the output word or an alarm failed. Stop as for an equation.
         StopAfterSlotFailure(-1, error.what());
@@ -71,6 +74,9 @@ bool ScanCycle::ReadBlocks() {
         host_.ReadScans(static_cast<std::int16_t>(scans), samples_);
         RequireScans(samples_, scans);
         return true;
+    } catch (const OutputWriteRefused& error) {
+        StopAfterHostFailure(error.what());
+        return false;
     } catch (const std::exception& error) {
         StopAfterReadFailure(error.what());
         return false;
@@ -176,6 +182,9 @@ bool ScanCycle::ReadManualScan() {
     try {
         host_.ReadScans(1, samples_);
         return true;
+    } catch (const OutputWriteRefused& error) {
+        StopAfterHostFailure(error.what());
+        return false;
     } catch (const std::exception& error) {
         StopAfterReadFailure(error.what());
         return false;
@@ -241,15 +250,22 @@ void ScanCycle::ReportLampChange(int slot, Colour old_colour, bool active) {
 
 // No box: the run stops quietly, and the reason stays in the status until the next Start.
 void ScanCycle::StopAfterReadFailure(const std::string& reason) {
-    run_control_.StartStop("host read failed: " + reason);
-    panel_.SetStatus("Stopped at " + Now() + ": host read failed: " + reason);
+    StopAfterHostFailure("host read failed: " + reason);
+}
+
+void ScanCycle::StopAfterHostFailure(const std::string& reason) {
+    if (run_control_.Running()) {
+        run_control_.StartStop(reason, StopCause::HostFailed);
+    }
+    panel_.SetStatus("Stopped at " + Now() + ": " + reason);
 }
 
 // Stop first, so that no tick runs while the box is open.
 void ScanCycle::StopAfterSlotFailure(int slot, const std::string& reason) {
     if (run_control_.Running()) {
         run_control_.StartStop(
-            slot < 0 ? reason : "equation failed: D" + std::to_string(slot) + ": " + reason);
+            slot < 0 ? reason : "equation failed: D" + std::to_string(slot) + ": " + reason,
+            StopCause::RunFailed);
     }
     if (slot < 0) {
         panel_.SetStatus("Stopped at " + Now() + ": " + reason);

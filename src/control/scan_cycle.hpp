@@ -61,6 +61,8 @@ private:
     void SilenceAudioAlarm(int slot);
     void SetLamp(int slot, bool active);
     void ReportLampChange(int slot, Colour old_colour, bool active);
+    // The host failed: the run stops quietly, the reason stays in the status.
+    void StopAfterHostFailure(const std::string& reason);
     void StopAfterReadFailure(const std::string& reason);
     void StopAfterSlotFailure(int slot, const std::string& reason);
     std::string Now();

@@ -32,6 +32,12 @@ void EventLines::RunStarted() {
     Finish(line);
 }
 
+void EventLines::RunResumed() {
+    JsonLine line = Begin("run_start");
+    line.Boolean("resumed", true);
+    Finish(line);
+}
+
 void EventLines::RunStopped(std::string_view reason) {
     JsonLine line = Begin("run_stop");
     line.Text("reason", reason.empty() ? "operator" : reason);

@@ -27,6 +27,7 @@ public:
 
     void TickStarted(std::uint64_t tick) override { tick_ = tick; }
     void RunStarted() override;
+    void RunResumed() override;
     void RunStopped(std::string_view reason) override;
     void SlotChanged(const SlotChange& change) override;
     void ModeChanged(int slot, std::string_view old_mode, std::string_view new_mode,

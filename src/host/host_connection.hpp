@@ -27,6 +27,17 @@ public:
     virtual void SetProblemListener(ProblemListener listener) = 0;
     // A simulated instrument has no panel of its own, so a front end shows its outputs.
     virtual bool Simulated() const = 0;
+    // Asked while the host waits for a device (at start-up, at Start): true ends the wait at
+    // once, so that a stop request is never held up by the network.
+    virtual void SetStopProbe(std::function<bool()> /*stop_requested*/) {}
+    // A host that hands output words on to a device and learns later whether it took them
+    // tells each answer: the word, and the device's refusal (empty: it took it).
+    using WriteConfirmation = std::function<void(std::int16_t word, const std::string& refusal)>;
+    virtual bool ConfirmsWritesLater() const { return false; }
+    virtual void SetWriteConfirmationListener(WriteConfirmation /*listener*/) {}
+    // Whether the host answers now, so that a run stopped by a host failure can be started
+    // again; never blocks.
+    virtual bool Answering() { return true; }
 };
 
 }  // namespace quillon

@@ -14,9 +14,10 @@ std::string OutputWriteText(double seconds, std::int16_t word) {
         std::to_chars(time.data(), time.data() + time.size(), seconds, std::chars_format::fixed, 3)
             .ptr;
     std::array<char, 8> hex{};
-    std::snprintf(hex.data(), hex.size(), "%04X",
-                  static_cast<unsigned>(static_cast<std::uint16_t>(word)));
-    return std::string(time.data(), end) + " " + std::to_string(word) + " 0x" + hex.data();
+    // The word is a bit pattern: unsigned, as the hex shows it.
+    const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(word));
+    std::snprintf(hex.data(), hex.size(), "%04X", bits);
+    return std::string(time.data(), end) + " " + std::to_string(bits) + " 0x" + hex.data();
 }
 
 }  // namespace quillon

@@ -11,6 +11,7 @@
 #include "events/rotating_event_file.hpp"
 #include "host/sim/scenario.hpp"
 #include "platform/ini_file.hpp"
+#include "platform/seconds_duration.hpp"
 #include "replay/svg_plot.hpp"
 
 namespace quillon {
@@ -67,8 +68,7 @@ std::chrono::system_clock::time_point WallStart(const sim::Scenario& scenario, d
     const auto start = scenario.recording && scenario.recording->start
                            ? *scenario.recording->start
                            : std::chrono::system_clock::now();
-    return start + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                       std::chrono::duration<double>(from));
+    return start + SecondsToDuration<std::chrono::system_clock::duration>(from);
 }
 
 // Empty when the file was written whole, else why not.

@@ -123,7 +123,7 @@ TEST_F(SimulatedInstrumentTest, TellsTheListenerOfEveryWrite) {
 
 TEST(OutputLog, FormatsTimeDecimalAndHex) {
     EXPECT_EQ(OutputWriteText(1.23456, 255), "1.235 255 0x00FF");
-    EXPECT_EQ(OutputWriteText(0.0, -256), "0.000 -256 0xFF00");
+    EXPECT_EQ(OutputWriteText(0.0, -256), "0.000 65280 0xFF00");
 }
 
 std::filesystem::path TempDir() {

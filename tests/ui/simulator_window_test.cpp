@@ -19,7 +19,7 @@ TEST(SimulatorWindowTest, ShowsTheWrittenWord) {
         {0x00A5,
          {true, false, true, false, false, true, false, true},
          "Last write: 1.500 165 0x00A5"},
-        {-1, std::vector<bool>(8, true), "Last write: 1.500 -1 0xFFFF"},
+        {-1, std::vector<bool>(8, true), "Last write: 1.500 65535 0xFFFF"},
         {0x0100, std::vector<bool>(8, false), "Last write: 1.500 256 0x0100"}};
     SimulatorWindow window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillon demo instrument"));

@@ -32,8 +32,13 @@ constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
 constexpr int kLastAddress = 65535;
 constexpr int kDigitalBits = 8;
 constexpr int kOutputs = 8;
-// Faster than this, a Modbus TCP device answers no request in time.
+// Faster than this, a Modbus TCP device answers no request in time; slower, and a module
+// that is away would go unnoticed for minutes.
+constexpr double kMinPollRate = 0.01;
 constexpr double kMaxPollRate = 1000.0;
+// The unit ids a request may carry: 248 to 254 are reserved by the protocol.
+constexpr int kLastUnit = 247;
+constexpr int kAnyUnit = 255;
 
 struct Named {
     std::string_view name;
@@ -96,12 +101,24 @@ void ParseRange(const std::string& value, DeviceDescription::Channel& channel) {
     if (comma == std::string::npos) {
         throw std::invalid_argument("range must be written UPPER,LOWER, got " + Quoted(value));
     }
-    channel.upper_range = ParseNumber(value.substr(0, comma), "range upper value");
-    channel.lower_range = ParseNumber(value.substr(comma + 1), "range lower value");
+    const double upper = ParseNumber(value.substr(0, comma), "range upper value");
+    const double lower = ParseNumber(value.substr(comma + 1), "range lower value");
+    if (upper <= lower) {
+        throw std::invalid_argument(
+            "range is written UPPER,LOWER with UPPER above LOWER, got " + Quoted(value) +
+            "; did you mean range=" + value.substr(comma + 1) + "," + value.substr(0, comma) + "?");
+    }
+    channel.upper_range = upper;
+    channel.lower_range = lower;
 }
 
-void ParseChannelSetting(const std::string& word, DeviceDescription::Channel& channel) {
+void ParseChannelSetting(const std::string& word, DeviceDescription::Channel& channel,
+                         std::vector<std::string>& given) {
     const auto [name, value] = Setting(word);
+    if (std::find(given.begin(), given.end(), name) != given.end()) {
+        throw std::invalid_argument("channel setting " + name + " is given twice");
+    }
+    given.push_back(name);
     if (name == "gain") {
         channel.gain = ParseNumber(value, "gain");
     } else if (name == "offset") {
@@ -111,6 +128,10 @@ void ParseChannelSetting(const std::string& word, DeviceDescription::Channel& ch
     } else if (name == "text") {
         channel.text = value;
     } else if (name == "order") {
+        if (RegisterCount(channel.source.type) != 2) {
+            throw std::invalid_argument(
+                "order= applies to the 32-bit types (int32, uint32, float32) only");
+        }
         const bool high = value == "high-first";
         if (!high && value != "low-first") {
             throw std::invalid_argument("unknown word order " + Quoted(value) +
@@ -199,7 +220,10 @@ void DeviceFileParser::ParseServer(const Words& values) {
     if (values[0].empty()) {
         throw std::invalid_argument("server needs an address, e.g. 192.168.1.50");
     }
-    device_.server = values[0];
+    // An IPv6 address may come as it is written beside a port: [::1].
+    const std::string& address = values[0];
+    const bool bracketed = address.size() > 2 && address.front() == '[' && address.back() == ']';
+    device_.server = bracketed ? address.substr(1, address.size() - 2) : address;
     if (values.size() == 2) {
         device_.port = static_cast<std::uint16_t>(ParseInteger(values[1], "port", 1, 65535));
     }
@@ -207,14 +231,19 @@ void DeviceFileParser::ParseServer(const Words& values) {
 
 void DeviceFileParser::ParseUnit(const Words& values) {
     keywords_set_.Mark("unit", line_);
-    device_.unit = static_cast<int>(ParseInteger(values[0], "unit", 0, 255));
+    const auto unit = ParseInteger(values[0], "unit", 0, kAnyUnit);
+    if (unit > kLastUnit && unit != kAnyUnit) {
+        throw std::invalid_argument("unit " + values[0] +
+                                    " is reserved: a unit id is 0 to 247, or 255");
+    }
+    device_.unit = static_cast<int>(unit);
 }
 
 void DeviceFileParser::ParsePollRate(const Words& values) {
     keywords_set_.Mark("poll-rate", line_);
     const double rate = ParseNumber(values[0], "poll-rate");
-    if (rate <= 0.0 || rate > kMaxPollRate) {
-        throw std::invalid_argument("poll-rate must be greater than 0 and at most 1000");
+    if (rate < kMinPollRate || rate > kMaxPollRate) {
+        throw std::invalid_argument("poll-rate must be from 0.01 to 1000 polls per second");
     }
     device_.poll_rate = rate;
 }
@@ -267,8 +296,9 @@ void DeviceFileParser::ParseChannel(const Words& values) {
     }
     channel.source.address =
         ParseAddress(values[2], RegisterCount(channel.source.type), "channel address");
+    std::vector<std::string> given;
     for (; next < values.size(); ++next) {
-        ParseChannelSetting(values[next], channel);
+        ParseChannelSetting(values[next], channel, given);
     }
     channels_.emplace(index, std::make_pair(line_, channel));
 }

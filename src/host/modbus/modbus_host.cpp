@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "host/modbus/modbus_host.hpp"
 
+#include <algorithm>
 #include <thread>
 
 #include "host/modbus/modbus_poller.hpp"
+#include "host/modbus/seconds_text.hpp"
+#include "platform/seconds_duration.hpp"
 
 namespace quillon::modbus {
 
@@ -11,22 +14,25 @@ namespace {
 
 using Seconds = std::chrono::duration<double>;
 
-// How often the status may say that polls came late.
+// How often the status may say that polls came late, or failed.
 constexpr std::chrono::seconds kLatePollReportInterval{10};
+constexpr std::chrono::seconds kFailedPollReportInterval{1};
 constexpr std::chrono::milliseconds kPrepareCheckInterval{2};
+constexpr std::string_view kNotAnswering = "device not answering: ";
 
-template <typename Duration>
-std::chrono::steady_clock::duration Ticks(Duration duration) {
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(duration);
+std::chrono::steady_clock::duration Ticks(double seconds) {
+    return SecondsToDuration(seconds);
 }
 
-std::string SecondsText(double seconds) {
-    std::string text = std::to_string(seconds);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (!text.empty() && text.back() == '.') {
-        text.pop_back();
-    }
-    return text + " s";
+// Deadlines far out saturate rather than wrap.
+std::chrono::steady_clock::time_point Later(std::chrono::steady_clock::time_point from,
+                                            std::chrono::steady_clock::duration by) {
+    const auto room = std::chrono::steady_clock::time_point::max() - from;
+    return by >= room ? std::chrono::steady_clock::time_point::max() : from + by;
+}
+
+std::string WithoutPrefix(const std::string& text, std::string_view prefix) {
+    return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
 }
 
 }  // namespace
@@ -36,7 +42,7 @@ ModbusHost::ModbusHost(DeviceDescription device)
       ring_(static_cast<int>(device_.channels.size()) + (device_.digital ? 1 : 0), kRingScans),
       poller_(std::make_unique<ModbusPoller>(device_, ring_, requests_)),
       // A poll that is this late has hung on the network, whatever the poller thinks.
-      stale_after_(Ticks(Seconds(3.0 / device_.poll_rate + 2.0 * device_.response_timeout))) {}
+      stale_after_(Ticks(3.0 / device_.poll_rate + 2.0 * device_.response_timeout)) {}
 
 ModbusHost::~ModbusHost() = default;
 
@@ -84,19 +90,22 @@ void ModbusHost::PrepareAcquisition() {
     requests_.RequestReconnect();
     const auto requests = static_cast<double>(device_.channels.size() + 2);
     const auto deadline =
-        asked + stale_after_ + Ticks(Seconds(requests * device_.response_timeout));
+        Later(Later(asked, stale_after_), Ticks(requests * device_.response_timeout));
     for (;;) {
+        if (stop_requested_ && stop_requested_()) {
+            throw HostWaitAbandoned("stopped waiting for " + DeviceAddress(device_) +
+                                    ": the program is ending");
+        }
         const ScanRing::Health health = ring_.CurrentHealth();
         if (health.newest_scan && *health.newest_scan >= asked) {
             return;
         }
-        if (health.failed_at && *health.failed_at >= asked) {
-            ThrowIfFailing(health);
+        if (health.failure && health.failed_at && *health.failed_at >= asked) {
+            throw HostError(*health.failure);
         }
         if (Clock::now() >= deadline) {
-            throw HostError("device not answering: no reply from " + device_.server + ":" +
-                            std::to_string(device_.port) + " within " +
-                            SecondsText(Seconds(deadline - asked).count()));
+            throw HostError(std::string(kNotAnswering) + "no reply from " + DeviceAddress(device_) +
+                            " within " + SecondsText(Seconds(deadline - asked).count()));
         }
         std::this_thread::sleep_for(kPrepareCheckInterval);
     }
@@ -105,10 +114,7 @@ void ModbusHost::PrepareAcquisition() {
 void ModbusHost::CompleteStartup() {}
 
 void ModbusHost::WriteDigitalOutputs(std::int16_t word) {
-    if (auto failure = requests_.TakeWriteFailure()) {
-        throw HostError(*failure);
-    }
-    ThrowIfFailing(ring_.CurrentHealth());
+    ThrowIfStale(ring_.CurrentHealth());
     requests_.RequestWrite(word);
 }
 
@@ -119,11 +125,13 @@ void ModbusHost::ReadScans(std::int16_t scans, SampleBlock& block) {
     }
     // A write the device refused since the last tick stops the run like a failing read.
     if (auto failure = requests_.TakeWriteFailure()) {
-        throw HostError(*failure);
+        throw OutputWriteRefused("output write refused: " + *failure);
     }
-    ThrowIfFailing(ring_.CurrentHealth());
+    const ScanRing::Health health = ring_.CurrentHealth();
+    ThrowIfStale(health);
     if (!ring_.CopyNewest(scans, block)) {
-        throw HostError("device not answering: no scan from " + device_.server + " yet");
+        throw HostError(std::string(kNotAnswering) + "no scan from " + DeviceAddress(device_) +
+                        " yet" + (health.failure ? ": " + *health.failure : std::string()));
     }
 }
 
@@ -138,13 +146,23 @@ std::string ModbusHost::ChannelText(std::int16_t channel) {
 
 void ModbusHost::Service() {
     for (const auto& written : requests_.TakeWritten()) {
+        if (!written.refusal.empty()) {
+            if (write_confirmation_) {
+                write_confirmation_(written.word, written.refusal);
+            }
+            continue;
+        }
         if (output_listener_) {
             output_listener_(Seconds(written.when - started_).count(), written.word);
+        }
+        if (write_confirmation_) {
+            write_confirmation_(written.word, "");
         }
     }
     const ScanRing::Health health = ring_.CurrentHealth();
     CheckExitTime(health);
     ReportLatePolls(health);
+    ReportFailedPolls(health);
 }
 
 std::optional<std::chrono::steady_clock::duration> ModbusHost::NewestScanAge() const {
@@ -178,22 +196,33 @@ bool ModbusHost::Answering(const ScanRing::Health& health) const {
            Clock::now() - *health.newest_scan <= stale_after_;
 }
 
-void ModbusHost::ThrowIfFailing(const ScanRing::Health& health) const {
-    if (health.failure) {
-        throw HostError(*health.failure);
-    }
-    if (health.newest_scan && Clock::now() - *health.newest_scan > stale_after_) {
-        throw HostError("device not answering: no reply from " + device_.server + ":" +
-                        std::to_string(device_.port) + " for " +
-                        SecondsText(Seconds(Clock::now() - *health.newest_scan).count()));
-    }
-}
-
-void ModbusHost::CheckExitTime(const ScanRing::Health& health) {
-    if (exit_fired_ || !device_.exit_after || !health.away_since) {
+// One failed poll is no reason to stop: only a newest scan older than the limit is.
+void ModbusHost::ThrowIfStale(const ScanRing::Health& health) const {
+    if (!health.newest_scan || Clock::now() - *health.newest_scan <= stale_after_) {
         return;
     }
-    if (Seconds(Clock::now() - *health.away_since).count() >= *device_.exit_after) {
+    const std::string age = SecondsText(Seconds(Clock::now() - *health.newest_scan).count());
+    if (health.failure && health.refused) {
+        throw HostError(*health.failure + " (no good poll for " + age + ")");
+    }
+    throw HostError(std::string(kNotAnswering) + "no good reply for " + age + ": " +
+                    (health.failure ? WithoutPrefix(*health.failure, kNotAnswering)
+                                    : "the request on " + DeviceAddress(device_) + " is pending"));
+}
+
+// Away means no good poll: counted from the newest scan (or from the start, before the
+// first), whether the device refuses connections or a gateway refuses every request.
+void ModbusHost::CheckExitTime(const ScanRing::Health& health) {
+    if (!health.failure) {
+        exit_fired_ = false;  // back: the next absence gets its own notice
+        return;
+    }
+    if (exit_fired_ || !device_.exit_after) {
+        return;
+    }
+    // Never sooner than a read would fail: a blip is no absence.
+    const auto away_since = health.newest_scan.value_or(started_);
+    if (Clock::now() - away_since >= std::max(Ticks(*device_.exit_after), stale_after_)) {
         exit_fired_ = true;
         NotifyExit();
     }
@@ -210,6 +239,30 @@ void ModbusHost::ReportLatePolls(const ScanRing::Health& health) {
     problem_listener_("Modbus polls: " + std::to_string(health.late_polls) + " of " +
                       std::to_string(health.polls) + " came late (one poll every " +
                       SecondsText(1.0 / device_.poll_rate) + ")");
+}
+
+}  // namespace quillon::modbus
+
+namespace quillon::modbus {
+
+void ModbusHost::ReportFailedPolls(const ScanRing::Health& health) {
+    const auto now = Clock::now();
+    if (!problem_listener_ || now - failures_reported_at_ < kFailedPollReportInterval) {
+        return;
+    }
+    if (health.refused_last_minute > refused_reported_) {
+        problem_listener_("Modbus: " + std::to_string(health.refused_last_minute) +
+                          " refused poll" + (health.refused_last_minute == 1 ? "" : "s") +
+                          " in the last minute (" + health.last_refusal + ")");
+        failures_reported_at_ = now;
+    } else if (health.failed_last_minute > failed_reported_) {
+        problem_listener_("Modbus: " + std::to_string(health.failed_last_minute) + " failed poll" +
+                          (health.failed_last_minute == 1 ? "" : "s") + " in the last minute (" +
+                          health.last_loss + ")");
+        failures_reported_at_ = now;
+    }
+    refused_reported_ = health.refused_last_minute;
+    failed_reported_ = health.failed_last_minute;
 }
 
 }  // namespace quillon::modbus

@@ -62,13 +62,16 @@ bool OutputRequests::TakeReconnectRequest() {
 void OutputRequests::ReportWritten(std::int16_t word, Time when) {
     const std::lock_guard lock(mutex_);
     if (written_.size() < kMaxUnreportedWrites) {  // nobody servicing: keep memory bounded
-        written_.push_back({when, word});
+        written_.push_back({when, word, {}});
     }
 }
 
-void OutputRequests::ReportWriteFailure(const std::string& failure) {
+void OutputRequests::ReportWriteFailure(std::int16_t word, Time when, const std::string& failure) {
     const std::lock_guard lock(mutex_);
     write_failure_ = failure;
+    if (written_.size() < kMaxUnreportedWrites) {
+        written_.push_back({when, word, failure});
+    }
 }
 
 }  // namespace quillon::modbus

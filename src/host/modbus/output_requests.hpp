@@ -17,9 +17,11 @@ namespace quillon::modbus {
 class OutputRequests {
 public:
     using Time = std::chrono::steady_clock::time_point;
+    // A word the device took, or refused (with the refusal in words).
     struct Written {
         Time when;
         std::int16_t word;
+        std::string refusal;
     };
 
     // Core side.
@@ -34,7 +36,7 @@ public:
     bool StopRequested();
     bool TakeReconnectRequest();
     void ReportWritten(std::int16_t word, Time when);
-    void ReportWriteFailure(const std::string& failure);
+    void ReportWriteFailure(std::int16_t word, Time when, const std::string& failure);
 
 private:
     std::mutex mutex_;

@@ -18,15 +18,29 @@ void ScanRing::Push(const double* scan, Time arrived) {
     ++health_.polls;
     health_.newest_scan = arrived;
     health_.failure.reset();
-    health_.away_since.reset();
+    health_.refused = false;
 }
 
-void ScanRing::ReportFailure(const std::string& failure, Time when, bool connection_lost) {
+namespace {
+
+constexpr std::chrono::minutes kCountedPeriod{1};
+
+int CountSince(const std::deque<ScanRing::Time>& times, ScanRing::Time since) {
+    return static_cast<int>(times.end() - std::upper_bound(times.begin(), times.end(), since));
+}
+
+}  // namespace
+
+void ScanRing::ReportFailure(const std::string& failure, Time when, bool refused) {
     const std::lock_guard lock(mutex_);
     health_.failure = failure;
+    health_.refused = refused;
     health_.failed_at = when;
-    if (connection_lost && !health_.away_since) {
-        health_.away_since = when;
+    std::deque<Time>& times = refused ? refusals_ : losses_;
+    (refused ? health_.last_refusal : health_.last_loss) = failure;
+    times.push_back(when);
+    while (!times.empty() && times.front() < when - kCountedPeriod) {
+        times.pop_front();
     }
 }
 
@@ -50,9 +64,12 @@ bool ScanRing::CopyNewest(int scans, SampleBlock& block) const {
     return true;
 }
 
-ScanRing::Health ScanRing::CurrentHealth() const {
+ScanRing::Health ScanRing::CurrentHealth(Time now) const {
     const std::lock_guard lock(mutex_);
-    return health_;
+    Health health = health_;
+    health.refused_last_minute = CountSince(refusals_, now - kCountedPeriod);
+    health.failed_last_minute = CountSince(losses_, now - kCountedPeriod);
+    return health;
 }
 
 const double* ScanRing::Row(std::int64_t scan) const {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,27 +22,32 @@ public:
 
     // What the core learns about the link along with the scans.
     struct Health {
-        std::optional<std::string> failure;  // why the newest poll failed; none: it worked
-        std::optional<Time> away_since;      // the first lost connection since the last good poll
-        std::optional<Time> failed_at;       // the newest failure
+        std::optional<std::string> failure;  // the newest failure since the newest scan
+        bool refused = false;                // that failure is the device's refusal
+        std::optional<Time> failed_at;       // the newest failure, even before the newest scan
         std::optional<Time> newest_scan;     // when the newest scan's reply arrived
         std::int64_t polls = 0;
         std::int64_t late_polls = 0;
+        int refused_last_minute = 0;  // polls the device refused (exception replies)
+        int failed_last_minute = 0;   // polls without a good reply
+        std::string last_refusal;
+        std::string last_loss;
     };
 
     ScanRing(int values_per_scan, int capacity);
 
     // Poller side.
     void Push(const double* scan, Time arrived);
-    // A lost connection starts the time the device has been away; a refusal does not.
-    void ReportFailure(const std::string& failure, Time when, bool connection_lost);
+    // A poll that brought no scan: refused by the device, or unanswered.
+    void ReportFailure(const std::string& failure, Time when, bool refused);
     void CountLatePoll();
 
     // Core side. The newest `scans` scans, oldest first; before that many exist the oldest
     // one stands in for the missing ones. Returns false, leaving `block` as it was, while
     // there is no scan at all.
     bool CopyNewest(int scans, SampleBlock& block) const;
-    Health CurrentHealth() const;
+    // As it stands at `now` (the counts cover the minute before it).
+    Health CurrentHealth(Time now = std::chrono::steady_clock::now()) const;
     int Capacity() const { return capacity_; }
 
 private:
@@ -53,6 +59,8 @@ private:
     std::vector<double> storage_;
     std::int64_t pushed_ = 0;
     Health health_;
+    std::deque<Time> refusals_;
+    std::deque<Time> losses_;
 };
 
 }  // namespace quillon::modbus

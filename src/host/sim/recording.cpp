@@ -11,6 +11,7 @@
 
 #include "host/sim/scenario.hpp"
 #include "host/sim/scenario_error.hpp"
+#include "platform/seconds_duration.hpp"
 
 namespace quillon::sim {
 namespace {
@@ -233,8 +234,7 @@ private:
         FindGaps();
         if (dates_) {
             recording_.start = std::chrono::system_clock::time_point(
-                std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                    std::chrono::duration<double>(first_time_)));
+                SecondsToDuration<std::chrono::system_clock::duration>(first_time_));
         }
         FindDigitalChannel();
         return std::move(recording_);

@@ -9,9 +9,11 @@
 #include "app/addon.hpp"
 #include "app/event_logging.hpp"
 #include "app/host_selection.hpp"
+#include "app/run_resumption.hpp"
 #include "app/timer_loop.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/platform.hpp"
+#include "platform/seconds_duration.hpp"
 #include "ui/headless/console_event_lines.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
@@ -57,14 +59,22 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     }
     ReportHostProblems(connection, addon);
     ConsolePrinter notice_printer(addon.GetPanel(), notices, err);
+    const bool resumes = options.resume_after.has_value();
     host.OnExit([&] {
+        if (resumes) {
+            // The device may come back: tell about the absence, and wait for it.
+            notice_printer.Line("host away for its exit time: exit notice sent, waiting for it");
+            addon.HostAway();
+            return;
+        }
         notice_printer.Line("host exited: stopping, saving the settings, ending");
         addon.HostExited();
     });
+    connection.SetStopProbe([] { return StopRequested().load(); });
     notice_printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
                         platform->ProfilePath(kSettingsFile));
     try {
-        addon.Load(options.argument_text);
+        addon.Load(options.argument_text, resumes);
         logging.AttachInstanceFile();
         // Only now: the host hears the -d text before any question.
         notice_printer.Line("host \"" + host.Identification() + "\"; events in " +
@@ -75,12 +85,18 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     }
     // With --exit-on-stop, a run that is not going (it stopped on a failure, or Start refused
     // an equation) ends the program, so that a service manager can restart it.
+    // A run that --resume-after will start again is not at its end.
     const auto stopped_by_itself = [&] {
-        return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled();
+        return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled() &&
+               !(resumes && addon.StoppedByHostFailure());
     };
+    RunResumption resumption(
+        addon, connection, platform->SystemClock(),
+        resumes ? std::optional(SecondsToDuration(*options.resume_after)) : std::nullopt);
     // A stop signal that came during start-up ends the loop before its first tick.
     TimerLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
+        resumption.Service();
         platform->Service();  // e-mail agents that have finished
         addon.AgentsFinished();
         out.flush();  // what a slow reader has not taken yet

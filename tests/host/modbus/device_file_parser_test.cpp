@@ -118,7 +118,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "rig.dev:2: unknown channel setting \"scale\"; expected gain, offset, range, "
                   "text or order"},
         ErrorCase{"PollRateZero", "server 127.0.0.1\npoll-rate 0\n",
-                  "rig.dev:2: poll-rate must be greater than 0 and at most 1000"},
+                  "rig.dev:2: poll-rate must be from 0.01 to 1000 polls per second"},
+        ErrorCase{"PollRateTiny", "server 127.0.0.1\npoll-rate 1e-12\n",
+                  "rig.dev:2: poll-rate must be from 0.01 to 1000 polls per second"},
+        ErrorCase{"OrderOnSixteenBits",
+                  "server 127.0.0.1\nchannel 0 input-register 0 uint16 order=low-first\n",
+                  "rig.dev:2: order= applies to the 32-bit types (int32, uint32, float32) only"},
+        ErrorCase{"SettingTwice",
+                  "server 127.0.0.1\nchannel 0 input-register 0 gain=2 offset=1 gain=3\n",
+                  "rig.dev:2: channel setting gain is given twice"},
+        ErrorCase{"RangeUpsideDown", "server 127.0.0.1\nchannel 0 input-register 0 range=-10,10\n",
+                  "rig.dev:2: range is written UPPER,LOWER with UPPER above LOWER, got "
+                  "\"-10,10\"; did you mean range=10,-10?"},
+        ErrorCase{"UnitReserved", "server 127.0.0.1\nunit 248\n",
+                  "rig.dev:2: unit 248 is reserved: a unit id is 0 to 247, or 255"},
         ErrorCase{"UnknownOutputs", "server 127.0.0.1\noutputs relays 0\n",
                   "rig.dev:2: unknown output target \"relays\"; expected coils or "
                   "holding-register"},

@@ -139,7 +139,8 @@ TEST_F(ModbusHeadless, AServerThatGoesAwayStopsTheRunWithTheReasonShown) {
     ASSERT_TRUE(Running()) << Read("err.txt");
     server_->Kill();
     EXPECT_TRUE(WaitUntil([&] {
-        return Read("err.txt").find("device not answering: ") != std::string::npos;
+        return Read("err.txt").find("host read failed: device not answering: ") !=
+               std::string::npos;
     })) << Read("err.txt");
     EXPECT_THAT(Read("out.txt"), HasSubstr(" stopped\n"));
     EXPECT_TRUE(program.StillRunning());  // stopped, not ended: no exit time was set

@@ -32,6 +32,15 @@ std::string ReadLine(std::FILE* from) {
 }  // namespace
 
 ModbusTestServer::ModbusTestServer(int port, int unit) {
+    Spawn({"/usr/bin/python3", QUILLON_MODBUS_TEST_SERVER, std::to_string(port),
+           std::to_string(unit)});
+}
+
+ModbusTestServer::ModbusTestServer(Faulty, int port) {
+    Spawn({"/usr/bin/python3", QUILLON_FAULTY_MODBUS_SERVER, std::to_string(port)});
+}
+
+void ModbusTestServer::Spawn(std::vector<std::string> words) {
     int to_child[2];
     int from_child[2];
     if (::pipe2(to_child, O_CLOEXEC) != 0 || ::pipe2(from_child, O_CLOEXEC) != 0) {
@@ -41,10 +50,6 @@ ModbusTestServer::ModbusTestServer(int port, int unit) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, to_child[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, from_child[1], STDOUT_FILENO);
-    const std::string port_text = std::to_string(port);
-    const std::string unit_text = std::to_string(unit);
-    std::vector<std::string> words = {"/usr/bin/python3", QUILLON_MODBUS_TEST_SERVER, port_text,
-                                      unit_text};
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());

@@ -15,6 +15,9 @@ class ModbusTestServer {
 public:
     // Port 0: any free port.
     explicit ModbusTestServer(int port = 0, int unit = 1);
+    // faulty_modbus_server.py, which misbehaves on command (see Command).
+    struct Faulty {};
+    explicit ModbusTestServer(Faulty, int port = 0);
     ~ModbusTestServer();
     ModbusTestServer(const ModbusTestServer&) = delete;
     ModbusTestServer& operator=(const ModbusTestServer&) = delete;
@@ -25,8 +28,11 @@ public:
     std::vector<int> Get(const std::string& table, int address, int count);
     // Gone at once, as a pulled cable or a crashed device.
     void Kill();
+    // One command line of the faulty server ("silence 0.5", "units"); its answer.
+    std::string Command(const std::string& command) { return Ask(command); }
 
 private:
+    void Spawn(std::vector<std::string> words);
     std::string Ask(const std::string& command);
 
     pid_t pid_ = -1;
