@@ -5,6 +5,7 @@
 
 #include "app/addon.hpp"
 #include "app/event_logging.hpp"
+#include "control/channel_value_text.hpp"
 #include "events/iso_time.hpp"
 #include "events/json_line.hpp"
 #include "fleet/fleet_topics.hpp"
@@ -14,6 +15,9 @@
 
 namespace quillon::fleet {
 namespace {
+
+// The channels topic's pace: a dashboard's, not the scan's.
+constexpr std::chrono::seconds kChannelsInterval{1};
 
 std::string_view LampText(Colour colour) {
     if (colour == kLampActive) {
@@ -122,12 +126,50 @@ void FleetAddOn::Idle() {
     if (publisher_->HasNotices()) {
         ReportNotices();
     }
+    if (settings_.channels) {
+        OfferChannelsIfDue();
+    }
     if (changed_) {
         changed_ = false;
         publisher_->OfferState(StateJson());
     } else {
         publisher_->Wake();
     }
+}
+
+void FleetAddOn::OfferChannelsIfDue() {
+    const SampleHistory& history = parts_.addon.History();
+    const auto now = std::chrono::steady_clock::now();
+    if (history.Size() == 0 || history.Recorded() == channels_recorded_ ||
+        now - channels_sent_ < kChannelsInterval) {
+        return;
+    }
+    channels_sent_ = now;
+    channels_recorded_ = history.Recorded();
+    const std::size_t newest = history.Size() - 1;
+    const std::string& separator = parts_.addon.GetInstanceFacts().decimal_separator;
+    std::string out;
+    JsonLine head(out);
+    head.Text(state::kSite, settings_.site)
+        .Text(state::kInstance, parts_.addon.GetInstanceFacts().host_id)
+        .Fixed("seconds", history.SecondsAt(newest), 3)
+        .End();
+    out.resize(out.rfind('}'));
+    out += ",\"channels\":[";
+    for (int channel = 0; channel < history.Channels(); ++channel) {
+        const double value = history.ValueAt(newest, channel);
+        out += channel > 0 ? ",{" : "{";
+        std::string item;
+        JsonLine(item)
+            .Integer("channel", channel)
+            .Number("value", value)
+            .Text("text", ChannelValueText(value, 0.0, parts_.platform.UserLocale(), separator))
+            .End();
+        out.append(item, 1, item.rfind('}') - 1);
+        out += '}';
+    }
+    out += "]}";
+    publisher_->OfferChannels(std::move(out));
 }
 
 void FleetAddOn::ReportNotices() {

@@ -44,6 +44,7 @@ private:
 
     void Changed();
     std::string StateJson();
+    void OfferChannelsIfDue();
     void ReportNotices();
 
     RunParts parts_;
@@ -56,6 +57,8 @@ private:
     std::int16_t output_word_ = 0;
     std::string host_identification_;
     std::int32_t model_ = 0;
+    std::chrono::steady_clock::time_point channels_sent_{};
+    std::uint64_t channels_recorded_ = 0;
 };
 
 // The hook for a program: when fleet.ini lies beside the settings file, the publisher is made;

@@ -96,6 +96,15 @@ void FleetPublisher::OfferState(std::string state) {
     Wake();
 }
 
+void FleetPublisher::OfferChannels(std::string channels) {
+    {
+        const std::lock_guard lock(state_mutex_);
+        offered_channels_ = std::move(channels);
+        channels_offered_ = true;
+    }
+    Wake();
+}
+
 std::vector<PublisherNotice> FleetPublisher::TakeNotices() {
     const std::lock_guard lock(notice_mutex_);
     notices_waiting_.store(false, std::memory_order_release);
@@ -126,6 +135,7 @@ void FleetPublisher::Run() {
         if (connected_) {
             SendSpooled();
             SendState(false);
+            SendChannels();
         }
         if (std::chrono::steady_clock::now() - synced >= kSyncInterval) {
             spool_->Sync();
@@ -366,6 +376,25 @@ void FleetPublisher::SendState(bool force) {
     mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
                       payload.data(), 1, true);
     state_sent_ = now;
+}
+
+}  // namespace quillon::fleet
+
+namespace quillon::fleet {
+
+void FleetPublisher::SendChannels() {
+    std::string payload;
+    {
+        const std::lock_guard lock(state_mutex_);
+        if (!channels_offered_) {
+            return;
+        }
+        payload.swap(offered_channels_);
+        channels_offered_ = false;
+    }
+    const std::string topic = Topic(kChannelsLeaf);
+    mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+                      payload.data(), 0, true);
 }
 
 }  // namespace quillon::fleet

@@ -58,6 +58,8 @@ public:
     // Tick's thread, between ticks: the publisher's thread looks at what was offered now.
     void Wake();
     void OfferState(std::string state);
+    // Tick's thread, at most once a second: the newest sample of every channel (Channels=1).
+    void OfferChannels(std::string channels);
     // Tick's thread: what happened to the connection since the last call.
     std::vector<PublisherNotice> TakeNotices();
     bool HasNotices() const { return notices_waiting_.load(std::memory_order_acquire); }
@@ -75,6 +77,7 @@ private:
     void DrainLines();
     void SendSpooled();
     void SendState(bool repeat);
+    void SendChannels();
     void Notify(PublisherNotice notice);
     static void ConnectDone(mosquitto* client, void* self, int result);
     static void Disconnected(mosquitto* client, void* self, int result);
@@ -91,6 +94,8 @@ private:
     std::mutex state_mutex_;
     std::string offered_state_;
     bool state_offered_ = false;
+    std::string offered_channels_;
+    bool channels_offered_ = false;
 
     std::mutex notice_mutex_;
     std::vector<PublisherNotice> notices_;

@@ -98,7 +98,8 @@ protected:
         return "quillon/plant/" + rig + "/" + leaf;
     }
 
-    Rig& StartRig(const std::string& name, bool tls, const std::string& scenario = kBusyScenario) {
+    Rig& StartRig(const std::string& name, bool tls, const std::string& scenario = kBusyScenario,
+                  bool channels = false) {
         Rig& rig = rigs_.emplace_back();
         rig.name = name;
         rig.config = directory_.Path() / name / "config";
@@ -110,7 +111,8 @@ protected:
                                     : "mqtt://127.0.0.1:" + std::to_string(broker_.Port());
         std::ofstream(rig.config / "fleet.ini")
             << "[Broker]\nUrl=" << url << "\nUser=" << TestBroker::kUser
-            << "\nPasswordFile=" << password << "\nCaFile=" << broker_.CaFile() << "\nSite=plant\n";
+            << "\nPasswordFile=" << password << "\nCaFile=" << broker_.CaFile()
+            << "\nSite=plant\nChannels=" << (channels ? 1 : 0) << "\n";
         const std::string scenario_file = directory_.Write(name + ".scn", scenario);
         ProgramStart start;
         start.program = QUILLON_HEADLESS_PROGRAM;
@@ -198,9 +200,10 @@ TEST_F(FleetBrokerTest, ThreeRigsPublishTheirStateAndEveryEventLineInOrder) {
     const struct {
         const char* name;
         bool tls;
-    } cases[] = {{"Rig-A", false}, {"Rig-B", true}, {"Rig-C", false}};
+        bool channels;
+    } cases[] = {{"Rig-A", false, false}, {"Rig-B", true, false}, {"Rig-C", false, true}};
     for (const auto& c : cases) {
-        StartRig(c.name, c.tls);
+        StartRig(c.name, c.tls, kBusyScenario, c.channels);
     }
     for (Rig& rig : rigs_) {
         SCOPED_TRACE(rig.name);
@@ -212,6 +215,15 @@ TEST_F(FleetBrokerTest, ThreeRigsPublishTheirStateAndEveryEventLineInOrder) {
         EXPECT_EQ(state["lamps"].size(), 10u);
         EXPECT_EQ(state["host"], "Quillon simulated instrument");
     }
+    // Only the rig that asked for them publishes its channels.
+    ASSERT_TRUE(WaitUntil([&] { return recorder_->Last(Topic("Rig-C", "channels")).has_value(); },
+                          kPatience));
+    const nlohmann::json channels =
+        nlohmann::json::parse(*recorder_->Last(Topic("Rig-C", "channels")));
+    ASSERT_EQ(channels["channels"].size(), 1u);
+    EXPECT_TRUE(channels["channels"][0]["text"].is_string());
+    EXPECT_FALSE(recorder_->Last(Topic("Rig-A", "channels")).has_value());
+
     const auto [json_status, json] = Fleet(rigs_.front(), {"--json"});
     EXPECT_EQ(json_status, 0);
     const nlohmann::json table = nlohmann::json::parse(json, nullptr, false);
