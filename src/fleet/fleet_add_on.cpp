@@ -61,9 +61,10 @@ FleetAddOn::FleetAddOn(const RunParts& parts, FleetSettings settings,
       spool_root_(std::move(spool_root)),
       publisher_(std::make_unique<FleetPublisher>(std::move(settings))),
       changed_at_(std::chrono::system_clock::now()) {
-    FleetPublisher* publisher = publisher_.get();
-    parts_.logging.Log().SetLineObserver(
-        [publisher](std::string_view line) { publisher->OfferLine(line); });
+    parts_.logging.Log().SetLineObserver([this](std::string_view line) {
+        publisher_->OfferLine(line);
+        lines_offered_ = true;
+    });
     parts_.logging.AddSink(this);
     parts_.addon.GetPanel().AddObserver(this);
 }
@@ -131,8 +132,10 @@ void FleetAddOn::Idle() {
     }
     if (changed_) {
         changed_ = false;
-        publisher_->OfferState(StateJson());
-    } else {
+        lines_offered_ = false;
+        publisher_->OfferState(StateJson());  // wakes the publisher for the lines too
+    } else if (lines_offered_) {
+        lines_offered_ = false;
         publisher_->Wake();
     }
 }

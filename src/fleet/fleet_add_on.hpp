@@ -52,6 +52,7 @@ private:
     std::filesystem::path spool_root_;
     std::unique_ptr<FleetPublisher> publisher_;
     bool changed_ = true;
+    bool lines_offered_ = false;  // since the publisher was last woken
     std::chrono::system_clock::time_point changed_at_;
     std::string stop_reason_ = "operator";
     std::int16_t output_word_ = 0;
