@@ -286,6 +286,9 @@ TEST_F(FleetBrokerTest, ABrokerOutageLosesNoEventLine) {
     const std::size_t at_stop = rig.EventLog().size();
     // Five seconds of this scenario's events, written while nobody could take them.
     ASSERT_TRUE(WaitUntil([&] { return rig.EventLog().size() >= at_stop + 450; }, kPatience));
+    const std::int64_t restarted_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::system_clock::now().time_since_epoch())
+                                          .count();
     ASSERT_TRUE(broker_.Start());
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -297,7 +300,14 @@ TEST_F(FleetBrokerTest, ABrokerOutageLosesNoEventLine) {
             return false;
         },
         kPatience));
-    EXPECT_TRUE(Running(rig, true));
+    // The state is sent again on reconnecting: a fresh copy, not the one retained before.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const nlohmann::json state = State(rig);
+            return state.is_object() && state.value("running", false) &&
+                   state.value("published_ms", std::int64_t{0}) >= restarted_ms;
+        },
+        kPatience));
     EXPECT_TRUE(Online(rig, "true"));
 
     StopCleanly(rig);
