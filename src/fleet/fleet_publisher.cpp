@@ -2,8 +2,10 @@
 #include "fleet/fleet_publisher.hpp"
 
 #include <mosquitto.h>
+#include <netdb.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +19,9 @@ namespace quillon::fleet {
 namespace {
 
 constexpr int kKeepAliveSeconds = 15;
+// A broker that takes longer to accept the connection, or to answer it, counts as away.
+constexpr std::chrono::seconds kConnectPatience{5};
+constexpr std::chrono::seconds kAnswerPatience{10};
 constexpr std::size_t kQueueLines = 4096;
 constexpr std::chrono::seconds kSyncInterval{1};
 constexpr std::string_view kTrue = "true";
@@ -38,6 +43,64 @@ long long UnixMilliseconds() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+// Whether the broker's port accepts a connection within the patience. libmosquitto's own
+// connect blocks for as long as the system lets it (minutes, for a host that drops packets),
+// and the thread must stay free to spool lines and to end with the program.
+// The wake-up descriptor ends the wait when the program ends.
+bool PortAnswers(const std::string& host, int port, int wake_fd, const std::atomic<bool>& stop,
+                 std::string& error) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (lookup != 0) {
+        error = host + ": " + gai_strerror(lookup);
+        return false;
+    }
+    error = "no answer within " + std::to_string(kConnectPatience.count()) + " s";
+    bool answered = false;
+    for (const addrinfo* address = found; address != nullptr && !answered && !stop.load();
+         address = address->ai_next) {
+        const int fd =
+            socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                   address->ai_protocol);
+        if (fd < 0) {
+            continue;
+        }
+        if (connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
+            answered = true;
+        } else if (errno == EINPROGRESS) {
+            pollfd wait[2] = {{fd, POLLOUT, 0}, {wake_fd, POLLIN, 0}};
+            const auto deadline = std::chrono::steady_clock::now() + kConnectPatience;
+            while (!stop.load() && wait[0].revents == 0 &&
+                   std::chrono::steady_clock::now() < deadline) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                poll(wait, 2, static_cast<int>(std::max<std::int64_t>(left.count(), 1)));
+                if (wait[1].revents != 0) {
+                    std::uint64_t count = 0;
+                    [[maybe_unused]] const ssize_t ignored = read(wake_fd, &count, sizeof count);
+                    wait[1].revents = 0;
+                }
+            }
+            int failure = 0;
+            socklen_t length = sizeof failure;
+            if (wait[0].revents != 0 &&
+                getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) == 0) {
+                answered = failure == 0;
+                if (failure != 0) {
+                    error = std::strerror(failure);
+                }
+            }
+        } else {
+            error = std::strerror(errno);
+        }
+        close(fd);
+    }
+    freeaddrinfo(found);
+    return answered;
 }
 
 }  // namespace
@@ -131,6 +194,10 @@ void FleetPublisher::Run() {
                               std::chrono::milliseconds(1), wait);
         }
         Service(wait);
+        if (client_ != nullptr && !connected_ &&
+            std::chrono::steady_clock::now() - connect_started_ > kAnswerPatience) {
+            Disconnect("the broker did not answer");
+        }
         DrainLines();
         if (connected_) {
             SendSpooled();
@@ -170,6 +237,12 @@ void FleetPublisher::FinishAtEnd() {
 }
 
 void FleetPublisher::Connect() {
+    std::string unreachable;
+    if (!PortAnswers(settings_.host, settings_.port, wake_fd_, stop_, unreachable)) {
+        Disconnect(unreachable);
+        return;
+    }
+    connect_started_ = std::chrono::steady_clock::now();
     // Unique per process: two instances of one name must not throw each other off the broker.
     const std::string client_id = "quillon-" + TopicLevel(settings_.site) + "-" +
                                   TopicLevel(instance_) + "-" + std::to_string(getpid());

@@ -111,6 +111,7 @@ private:
     std::string state_;
     std::chrono::steady_clock::time_point state_sent_{};
     std::chrono::steady_clock::time_point next_attempt_{};
+    std::chrono::steady_clock::time_point connect_started_{};
     std::chrono::milliseconds retry_delay_ = kFirstRetry;
     std::vector<int> in_flight_ids_;
     std::string line_;

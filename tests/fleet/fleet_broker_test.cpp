@@ -2,8 +2,11 @@
 // Headless instances on the simulated instrument publishing to a real mosquitto: the retained
 // online and state topics, every event-log line in order, a broker outage, a killed instance,
 // and quillon-fleet reading the fleet back.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,7 +102,7 @@ protected:
     }
 
     Rig& StartRig(const std::string& name, bool tls, const std::string& scenario = kBusyScenario,
-                  bool channels = false) {
+                  bool channels = false, std::string url = "") {
         Rig& rig = rigs_.emplace_back();
         rig.name = name;
         rig.config = directory_.Path() / name / "config";
@@ -107,8 +110,9 @@ protected:
         std::filesystem::create_directories(rig.config);
         const std::string password =
             directory_.Write(name + "-password", std::string(TestBroker::kPassword) + "\n", 0600);
-        const std::string url = tls ? "mqtts://127.0.0.1:" + std::to_string(broker_.TlsPort())
-                                    : "mqtt://127.0.0.1:" + std::to_string(broker_.Port());
+        url = !url.empty() ? url
+              : tls        ? "mqtts://127.0.0.1:" + std::to_string(broker_.TlsPort())
+                           : "mqtt://127.0.0.1:" + std::to_string(broker_.Port());
         std::ofstream(rig.config / "fleet.ini")
             << "[Broker]\nUrl=" << url << "\nUser=" << TestBroker::kUser
             << "\nPasswordFile=" << password << "\nCaFile=" << broker_.CaFile()
@@ -322,6 +326,52 @@ TEST_F(FleetBrokerTest, ABrokerOutageLosesNoEventLine) {
     EXPECT_EQ(delivery.lost, 0);
     EXPECT_LE(delivery.duplicates, 2);  // one from the publisher, one from the subscriber's side
     EXPECT_TRUE(delivery.in_order);
+}
+
+// A loopback port that takes connections and never says a word.
+class SilentListener {
+public:
+    SilentListener() {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(fd_, 16);
+        socklen_t length = sizeof address;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentListener() { close(fd_); }
+    int Port() const { return port_; }
+
+private:
+    int fd_;
+    int port_;
+};
+
+TEST_F(FleetBrokerTest, ASilentBrokerIsAwayAndDoesNotHoldUpTheEnd) {
+    SilentListener silent;
+    Rig& rig = StartRig("Silent", false, kBusyScenario, false,
+                        "mqtt://127.0.0.1:" + std::to_string(silent.Port()));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (const std::string& line : rig.EventLog()) {
+                if (line.find("\"broker_away\"") != std::string::npos) {
+                    return line.find("did not answer") != std::string::npos;
+                }
+            }
+            return false;
+        },
+        kPatience));
+    StopCleanly(rig);
+    // What the broker never took waits in the spool for the next run.
+    const std::filesystem::path spool = rig.state / "quillon" / "mqtt" / "plant-Silent";
+    std::uintmax_t spooled = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(spool)) {
+        spooled += entry.path().extension() == ".jsonl" ? entry.file_size() : 0;
+    }
+    EXPECT_GT(spooled, 0u);
 }
 
 }  // namespace
