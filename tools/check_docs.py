@@ -28,7 +28,7 @@ PROGRAM_DIRS = {".exe": "build/windows/bin", "": "build/default/bin"}
 # Commands of the system, not of this project: nothing of ours to check in their name.
 SYSTEM_COMMANDS = {"cmake", "ctest", "cd", "cpack", "jq", "systemctl", "loginctl",
                    "journalctl", "sudo", "apt", "msiexec", "wine", "mosquitto_sub",
-                   "mosquitto_passwd", "chmod"}
+                   "mosquitto_passwd", "chmod", "chown"}
 
 # The top-level folders whose paths a page may name.
 REPO_ROOTS = ("tools", "build", "docs", "examples", "bench", "packaging", "src", "tests",
