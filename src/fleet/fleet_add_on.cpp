@@ -238,6 +238,23 @@ std::string FleetAddOn::StateJson() {
     return out;
 }
 
+namespace {
+
+// fleet.ini is there but cannot be used: said once the run is up, where the operator looks
+// (a Start before would clear it from the status line).
+class FleetSettingsProblem final : public RunAddOn {
+public:
+    FleetSettingsProblem(Panel& panel, std::string problem)
+        : panel_(panel), problem_(std::move(problem)) {}
+    void Loaded() override { panel_.SetStatus("Fleet publishing off: " + problem_); }
+
+private:
+    Panel& panel_;
+    std::string problem_;
+};
+
+}  // namespace
+
 RunAddOnMaker FleetAddOnMaker() {
     return [](const RunParts& parts) -> std::unique_ptr<RunAddOn> {
         const std::string path = parts.platform.ProfilePath(kFleetSettingsFile);
@@ -247,8 +264,7 @@ RunAddOnMaker FleetAddOnMaker() {
         std::string error;
         std::optional<FleetSettings> settings = FleetSettings::Read(path, error);
         if (!settings) {
-            parts.addon.GetPanel().SetStatus("Fleet publishing off: " + error);
-            return nullptr;
+            return std::make_unique<FleetSettingsProblem>(parts.addon.GetPanel(), error);
         }
         return std::make_unique<FleetAddOn>(parts, std::move(*settings),
                                             UserStateFolder() / "mqtt");

@@ -108,8 +108,8 @@ protected:
         rig.config = directory_.Path() / name / "config";
         rig.state = directory_.Path() / name / "state";
         std::filesystem::create_directories(rig.config);
-        const std::string password =
-            directory_.Write(name + "-password", std::string(TestBroker::kPassword) + "\n", 0600);
+        const std::string password = directory_.Write(
+            name + "-password", std::string(TestBroker::kPassword) + "\n", password_mode_);
         url = !url.empty() ? url
               : tls        ? "mqtts://127.0.0.1:" + std::to_string(broker_.TlsPort())
                            : "mqtt://127.0.0.1:" + std::to_string(broker_.Port());
@@ -198,6 +198,7 @@ protected:
     std::deque<Rig> rigs_;
     std::vector<int> descriptors_;
     int fleet_runs_ = 0;
+    mode_t password_mode_ = 0600;
 };
 
 TEST_F(FleetBrokerTest, ThreeRigsPublishTheirStateAndEveryEventLineInOrder) {
@@ -326,6 +327,27 @@ TEST_F(FleetBrokerTest, ABrokerOutageLosesNoEventLine) {
     EXPECT_EQ(delivery.lost, 0);
     EXPECT_LE(delivery.duplicates, 2);  // one from the publisher, one from the subscriber's side
     EXPECT_TRUE(delivery.in_order);
+}
+
+TEST_F(FleetBrokerTest, UnusableSettingsAreShownAndTheRunGoesOn) {
+    password_mode_ = 0644;  // others may read it: publishing is off
+    Rig& rig = StartRig("Careless", false);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return ReadWholeFile((directory_.Path() / "Careless.err").string())
+                       .find("status: Fleet publishing off: password file") != std::string::npos;
+        },
+        kPatience));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const auto log = rig.EventLog();
+            return std::any_of(log.begin(), log.end(), [](const std::string& line) {
+                return line.find("\"event\":\"output\"") != std::string::npos;
+            });
+        },
+        kPatience));
+    StopCleanly(rig);
+    EXPECT_FALSE(recorder_->Last(Topic("Careless", "online")).has_value());
 }
 
 // A loopback port that takes connections and never says a word.
