@@ -21,13 +21,14 @@ import sys
 
 PAGES = ["README.md"] + sorted(glob.glob("docs/*.md"))
 
-LINUX_PROGRAMS = ["quillon", "quillon-headless", "quillon-replay", "pellomar"]
+LINUX_PROGRAMS = ["quillon", "quillon-headless", "quillon-replay", "pellomar", "quillon-fleet"]
 WINDOWS_PROGRAMS = ["quillon.exe", "quillon-headless.exe"]
 PROGRAM_DIRS = {".exe": "build/windows/bin", "": "build/default/bin"}
 
 # Commands of the system, not of this project: nothing of ours to check in their name.
 SYSTEM_COMMANDS = {"cmake", "ctest", "cd", "cpack", "jq", "systemctl", "loginctl",
-                   "journalctl", "sudo", "apt", "msiexec", "wine"}
+                   "journalctl", "sudo", "apt", "msiexec", "wine", "mosquitto_sub",
+                   "mosquitto_passwd", "chmod", "chown"}
 
 # The top-level folders whose paths a page may name.
 REPO_ROOTS = ("tools", "build", "docs", "examples", "bench", "packaging", "src", "tests",

@@ -31,6 +31,7 @@ version=$(sed -n 's/^project(Quillon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ "$("$root/usr/bin/quillon" --version)" = "quillon $version" ]
 [ "$("$root/usr/bin/pellomar" --version)" = "pellomar $version" ]
 [ "$("$root/usr/bin/quillon-replay" --version)" = "quillon-replay $version" ]
+[ "$("$root/usr/bin/quillon-fleet" --version)" = "quillon-fleet $version" ]
 # A few seconds of the demo from the installed program: it runs, then stops cleanly on
 # SIGTERM and saves its settings.
 status=0

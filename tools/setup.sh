@@ -13,6 +13,7 @@ packages=(
     help2man dpkg-dev lintian systemd
     python3-pymodbus
     libcurl4-openssl-dev python3-aiosmtpd openssl
+    libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev
     g++-mingw-w64-i686-posix googletest wine wine32:i386
 )
 

@@ -40,6 +40,14 @@ public:
     void AgentExited(std::string_view event_word, bool exited, int status,
                      std::string_view outcome) override;
     void HostExited() override;
+    // An event of a part beside the cycle (the fleet publisher's broker): `add_fields` adds
+    // its own fields after the common ones.
+    template <typename AddFields>
+    void Other(std::string_view event, AddFields add_fields) {
+        JsonLine line = Begin(event);
+        add_fields(line);
+        Finish(line);
+    }
 
 protected:
     // One finished line, its line feed included.

@@ -50,6 +50,9 @@ void EventLog::RunStopped(std::string_view reason) {
 
 void EventLog::Emit(std::string_view line) {
     buffer_ += line;
+    if (line_observer_) {
+        line_observer_(line);
+    }
 }
 
 void EventLog::FlushIfDue() {

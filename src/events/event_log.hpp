@@ -20,6 +20,8 @@ namespace quillon {
 class EventLog final : public EventLines {
 public:
     using Report = std::function<void(const std::string& problem)>;
+    // Told of every line as it is made, on the tick's thread; it must not block.
+    using LineObserver = std::function<void(std::string_view line)>;
 
     static constexpr std::chrono::seconds kFlushInterval{1};
 
@@ -39,6 +41,8 @@ public:
     void RunStopped(std::string_view reason) override;
 
     std::uint64_t LostLines() const { return lost_total_; }
+    // One observer (the fleet publisher): it sees exactly the lines the file gets.
+    void SetLineObserver(LineObserver observer) { line_observer_ = std::move(observer); }
 
 protected:
     void Emit(std::string_view line) override;
@@ -48,6 +52,7 @@ private:
     void Write();
 
     Report report_;
+    LineObserver line_observer_;
     std::unique_ptr<EventFile> file_;
     std::string buffer_;
     std::chrono::steady_clock::time_point last_write_;

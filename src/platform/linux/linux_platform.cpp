@@ -45,6 +45,10 @@ std::string PlatformHelpText() {
            "$XDG_STATE_HOME/quillon/events/NAME.jsonl (default ~/.local/state/quillon/...),\n"
            "rotated at 10 MB, 10 files kept.\n"
            "\n"
+           "With fleet.ini beside NorvaneAlarm.ini, the instance publishes its state and every\n"
+           "event-log line to an MQTT broker, and quillon-fleet shows every instance (see the\n"
+           "README's \"Fleet\").\n"
+           "\n"
            "Settings: NorvaneAlarm.ini (and the e-mail agent's pellomar.ini) in $" +
            std::string(kProfileDirectoryVariable) +
            ",\n"

@@ -32,7 +32,7 @@ constexpr const char* kJournalError = "<3>";
 constexpr std::chrono::milliseconds kConsolePatienceAtEnd{1000};
 
 int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, const RunAddOnMaker& make_add_on) {
     const std::unique_ptr<Platform> platform = CreatePlatform();
     HostControl& host = connection.Control();
     // With --events-json standard output carries the JSON lines alone; the readable lines
@@ -58,6 +58,8 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
         logging.AddSink(&json_lines);
     }
     ReportHostProblems(connection, addon);
+    const std::unique_ptr<RunAddOn> add_on =
+        make_add_on ? make_add_on(RunParts{addon, logging, host, *platform}) : nullptr;
     ConsolePrinter notice_printer(addon.GetPanel(), notices, err);
     const bool resumes = options.resume_after.has_value();
     host.OnExit([&] {
@@ -76,6 +78,9 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     try {
         addon.Load(options.argument_text, resumes);
         logging.AttachInstanceFile();
+        if (add_on) {
+            add_on->Loaded();
+        }
         // Only now: the host hears the -d text before any question.
         notice_printer.Line("host \"" + host.Identification() + "\"; events in " +
                             logging.InstanceFile().string());
@@ -119,7 +124,8 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
 
 }  // namespace
 
-int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
+int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& err,
+                const RunAddOnMaker& add_on) {
     std::unique_ptr<HostConnection> host;
     try {
         host = CreateSelectedHost(options.argument_text);
@@ -130,10 +136,10 @@ int RunHeadless(const ProgramOptions& options, std::ostream& out, std::ostream& 
         err << "quillon: " << error.what() << std::endl;
         return kExitBadCommandLine;
     }
-    return RunWithHost(*host, options, out, err);
+    return RunWithHost(*host, options, out, err, add_on);
 }
 
-int RunHeadlessOnConsole(const ProgramOptions& options) {
+int RunHeadlessOnConsole(const ProgramOptions& options, const RunAddOnMaker& add_on) {
     ConsoleWriter error_writer(STDERR_FILENO, "standard error");
     ConsoleWriter output_writer(
         STDOUT_FILENO, "standard output",
@@ -149,7 +155,7 @@ int RunHeadlessOnConsole(const ProgramOptions& options) {
     ConsoleStreamBuffer error_buffer(error_writer, journal ? kJournalError : "");
     std::ostream out(&output_buffer);
     std::ostream err(&error_buffer);
-    const int status = RunHeadless(options, out, err);
+    const int status = RunHeadless(options, out, err, add_on);
     output_writer.FlushAtEnd(kConsolePatienceAtEnd);
     error_writer.FlushAtEnd(kConsolePatienceAtEnd);
     return status;

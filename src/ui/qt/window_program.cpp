@@ -45,7 +45,8 @@ std::unique_ptr<SimulatorWindow> ShowInstrumentWindow(HostConnection& connection
 
 }  // namespace
 
-int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
+int RunWindowProgram(int argc, char** argv, const ProgramOptions& options,
+                     const RunAddOnMaker& make_add_on) {
     if (options.exit_on_stop || options.events_json) {
         std::cerr << "quillon: " << (options.exit_on_stop ? "--exit-on-stop" : "--events-json")
                   << " works with --headless only (see --help)\n";
@@ -71,6 +72,10 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
                           platform->SystemClock(), sound, platform->Launcher(), keys});
     ReportHostProblems(*connection, front_end.GetAddon());
     EventLogging logging(front_end.GetAddon(), platform->SystemClock());
+    const std::unique_ptr<RunAddOn> add_on =
+        make_add_on
+            ? make_add_on(RunParts{front_end.GetAddon(), logging, connection->Control(), *platform})
+            : nullptr;
     const std::unique_ptr<SimulatorWindow> instrument_window =
         ShowInstrumentWindow(*connection, front_end.Window());
 
@@ -101,8 +106,11 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options) {
     StopSignalNotifier stop_signals;
     QObject::connect(&stop_signals, &StopSignalNotifier::StopRequested, &front_end.Window(),
                      &QWidget::close);
-    return front_end.Run(options.argument_text, [&stop_signals, &logging] {
+    return front_end.Run(options.argument_text, [&stop_signals, &logging, &add_on] {
         logging.AttachInstanceFile();
+        if (add_on) {
+            add_on->Loaded();
+        }
         stop_signals.Arm();
     });
 }
