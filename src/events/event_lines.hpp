@@ -39,6 +39,7 @@ public:
     void AgentExited(std::string_view event_word, bool exited, int status,
                      std::string_view outcome) override;
     void HostExited() override;
+    void CycleOverran(int ticks, double worst_ms) override;
 
 protected:
     // One finished line, its line feed included.
