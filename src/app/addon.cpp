@@ -154,8 +154,13 @@ void Addon::StopRun(std::string_view reason) {
 
 void Addon::ScanTick() {
     if (run_control_.Running()) {
+        const auto start = ports_.clock.Monotonic();
         events_->TickStarted(++ticks_);
         scan_cycle_.Tick();
+        if (const auto overrun = overrun_.TickTook(start, ports_.clock.Monotonic())) {
+            events_->CycleOverran(overrun->ticks, overrun->worst.count());
+            panel_.SetStatus(overrun->text);
+        }
     }
 }
 

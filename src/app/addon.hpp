@@ -15,6 +15,7 @@
 #include "app/settings.hpp"
 #include "control/alarm_settings_dialogs.hpp"
 #include "control/alarms.hpp"
+#include "control/cycle_overrun.hpp"
 #include "control/event_sink.hpp"
 #include "control/force_write.hpp"
 #include "control/hot_keys.hpp"
@@ -30,6 +31,7 @@
 #include "equations/equation_preparation.hpp"
 #include "equations/evaluator.hpp"
 #include "panel/panel.hpp"
+#include "panel/timer_periods.hpp"
 
 namespace quillon {
 
@@ -139,6 +141,7 @@ private:
     Settings settings_;
     SampleHistory history_;
     std::optional<std::chrono::steady_clock::time_point> first_tick_;
+    CycleOverrun overrun_{kScanTimerPeriod};
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
     std::unique_ptr<ConfirmedOutputEvents> confirmed_outputs_;  // between controllers and events_

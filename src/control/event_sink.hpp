@@ -72,6 +72,9 @@ public:
     virtual void AgentExited(std::string_view event_word, bool exited, int status,
                              std::string_view outcome) = 0;
     virtual void HostExited() = 0;
+    // Scan ticks took longer than the period: `ticks` of them in the last minute, the longest
+    // `worst_ms`. Said at most once a second.
+    virtual void CycleOverran(int /*ticks*/, double /*worst_ms*/) {}
 };
 
 // Hands every event to each of several sinks: the log file, a console, a replay's summary.
@@ -121,6 +124,9 @@ public:
     }
     void HostExited() override {
         for (EventSink* sink : sinks_) sink->HostExited();
+    }
+    void CycleOverran(int ticks, double worst_ms) override {
+        for (EventSink* sink : sinks_) sink->CycleOverran(ticks, worst_ms);
     }
 
 private:

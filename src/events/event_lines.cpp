@@ -118,4 +118,10 @@ void EventLines::HostExited() {
     Finish(line);
 }
 
+void EventLines::CycleOverran(int ticks, double worst_ms) {
+    JsonLine line = Begin("cycle_overrun");
+    line.Integer("ticks_last_minute", ticks).Fixed("worst_ms", worst_ms, 1);
+    Finish(line);
+}
+
 }  // namespace quillon

@@ -40,6 +40,7 @@ public:
     void AgentExited(std::string_view event_word, bool exited, int status,
                      std::string_view outcome) override;
     void HostExited() override;
+    void CycleOverran(int ticks, double worst_ms) override;
     // An event of a part beside the cycle (the fleet publisher's broker): `add_fields` adds
     // its own fields after the common ones.
     template <typename AddFields>

@@ -25,7 +25,7 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
       launcher_(clock_, span.from),
       prompter_(clock_, span.from),
       addon_(Ports{instrument_, settings, prompter_, locale, clock_, sound_, launcher_, keys_}),
-      summary_(clock_, span.from),
+      summary_(clock_, span.from, span.to, plot_columns),
       traces_(plot_columns, span.from, span.to) {
     fan_out_.Add(&summary_);
     instrument_.SetTimeOrigin(0.0);

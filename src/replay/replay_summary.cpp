@@ -67,27 +67,24 @@ void ReplaySummary::SlotChanged(const SlotChange& change) {
     record.last_switch = now;
     if (on) {
         record.on_since = now;
-    } else if (record.on_since) {
-        record.on.push_back({*record.on_since, now});
+    } else {
+        EndOn(change.slot, now);
+    }
+}
+
+void ReplaySummary::EndOn(int slot, double seconds) {
+    SlotRecord& record = slots_.at(static_cast<std::size_t>(slot));
+    if (record.on_since) {
+        record.seconds_on += seconds - *record.on_since;
+        columns_.AddOn(slot, *record.on_since, seconds);
         record.on_since.reset();
     }
 }
 
 void ReplaySummary::Close(double seconds) {
-    for (SlotRecord& record : slots_) {
-        if (record.on_since) {
-            record.on.push_back({*record.on_since, seconds});
-            record.on_since.reset();
-        }
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EndOn(slot, seconds);
     }
-}
-
-double ReplaySummary::TotalOn(int slot) const {
-    double total = 0.0;
-    for (const Interval& interval : Slot(slot).on) {
-        total += interval.to - interval.from;
-    }
-    return total;
 }
 
 std::string ReplaySummary::Text(const std::string& title, double from, double to,

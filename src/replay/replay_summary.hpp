@@ -9,6 +9,7 @@
 #include "control/event_sink.hpp"
 #include "panel/panel.hpp"
 #include "replay/replay_ports.hpp"
+#include "replay/slot_columns.hpp"
 #include "replay/virtual_clock.hpp"
 
 namespace quillon {
@@ -26,17 +27,21 @@ public:
         int switched_off = 0;
         std::optional<double> first_switch;
         std::optional<double> last_switch;
-        std::vector<Interval> on;  // closed ones; an open one ends at Close()
+        double seconds_on = 0.0;  // of the closed on-periods; an open one ends at Close()
         std::optional<double> on_since;
     };
 
-    ReplaySummary(VirtualClock& clock, double from) : clock_(clock), from_(from) {}
+    // The replay runs from `from` to `to` (recording time); the plot has `columns` columns.
+    ReplaySummary(VirtualClock& clock, double from, double to, int columns)
+        : clock_(clock), from_(from), columns_(kSlotCount, columns, from, to) {}
 
     // The end of the replay: slots still on are on until `seconds`.
     void Close(double seconds);
 
     const SlotRecord& Slot(int slot) const { return slots_.at(static_cast<std::size_t>(slot)); }
-    double TotalOn(int slot) const;
+    double TotalOn(int slot) const { return Slot(slot).seconds_on; }
+    // The plot's bands: when each slot was on, per pixel column.
+    const SlotColumns& Columns() const { return columns_; }
     const std::vector<ReplayMoment>& Stops() const { return stops_; }
     // A gap of the recording within the replay, and what the replay did in it.
     void AddGap(double from, double to, const std::string& what) {
@@ -65,9 +70,11 @@ public:
 
 private:
     double Now() const { return from_ + clock_.Seconds(); }
+    void EndOn(int slot, double seconds);
 
     VirtualClock& clock_;
     double from_;
+    SlotColumns columns_;
     std::array<SlotRecord, kSlotCount> slots_{};
     std::vector<ReplayMoment> stops_;
     std::vector<ReplayMoment> exits_;

@@ -166,15 +166,34 @@ private:
                     "\" width=\"" + std::to_string(traces_.Columns()) + "\" height=\"" +
                     std::to_string(kBandHeight - 2) + "\" fill=\"#dff0d8\"/>\n";
             if (content_.summary != nullptr) {
-                for (const ReplaySummary::Interval& on : content_.summary->Slot(slot).on) {
-                    const double left = X(on.from);
-                    svg_ += "<rect class=\"on\" x=\"" + Pixel(left) + "\" y=\"" +
-                            std::to_string(top) + "\" width=\"" +
-                            Pixel(std::max(X(on.to) - left, 0.5)) + "\" height=\"" +
-                            std::to_string(kBandHeight - 2) + "\" fill=\"#d01010\"/>\n";
-                }
+                OnColumns(slot, top);
             }
             svg_ += "</g>\n";
+        }
+    }
+
+    // A rect per run of columns where the slot was on in some part of each, its opacity the
+    // share of the time it was on: a slot switching every tick stays a rect per column at most.
+    void OnColumns(int slot, int top) {
+        const SlotColumns& columns = content_.summary->Columns();
+        const auto opacity = [&](int column) {
+            return std::lround(20.0 + 80.0 * std::clamp(columns.Share(slot, column), 0.0, 1.0));
+        };
+        for (int column = 0; column < columns.Columns();) {
+            if (!columns.On(slot, column)) {
+                ++column;
+                continue;
+            }
+            const long percent = opacity(column);
+            int end = column + 1;
+            while (end < columns.Columns() && columns.On(slot, end) && opacity(end) == percent) {
+                ++end;
+            }
+            svg_ += "<rect class=\"on\" x=\"" + std::to_string(kLeft + column) + "\" y=\"" +
+                    std::to_string(top) + "\" width=\"" + std::to_string(end - column) +
+                    "\" height=\"" + std::to_string(kBandHeight - 2) +
+                    "\" fill=\"#d01010\" fill-opacity=\"" + Number(percent / 100.0) + "\"/>\n";
+            column = end;
         }
     }
 

@@ -20,9 +20,9 @@ struct PlotContent {
 };
 
 // One SVG picture for a browser: a lane per channel with its trace (each pixel column from
-// its lowest to its highest value) and its value scale, a band per slot shaded where the slot
-// was on, orange marks where the alarm sounded and blue ones where an e-mail went, and the
-// recording's time along the bottom.
+// its lowest to its highest value) and its value scale, a band per slot shaded in each pixel
+// column where the slot was on (the darker, the longer), orange marks where the alarm sounded
+// and blue ones where an e-mail went, and the recording's time along the bottom.
 std::string SvgPlot(const TraceColumns& traces, const PlotContent& content);
 
 // The plot's width in pixels besides the traces' columns.

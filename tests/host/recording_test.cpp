@@ -97,6 +97,32 @@ TEST(Recording, TheInstrumentPlaysItOnceOrInALoop) {
     }
 }
 
+// A recording longer than the rows kept at hand is read from its file as it is played: forward,
+// far ahead, back to the start in a loop, and back again, each row's values are its own; the
+// gaps and the rate are those of the whole file, found without holding it.
+TEST(Recording, ALongOneIsReadFromItsFileAsItIsPlayed) {
+    constexpr int kRows = 200'000;  // several times the rows at hand for one channel
+    testing::TempDirectory directory;
+    std::string csv = "t,row,half\n";
+    double t = 0.0;
+    for (int row = 0; row < kRows; ++row) {
+        t += row == 150'000 ? 5.0 : 0.001;  // a gap of 5 s before row 150,000
+        csv += std::to_string(t) + "," + std::to_string(row) + "," + std::to_string(row / 2) +
+               (row % 1000 == 0 ? ".5\r\n\n" : ".5\n");
+    }
+    const Recording recording = LoadCsvRecording(directory.Write("long.csv", csv));
+    EXPECT_TRUE(recording.values.empty());
+    ASSERT_EQ(recording.rows, static_cast<std::size_t>(kRows));
+    ASSERT_EQ(recording.gaps.size(), 1U);
+    EXPECT_EQ(recording.gaps[0].row, 150'000U);
+    EXPECT_NEAR(recording.scan_rate, 1000.0, 1e-6);
+    for (const std::size_t row : {0UL, 5UL, 120'000UL, 120'001UL, 90'000UL, 199'999UL, 3UL,
+                                  160'000UL, 199'999UL, 100'000UL}) {
+        EXPECT_EQ(recording.Row(row)[0], static_cast<double>(row)) << row;
+        EXPECT_EQ(recording.Row(row)[1], static_cast<double>(row / 2) + 0.5) << row;
+    }
+}
+
 // In a scenario file: the path is taken from the scenario's folder, and the recording names
 // the channels, so lines that would say otherwise are refused.
 TEST(Recording, AScenarioPlaysOneFromBesideIt) {

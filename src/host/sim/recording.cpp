@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string_view>
 
+#include "host/host_error.hpp"
 #include "host/sim/scenario.hpp"
 #include "host/sim/scenario_error.hpp"
 #include "platform/seconds_duration.hpp"
@@ -127,36 +130,218 @@ bool ParseIsoTime(std::string_view text, double& seconds) {
     return true;
 }
 
+// The text of a line without its line end (and the UTF-8 mark on the first); empty when blank.
+std::string_view LineText(const std::string& line, int number) {
+    std::string_view text = line;
+    if (number == 1 && text.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+        text.remove_prefix(kUtf8Mark.size());
+    }
+    if (!text.empty() && text.back() == '\r') {
+        text.remove_suffix(1);
+    }
+    return Trim(text).empty() ? std::string_view() : text;
+}
+
+// Rows read of the file ahead of the one asked for, and kept behind it: a tick's window fits.
+std::size_t RowsAtHand(std::size_t channels) {
+    return std::max<std::size_t>(40'000,
+                                 (std::size_t{1} << 19) / std::max<std::size_t>(1, channels));
+}
+
+}  // namespace
+
+// The rows of a CSV recording, read from its file as they are asked for: the first ones, which
+// a looping recording comes back to, and a window around the last one asked for.
+class CsvRows {
+public:
+    struct Layout {
+        std::string source;
+        char separator = ',';
+        std::streampos data_start;  // just after the header
+        int data_line = 0;          // the header's line number
+        std::size_t channels = 0;
+        std::size_t rows = 0;
+    };
+
+    CsvRows(std::unique_ptr<std::istream> in, Layout layout)
+        : in_(std::move(in)),
+          layout_(std::move(layout)),
+          at_hand_(RowsAtHand(layout_.channels)),
+          head_rows_(std::min(layout_.rows, at_hand_)),
+          window_(at_hand_ * layout_.channels) {
+        Rewind();
+        head_.resize(head_rows_ * layout_.channels);
+        for (std::size_t row = 0; row < head_rows_; ++row) {
+            ReadInto(head_.data() + row * layout_.channels);
+        }
+    }
+
+    const double* Row(std::size_t row) {
+        if (row < head_rows_) {
+            return head_.data() + row * layout_.channels;
+        }
+        if (row < window_from_ || row + at_hand_ < next_row_) {
+            Rewind();
+        }
+        while (next_row_ <= row) {
+            if (row - next_row_ >= at_hand_) {
+                Skip();
+                window_from_ = next_row_;
+            } else {
+                ReadInto(window_.data() + (next_row_ % at_hand_) * layout_.channels);
+            }
+        }
+        return window_.data() + (row % at_hand_) * layout_.channels;
+    }
+
+private:
+    [[noreturn]] void Changed(const std::string& what) const {
+        throw HostError("ReadScans: the recording " + layout_.source +
+                        " changed while it was played (line " + std::to_string(line_) + ": " +
+                        what + ")");
+    }
+
+    void Rewind() {
+        in_->clear();
+        in_->seekg(layout_.data_start);
+        if (!*in_) {
+            Changed("cannot go back to its first row");
+        }
+        line_ = layout_.data_line;
+        next_row_ = 0;
+        window_from_ = 0;
+    }
+
+    // The next row's line, skipping blank ones.
+    std::string_view NextLine() {
+        while (std::getline(*in_, line_text_)) {
+            ++line_;
+            const std::string_view text = LineText(line_text_, line_);
+            if (!text.empty()) {
+                ++next_row_;
+                return text;
+            }
+        }
+        Changed("it ends before row " + std::to_string(next_row_ + 1));
+    }
+
+    void Skip() { NextLine(); }
+
+    void ReadInto(double* row) {
+        Split(NextLine(), layout_.separator, fields_);
+        if (fields_.size() != layout_.channels + 1) {
+            Changed("not " + std::to_string(layout_.channels + 1) + " values");
+        }
+        for (std::size_t channel = 0; channel < layout_.channels; ++channel) {
+            if (!ParseDouble(fields_[channel + 1], row[channel])) {
+                Changed("\"" + std::string(fields_[channel + 1]) + "\" is not a number");
+            }
+        }
+    }
+
+    std::unique_ptr<std::istream> in_;
+    Layout layout_;
+    std::size_t at_hand_;
+    std::size_t head_rows_;
+    std::vector<double> head_;
+    std::vector<double> window_;  // row r at r % at_hand_, for rows window_from_ to next_row_
+    std::size_t window_from_ = 0;
+    std::size_t next_row_ = 0;  // the row the file gives next
+    int line_ = 0;
+    std::string line_text_;
+    std::vector<std::string_view> fields_;
+};
+
+namespace {
+
+// The median of the rows' periods, as floats, without holding them: positive floats order as
+// their bits do, so counting the high half of the bits finds the median's bucket, and a second
+// pass counting the low half of those in it finds the median itself.
+class MedianPeriod {
+public:
+    MedianPeriod() : counts_(std::size_t{1} << 16) {}
+
+    static std::uint32_t Bits(double period) {
+        const auto value = static_cast<float>(period);
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    }
+    void CountHigh(double period) { ++counts_[Bits(period) >> 16]; }
+    // After the first pass: the median's bucket, and the smallest float in it.
+    double StartLow(std::uint64_t periods) {
+        rank_ = periods / 2;
+        high_ = Find(rank_);
+        std::fill(counts_.begin(), counts_.end(), 0);
+        const std::uint32_t bits = high_ << 16;
+        float low;
+        std::memcpy(&low, &bits, sizeof low);
+        return static_cast<double>(low);
+    }
+    void CountLow(double period) {
+        const std::uint32_t bits = Bits(period);
+        if ((bits >> 16) == high_) {
+            ++counts_[bits & 0xFFFF];
+        }
+    }
+    float Median() {
+        const std::uint32_t bits = (high_ << 16) | Find(rank_);
+        float median;
+        std::memcpy(&median, &bits, sizeof median);
+        return median;
+    }
+
+private:
+    // The bucket that holds the `rank`th smallest; `rank` becomes its rank within the bucket.
+    std::uint32_t Find(std::uint64_t& rank) const {
+        for (std::uint32_t bucket = 0; bucket < counts_.size(); ++bucket) {
+            if (rank < counts_[bucket]) {
+                return bucket;
+            }
+            rank -= counts_[bucket];
+        }
+        return static_cast<std::uint32_t>(counts_.size() - 1);
+    }
+
+    std::vector<std::uint64_t> counts_;
+    std::uint64_t rank_ = 0;
+    std::uint32_t high_ = 0;
+};
+
 class CsvReader {
 public:
     CsvReader(std::string source, std::string digital)
         : source_(std::move(source)), digital_(std::move(digital)) {}
 
-    Recording Read(std::istream& in) {
+    // The first pass checks every row and learns the periods' median; the second finds the
+    // gaps. The rows are then read again as they are played.
+    Recording Read(std::unique_ptr<std::istream> in) {
         recording_.source = source_;
         std::string line;
-        while (std::getline(in, line)) {
+        while (std::getline(*in, line)) {
             ++line_;
-            std::string_view text = line;
-            if (line_ == 1 && text.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
-                text.remove_prefix(kUtf8Mark.size());
-            }
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-            }
-            if (Trim(text).empty()) {
+            const std::string_view text = LineText(line, line_);
+            if (text.empty()) {
                 continue;
             }
             if (recording_.channel_names.empty()) {
                 ReadHeader(text);
+                data_start_ = in->tellg();
+                data_line_ = line_;
             } else {
                 ReadRow(text);
             }
         }
-        if (in.bad()) {
+        if (in->bad()) {
             throw ScenarioError(source_ + ": read error after line " + std::to_string(line_));
         }
-        return Finish();
+        Check();
+        FindGaps(*in);
+        Finish();
+        recording_.file = std::make_shared<CsvRows>(
+            std::move(in), CsvRows::Layout{source_, separator_, data_start_, data_line_,
+                                           recording_.channel_names.size(), recording_.rows});
+        return std::move(recording_);
     }
 
 private:
@@ -192,16 +377,16 @@ private:
         }
         if (recording_.rows == 0) {
             first_time_ = time;
+        } else {
+            median_.CountHigh((time - first_time_) - (last_time_ - first_time_));
         }
         last_time_ = time;
-        times_.push_back(time - first_time_);
         for (std::size_t field = 1; field < fields_.size(); ++field) {
             double value = 0.0;
             if (!ParseDouble(fields_[field], value)) {
                 Fail("\"" + std::string(fields_[field]) + "\" in column \"" +
                      recording_.channel_names[field - 1] + "\" is not a number");
             }
-            recording_.values.push_back(value);
         }
         ++recording_.rows;
     }
@@ -220,7 +405,7 @@ private:
         return seconds;
     }
 
-    Recording Finish() {
+    void Check() const {
         if (recording_.channel_names.empty()) {
             throw ScenarioError(source_ +
                                 ": no header row; expected the time column's name, "
@@ -231,41 +416,70 @@ private:
                                 ": at least two rows of samples are needed to know the "
                                 "recording's rate");
         }
-        FindGaps();
+    }
+
+    void Finish() {
         if (dates_) {
             recording_.start = std::chrono::system_clock::time_point(
                 SecondsToDuration<std::chrono::system_clock::duration>(first_time_));
         }
         FindDigitalChannel();
-        return std::move(recording_);
     }
 
+    struct Pause {
+        std::size_t row;
+        double seconds;  // since the first row
+        double period;
+    };
+
     // A pause longer than twice the median period is a gap; the rate is the mean one of the
-    // stretches between gaps (of the whole recording when there are none).
-    void FindGaps() {
-        std::vector<float> periods(times_.size() - 1);
-        for (std::size_t row = 1; row < times_.size(); ++row) {
-            periods[row - 1] = static_cast<float>(times_[row] - times_[row - 1]);
+    // stretches between gaps (of the whole recording when there are none). The pauses that
+    // may be gaps are kept while the median is not yet known.
+    void FindGaps(std::istream& in) {
+        const double smallest_median = median_.StartLow(recording_.rows - 1);
+        std::vector<Pause> pauses;
+        in.clear();
+        in.seekg(data_start_);
+        line_ = data_line_;
+        std::string line;
+        double before = 0.0;
+        for (std::size_t row = 0; row < recording_.rows && std::getline(in, line);) {
+            ++line_;
+            const std::string_view text = LineText(line, line_);
+            if (text.empty()) {
+                continue;
+            }
+            double time = 0.0;
+            const std::string_view field = Trim(text.substr(0, text.find(separator_)));
+            if (!(dates_ ? ParseIsoTime(field, time) : ParseDouble(field, time))) {
+                Fail("the file changed while it was read");
+            }
+            const double since_first = time - first_time_;
+            if (row > 0) {
+                const double period = since_first - before;
+                median_.CountLow(period);
+                if (period > 2.0 * smallest_median) {
+                    pauses.push_back({row, since_first, period});
+                }
+            }
+            before = since_first;
+            ++row;
         }
-        const auto middle = periods.begin() + static_cast<std::ptrdiff_t>(periods.size() / 2);
-        std::nth_element(periods.begin(), middle, periods.end());
-        const double longest = 2.0 * static_cast<double>(*middle);
-        periods = {};
+        const double longest = 2.0 * static_cast<double>(median_.Median());
         double paused = 0.0;
-        for (std::size_t row = 1; row < times_.size(); ++row) {
-            const double period = times_[row] - times_[row - 1];
-            if (period > longest) {
-                recording_.gaps.push_back({row, times_[row]});
-                paused += period;
+        for (const Pause& pause : pauses) {
+            if (pause.period > longest) {
+                recording_.gaps.push_back({pause.row, pause.seconds});
+                paused += pause.period;
             }
         }
-        const double stretches = times_.back() - paused;
+        const double length = last_time_ - first_time_;
+        const double stretches = length - paused;
         const auto periods_in_stretches =
             static_cast<double>(recording_.rows - 1 - recording_.gaps.size());
         recording_.scan_rate = stretches > 0.0 && periods_in_stretches > 0.0
                                    ? periods_in_stretches / stretches
-                                   : static_cast<double>(recording_.rows - 1) / times_.back();
-        times_ = {};
+                                   : static_cast<double>(recording_.rows - 1) / length;
     }
 
     void FindDigitalChannel() {
@@ -303,7 +517,9 @@ private:
     bool dates_ = false;
     double first_time_ = 0.0;
     double last_time_ = 0.0;
-    std::vector<double> times_;  // of each row since the first, until the gaps are found
+    std::streampos data_start_;
+    int data_line_ = 0;
+    MedianPeriod median_;
 };
 
 }  // namespace
@@ -340,7 +556,17 @@ Recording::Newest Recording::NewestAt(double seconds, double tolerance) const {
 
 Recording ParseCsvRecording(std::istream& in, const std::string& source,
                             const std::string& digital) {
-    return CsvReader(source, digital).Read(in);
+    auto copy = std::make_unique<std::stringstream>();
+    *copy << in.rdbuf();
+    copy->clear();
+    return CsvReader(source, digital).Read(std::move(copy));
+}
+
+const double* Recording::Row(std::size_t row) const {
+    if (file && values.empty()) {
+        return file->Row(row);
+    }
+    return values.data() + row * channel_names.size();
 }
 
 Recording LoadCsvRecording(const std::string& path, const std::string& digital) {
@@ -350,11 +576,11 @@ Recording LoadCsvRecording(const std::string& path, const std::string& digital) 
             path + ": " +
             (std::filesystem::exists(path, code) ? "not a regular file" : "no such file"));
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*in) {
         throw ScenarioError(path + ": cannot open");
     }
-    return ParseCsvRecording(in, path, digital);
+    return CsvReader(path, digital).Read(std::move(in));
 }
 
 }  // namespace quillon::sim

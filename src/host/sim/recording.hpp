@@ -5,11 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quillon::sim {
+
+class CsvRows;
 
 // Samples recorded by some instrument: one row per scan, one column per channel. Rows are
 // taken as evenly spaced at the recording's mean rate, so scan k is row k, except across a
@@ -30,7 +33,9 @@ struct Recording {
 
     std::string source;                      // the file, for messages
     std::vector<std::string> channel_names;  // from the header
-    std::vector<double> values;              // row after row, channel 0 first
+    // Row after row, channel 0 first, when held in memory; else `file` reads them as asked.
+    std::vector<double> values;
+    std::shared_ptr<CsvRows> file;
     std::size_t rows = 0;
     double scan_rate = 1000.0;  // rows per second
     // When the first row was taken, if the time column holds dates and times.
@@ -50,14 +55,19 @@ struct Recording {
     // The newest row at `seconds` since the first row; a moment within `tolerance` scans of a
     // row's time counts as that row's.
     Newest NewestAt(double seconds, double tolerance) const;
-    const double* Row(std::size_t row) const { return values.data() + row * channel_names.size(); }
+    // The values of row `row`, channel 0 first; valid until the next call. Read from the file
+    // when it is not held: the rows nearest the last one asked for are at hand, so a replay
+    // that moves forward reads the file once. Not for two threads at once.
+    const double* Row(std::size_t row) const;
 };
 
-// Reads a CSV recording: a header row (the time column, then one name per channel), then one
-// row per scan. Times are seconds or ISO 8601 dates and times ("2026-05-01T03:00:00.125",
-// with "Z" or an offset, else local time), strictly increasing. Separators: "," or, when the
-// header has none, ";" or a tab. `digital` names the digital-input channel by its column name
-// or channel number; empty for none. Raises ScenarioError "source:line: what".
+// Reads a CSV recording (in chunks: its rows are read again from the file as they are played,
+// so memory does not grow with its length): a header row (the time column, then one name per
+// channel), then one row per scan. Times are seconds or ISO 8601 dates and times
+// ("2026-05-01T03:00:00.125", with "Z" or an offset, else local time), strictly increasing.
+// Separators: "," or, when the header has none, ";" or a tab. `digital` names the digital-input
+// channel by its column name or channel number; empty for none. Raises ScenarioError "source:line:
+// what".
 Recording ParseCsvRecording(std::istream& in, const std::string& source,
                             const std::string& digital = "");
 // The same from a file, which must be a regular file.

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <regex>
+#include <string>
+
+#include "replay/replay_summary.hpp"
+#include "replay/svg_plot.hpp"
+
+namespace quillon {
+namespace {
+
+constexpr int kColumns = 1000;
+
+// Column by column, the opacity of the slot's band there ("" where it is not shaded).
+std::map<int, std::string> ShadedColumns(const std::string& svg, int slot) {
+    const std::string start = "<g class=\"band\" data-slot=\"" + std::to_string(slot) + "\">";
+    const std::size_t from = svg.find(start);
+    const std::string band = svg.substr(from, svg.find("</g>", from) - from);
+    const std::regex rect(
+        R"re(<rect class="on" x="(\d+)" y="\d+" width="(\d+)" height="\d+" fill="#d01010" )re"
+        R"re(fill-opacity="([0-9.]+)"/>)re");
+    std::map<int, std::string> shaded;
+    for (std::sregex_iterator it(band.begin(), band.end(), rect), end; it != end; ++it) {
+        const int x = std::stoi((*it)[1]) - 90;
+        for (int column = x; column < x + std::stoi((*it)[2]); ++column) {
+            EXPECT_EQ(shaded.count(column), 0U) << "two rects in column " << column;
+            shaded[column] = (*it)[3];
+        }
+    }
+    return shaded;
+}
+
+// An hour of slot 0 switching on and off every 10 ms tick for its first 40 minutes; slot 1 on
+// for one tick in the last minute. The plot stays a rect per column at most, and still marks
+// every column where a slot was on, and none where it was not.
+TEST(ReplayPlot, AnHourOfASlotSwitchingEveryTickStaysSmall) {
+    VirtualClock clock{std::chrono::system_clock::time_point{}};
+    ReplaySummary summary(clock, 0.0, 3600.0, kColumns);
+    const auto change = [&](int slot, const char* from, const char* to) {
+        summary.SlotChanged({slot, "equation", from, to, std::nullopt});
+    };
+    const auto tick = std::chrono::milliseconds(10);
+    for (int n = 0; n < 240'000; ++n) {
+        change(0, n == 0 ? "none" : (n % 2 == 1 ? "on" : "off"), n % 2 == 0 ? "on" : "off");
+        clock.SleepUntil(clock.Monotonic() + tick);
+    }
+    clock.SleepUntil(clock.Monotonic() + std::chrono::seconds(1140));  // to 59:00
+    change(1, "off", "on");
+    clock.SleepUntil(clock.Monotonic() + tick);
+    change(1, "on", "off");
+    summary.Close(3600.0);
+
+    TraceColumns traces(kColumns, 0.0, 3600.0);
+    const std::string svg = SvgPlot(traces, {"hour", {}, &summary, {}, {}});
+    EXPECT_LT(svg.size(), 200'000U);
+
+    const std::map<int, std::string> fast = ShadedColumns(svg, 0);
+    ASSERT_EQ(fast.size(), 667U);  // 40 minutes of an hour in 1,000 columns: 666 2/3
+    EXPECT_EQ(fast.begin()->first, 0);
+    EXPECT_EQ(fast.rbegin()->first, 666);
+    EXPECT_EQ(fast.at(300), "0.6");  // on half of each column: 20 % + 80 % of a half
+    const std::map<int, std::string> once = ShadedColumns(svg, 1);
+    ASSERT_EQ(once.size(), 1U);
+    EXPECT_EQ(once.begin()->first, 983);  // 3,540 s of 3,600
+}
+
+}  // namespace
+}  // namespace quillon
