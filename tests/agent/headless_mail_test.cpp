@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <fstream>
 #include <iostream>
 
@@ -113,6 +114,33 @@ TEST_F(HeadlessMail, AFlappingInputGivesMergedMailsWithEveryEpisode) {
     EXPECT_EQ(Count(PlainTexts(), "Subject: [Quillon] Host exit:"), 1);
     std::cout << "[ figures ] flapping input: " << episodes << " alarms in " << alarm_mails
               << " mails\n";
+}
+
+// A host that goes silent (a gap in the played recording) stops the run; StopEmailAfter=1 tells
+// of the stop once it has lasted a second, and --resume-after tells of the run coming back.
+TEST_F(HeadlessMail, AHostStopAndTheResumeEachGiveOneMail) {
+    std::ofstream(config / "NorvaneAlarm.ini")
+        << "[Lab1]\nS9=Set\nMathExpression9=0\nStopEmailAfter=1\n";
+    std::string csv = "time,level\n";
+    for (int row = 0; row <= 3000; ++row) {
+        if (row <= 100 || row >= 400) {  // silent from 1 s to 4 s
+            csv += std::to_string(row / 100.0) + ",1\n";
+        }
+    }
+    temp.Write("gap.csv", csv);
+    ProgramStart start = QuillonStart("Lab1", temp.Write("gap.scn", "recording gap.csv\n"));
+    start.arguments.insert(start.arguments.begin(), {"--resume-after", "1"});
+    RunningProgram quillon(start);
+    const auto subjects = [&](const std::string& subject) {
+        return Count(PlainTexts(), "Subject: [Quillon] " + subject + ": Lab1");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return subjects("Run resumed") == 1; }, seconds(30)))
+        << PlainTexts();
+    quillon.Signal(SIGTERM);
+    ExpectCleanExit(quillon);
+    WaitForDeliverersToEnd(seconds(20));
+    EXPECT_EQ(subjects("Run stopped"), 1);
+    EXPECT_EQ(subjects("Run resumed"), 1);
 }
 
 // Timer3 ticks every 30 s: three instances side by side for one tick.
