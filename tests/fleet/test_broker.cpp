@@ -59,6 +59,9 @@ TestBroker::TestBroker(std::filesystem::path folder)
         << "allow_anonymous false\n"
         << "password_file " << (folder_ / "passwords").string() << "\n"
         << "persistence true\n"
+        // One QoS 1 message at a time to each subscriber: a restart then redelivers at most one,
+        // so an outage test can tell the publisher's repeats from the subscriber's.
+        << "max_inflight_messages 1\n"
         << "persistence_location " << folder_.string() << "/\n"
         << "user " << (me ? me->pw_name : "root") << "\n"
         << "log_dest file " << (folder_ / "mosquitto.log").string() << "\n"
