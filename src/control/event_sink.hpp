@@ -133,8 +133,8 @@ private:
     std::vector<EventSink*> sinks_;
 };
 
-// For an Addon nobody listens to.
-class NoEventSink final : public EventSink {
+// For an Addon nobody listens to, and a base for listeners that want only a few events.
+class NoEventSink : public EventSink {
 public:
     void TickStarted(std::uint64_t) override {}
     void RunStarted() override {}

@@ -12,22 +12,12 @@ namespace quillon {
 namespace {
 
 // Records the output lines, "word:written" or "word:error".
-class OutputLines final : public EventSink {
+class OutputLines final : public NoEventSink {
 public:
     void OutputWritten(const OutputWrite& write) override {
         lines.push_back(std::to_string(write.word) + ":" +
                         (write.error.empty() ? "written" : write.error));
     }
-    void TickStarted(std::uint64_t) override {}
-    void RunStarted() override {}
-    void RunStopped(std::string_view) override {}
-    void SlotChanged(const SlotChange&) override {}
-    void ModeChanged(int, std::string_view, std::string_view, int, ChangeSource) override {}
-    void SwitchChanged(std::string_view, int, ChangeSource) override {}
-    void AudioAlarmChanged(bool) override {}
-    void AgentLaunched(std::string_view, std::string_view, std::string_view) override {}
-    void AgentExited(std::string_view, bool, int, std::string_view) override {}
-    void HostExited() override {}
 
     std::vector<std::string> lines;
 };
