@@ -11,8 +11,10 @@
 namespace quillon::agent {
 namespace {
 
-bool Fail(std::string& error, const std::string& what) {
-    error = what + ": " + std::strerror(errno);
+// The caller reads errno right after the failing call and passes it: building the message, and
+// cleaning up, may change errno before it is read here.
+bool Fail(std::string& error, const std::string& what, int reason) {
+    error = what + ": " + std::strerror(reason);
     return false;
 }
 
@@ -43,16 +45,19 @@ bool DurableFile::Write(const std::filesystem::path& path, const std::string& te
     const std::filesystem::path temporary = TemporaryBeside(path);
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return Fail(error, "cannot create " + temporary.string());
+        const int reason = errno;
+        return Fail(error, "cannot create " + temporary.string(), reason);
     }
     const bool written = WriteAll(fd, text) && fsync(fd) == 0;
-    const int saved_errno = errno;
+    int reason = errno;
     close(fd);
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-        errno = written ? errno : saved_errno;
-        const std::string what = "cannot write " + path.string();
+    const bool renamed = written && rename(temporary.c_str(), path.c_str()) == 0;
+    if (written && !renamed) {
+        reason = errno;
+    }
+    if (!renamed) {
         unlink(temporary.c_str());
-        return Fail(error, what);
+        return Fail(error, "cannot write " + path.string(), reason);
     }
     return SyncFolder(path.parent_path(), error);
 }
@@ -60,11 +65,13 @@ bool DurableFile::Write(const std::filesystem::path& path, const std::string& te
 bool DurableFile::SyncFolder(const std::filesystem::path& folder, std::string& error) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return Fail(error, "cannot open the folder " + folder.string());
+        const int reason = errno;
+        return Fail(error, "cannot open the folder " + folder.string(), reason);
     }
     const bool synced = fsync(fd) == 0;
+    const int reason = errno;
     close(fd);
-    return synced || Fail(error, "cannot sync the folder " + folder.string());
+    return synced || Fail(error, "cannot sync the folder " + folder.string(), reason);
 }
 
 bool DurableFile::MakeFolder(const std::filesystem::path& folder, std::string& error) {
@@ -72,7 +79,8 @@ bool DurableFile::MakeFolder(const std::filesystem::path& folder, std::string& e
     for (const std::filesystem::path& part : folder) {
         so_far /= part;
         if (mkdir(so_far.c_str(), 0700) != 0 && errno != EEXIST) {
-            return Fail(error, "cannot create the folder " + so_far.string());
+            const int reason = errno;
+            return Fail(error, "cannot create the folder " + so_far.string(), reason);
         }
     }
     return true;

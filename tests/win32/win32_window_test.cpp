@@ -261,6 +261,13 @@ TEST_F(Win32WindowTest, AResizeIsBoundedAndCloseSavesTheSettings) {
     EXPECT_NE(ports_.profiles.files["NorvaneAlarm.ini"].find("Window Top"), std::string::npos);
 }
 
+TEST_F(Win32WindowTest, AMaximisedWindowIsBoundedAsAResizedOneIs) {
+    Load("Window Top=300\n");
+    ::ShowWindow(Window(), SW_MAXIMIZE);
+    Pump();
+    EXPECT_EQ(GetPanel().WindowWidth(), 9240);
+}
+
 TEST_F(Win32WindowTest, TheHostsExitEndsWithoutTheOperator) {
     Load();
     host_.Exit();

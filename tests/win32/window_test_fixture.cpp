@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/message_pump.hpp"
 #include "ui/win32/input_box.hpp"
 
 namespace quillon::testing {
@@ -79,7 +80,12 @@ void WindowTest::SetUp() {
 
 void WindowTest::TearDown() {
     front_end_.reset();
-    Pump();
+    DispatchWaitingMessages();
+    // A closed window's quit is left queued for a main loop the tests do not run: the next
+    // test must not find it.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 void WindowTest::Load(const std::string& settings_lines) {

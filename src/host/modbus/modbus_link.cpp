@@ -290,9 +290,13 @@ void ModbusLink::SendAll(const Bytes& frame, Clock::time_point deadline,
             ::send(socket_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
         if (done > 0) {
             sent += static_cast<std::size_t>(done);
-        } else if (done < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            continue;
+        }
+        // Read before the message is built: building it allocates, and that may change errno.
+        const int error = errno;
+        if (done < 0 && error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
             Lost(action + " on " + DeviceAddress(device_) + " unit " +
-                 std::to_string(device_.unit) + ": " + ErrorText(errno));
+                 std::to_string(device_.unit) + ": " + ErrorText(error));
         } else if (!WaitFor(POLLOUT, deadline)) {
             Lost(action + " on " + DeviceAddress(device_) + " unit " +
                  std::to_string(device_.unit) + ": the request could not be sent within " +
@@ -310,10 +314,13 @@ void ModbusLink::ReceiveExactly(std::uint8_t* into, std::size_t count, Clock::ti
         const ssize_t done = ::recv(socket_, into + received, count - received, 0);
         if (done > 0) {
             received += static_cast<std::size_t>(done);
-        } else if (done == 0) {
+            continue;
+        }
+        const int error = errno;  // before anything else can change it
+        if (done == 0) {
             Lost(where + "the device closed the connection");
-        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            Lost(where + ErrorText(errno));
+        } else if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+            Lost(where + ErrorText(error));
         } else if (!WaitFor(POLLIN, deadline)) {
             Lost(where + "no complete reply within " + SecondsText(device_.response_timeout));
         }

@@ -11,8 +11,9 @@ constexpr UINT kResolution = 1;  // ms
 
 }  // namespace
 
-ScanTickSource::ScanTickSource(HWND target, UINT message, std::chrono::milliseconds period)
-    : target_(target), message_(message), period_(static_cast<UINT>(period.count())) {}
+ScanTickSource::ScanTickSource(HWND target, UINT message, std::chrono::milliseconds period,
+                               PostFunction post)
+    : target_(target), message_(message), period_(static_cast<UINT>(period.count())), post_(post) {}
 
 ScanTickSource::~ScanTickSource() {
     Stop();
@@ -55,8 +56,10 @@ void CALLBACK ScanTickSource::Fire(UINT /*timer*/, UINT /*reserved*/, DWORD_PTR 
 }
 
 void ScanTickSource::Post() {
-    if (!pending_.exchange(true)) {
-        ::PostMessageW(target_, message_, 0, 0);
+    // A post the queue refused (it is full) leaves no tick waiting: the next one may be posted,
+    // or the ticks would stop for good.
+    if (!pending_.exchange(true) && !post_(target_, message_, 0, 0)) {
+        pending_.store(false);
     }
 }
 

@@ -18,7 +18,10 @@ public:
     // is a scan tick too (about 16 ms apart, but the cycle still runs).
     static constexpr UINT_PTR kFallbackTimerId = 0x5CA9;
 
-    ScanTickSource(HWND target, UINT message, std::chrono::milliseconds period);
+    using PostFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+
+    ScanTickSource(HWND target, UINT message, std::chrono::milliseconds period,
+                   PostFunction post = &::PostMessageW);
     ~ScanTickSource();
     ScanTickSource(const ScanTickSource&) = delete;
     ScanTickSource& operator=(const ScanTickSource&) = delete;
@@ -36,6 +39,7 @@ private:
     HWND target_;
     UINT message_;
     UINT period_;
+    PostFunction post_;
     UINT multimedia_timer_ = 0;
     bool window_timer_ = false;  // where no multimedia timer could be had
     bool running_ = false;

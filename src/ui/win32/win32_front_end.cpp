@@ -2,6 +2,7 @@
 #include "ui/win32/win32_front_end.hpp"
 
 #include "host/host_control.hpp"
+#include "platform/win32/message_pump.hpp"
 #include "ui/win32/control_ids.hpp"
 
 namespace quillon {
@@ -43,12 +44,7 @@ int Win32FrontEnd::Run(const std::string& argument_text) {
 }
 
 void Win32FrontEnd::DispatchWaitingMessages() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) {
-            Dispatch(message);
-        }
-    }
+    quillon::DispatchWaitingMessages([this](MSG& message) { Dispatch(message); });
 }
 
 void Win32FrontEnd::Dispatch(MSG& message) {

@@ -41,7 +41,8 @@ public:
     // window has closed. Returns 1 when start-up or the last save failed (the save's failure
     // shown in a box), else 0.
     int Run(const std::string& argument_text);
-    // Dispatches the messages waiting now, through the window's key preview.
+    // Dispatches the messages waiting now, through the window's key preview; a quit is left
+    // for the loop of Run.
     void DispatchWaitingMessages();
 
     Addon& GetAddon() { return addon_; }

@@ -170,8 +170,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
             DpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
             return 0;
         case WM_SIZE:
-            if (w == SIZE_RESTORED) {
-                Resized();
+            // A maximised window is bounded and laid out as a resized one is.
+            if (w == SIZE_RESTORED || w == SIZE_MAXIMIZED) {
+                Resized(SIZE{LOWORD(l), HIWORD(l)});
             }
             return 0;
         case WM_MOVE:
@@ -330,6 +331,8 @@ void Win32MainWindow::Forward(Call&& call) {
     } catch (const std::exception& error) {
         // An exception must not unwind through the system's message dispatch; keep it visible.
         panel_.SetStatus(error.what());
+    } catch (...) {
+        panel_.SetStatus("an unexpected error ended the last action");
     }
     if (--addon_depth_ == 0) {
         AfterAddonCalls();
@@ -555,14 +558,14 @@ void Win32MainWindow::DpiChanged(int dpi, const RECT& suggested) {
 }
 
 // The operator resized the window: the Addon bounds the size, and the window takes it.
-void Win32MainWindow::Resized() {
+// The size comes with the message: while the system maximises the window, the client area it
+// reports may still be the old one.
+void Win32MainWindow::Resized(SIZE client) {
     if (showing_ || closed_) {
         return;
     }
-    RECT client;
-    ::GetClientRect(window_, &client);
-    const int width = PixelsToTwips(client.right, dpi_) + kFrameWidth;
-    const int height = PixelsToTwips(client.bottom, dpi_) + kFrameHeight;
+    const int width = PixelsToTwips(client.cx, dpi_) + kFrameWidth;
+    const int height = PixelsToTwips(client.cy, dpi_) + kFrameHeight;
     Forward([this, width, height] { addon_.Resize(width, height); });
     ShowGeometry();
 }

@@ -73,7 +73,7 @@ private:
     LRESULT LabelColours(HDC device, HWND control);
     void Paint();
     void DpiChanged(int dpi, const RECT& suggested);
-    void Resized();
+    void Resized(SIZE client);
     void Moved();
     void CloseRequested();
 
