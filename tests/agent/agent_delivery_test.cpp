@@ -74,8 +74,9 @@ TEST_F(AgentDelivery, EveryMessageArrivesOnceAfterTheServerComesBack) {
             Agent(AlarmArguments("Lab" + std::to_string(i % 2), "tag" + std::to_string(i))).status,
             0);
     }
-    std::this_thread::sleep_for(seconds(2));  // the deliverer retries against a closed port
-    EXPECT_EQ(OutboxEntries().size(), 5u);
+    // A deliverer is at work against the closed port, and every message waits in the outbox.
+    ASSERT_TRUE(
+        WaitUntil([&] { return DelivererId() && OutboxEntries().size() == 5; }, seconds(20)));
     const auto back = std::chrono::steady_clock::now();
     ASSERT_TRUE(server->Start());
     ASSERT_TRUE(WaitUntil([&] { return TagCounts().size() == 5; }, seconds(30)));

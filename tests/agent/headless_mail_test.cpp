@@ -143,32 +143,5 @@ TEST_F(HeadlessMail, AHostStopAndTheResumeEachGiveOneMail) {
     EXPECT_EQ(subjects("Run resumed"), 1);
 }
 
-// Timer3 ticks every 30 s: three instances side by side for one tick.
-TEST_F(HeadlessMail, KeepAliveAfterAQuietHalfMinuteOnlyWhereSwitchedOnAndQuiet) {
-    std::ofstream(config / "NorvaneAlarm.ini")
-        << "[Quiet]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
-        << "[Alarmed]\nS9=Set\nMathExpression9=#0<1\nEmailAlarmInterval=1\nKeepAliveEmail=1\n"
-        << "[Off]\nS9=Set\nMathExpression9=#0>3.3\nEmailAlarmInterval=1\nKeepAliveEmail=0\n";
-    const std::string scenario =
-        temp.Write("quiet.scn", "channels 1\nchannel 0 constant value=0\nexit-at 34\n");
-    std::vector<std::unique_ptr<RunningProgram>> instances;
-    for (const char* instance : {"Quiet", "Alarmed", "Off"}) {
-        instances.push_back(std::make_unique<RunningProgram>(QuillonStart(instance, scenario)));
-    }
-    for (auto& instance : instances) {
-        ExpectCleanExit(*instance);
-    }
-    ASSERT_TRUE(WaitUntil([&] { return Count(PlainTexts(), "Subject: [Quillon] Host exit:") == 3; },
-                          seconds(20)));
-    WaitForDeliverersToEnd(seconds(20));
-    const std::string texts = PlainTexts();
-    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive:"), 1) << texts;
-    EXPECT_EQ(Count(texts, "Subject: [Quillon] Keep-alive: Quiet from Line_3"), 1) << texts;
-    EXPECT_NE(texts.find("Keep-alive from Quiet at "), std::string::npos);
-    EXPECT_NE(texts.find("Run_going"), std::string::npos);
-    EXPECT_NE(texts.find("#0=0_Channel_0"), std::string::npos);
-    EXPECT_EQ(Count(texts, "Subject: [Quillon] Alarm: Alarmed"), 1) << texts;
-}
-
 }  // namespace
 }  // namespace quillon::testing

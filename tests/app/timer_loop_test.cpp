@@ -29,5 +29,27 @@ TEST(TimerLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
     EXPECT_EQ(ports.sound.played.size(), 3U);  // at once, then every second (interval 0)
 }
 
+// The keep-alive timer's half minute, on the same clock: a quiet run with the keep-alive switched
+// on queues one every 30 s, and a run whose e-mail equation is true queues none.
+TEST(TimerLoopTest, KeepAliveEveryHalfMinuteOfTheClockOnlyWhileQuiet) {
+    for (const auto& [equation, keep_alives] : {std::pair{"#0>3.3", 2}, std::pair{"#0<1", 0}}) {
+        testing::RecordingHost host;
+        host.block = SampleBlock(4, 1);
+        testing::FakePorts ports;
+        ports.StoreSettings(std::string("S9=Set\nMathExpression9=") + equation +
+                            "\nEmailAlarmInterval=1\nKeepAliveEmail=1\n");
+        Addon addon(ports.With(host));
+        addon.Load("");
+        const auto start = ports.clock.Monotonic();
+        TimerLoop loop(addon, ports.clock, [] {});
+        loop.Run([&] { return ports.clock.Monotonic() - start >= std::chrono::seconds(65); });
+        int queued = 0;
+        for (const auto& launch : ports.launcher.launched) {
+            queued += launch.arguments.at(2).rfind("KeepAlive", 0) == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(queued, keep_alives) << equation;
+    }
+}
+
 }  // namespace
 }  // namespace quillon

@@ -339,7 +339,9 @@ TEST_P(HeadlessEnd, GivesItsExitStatus) {
     if (c.terminate) {
         ASSERT_TRUE(WaitUntil([&] { return Output().find(" running\n") != std::string::npos; }));
         if (!c.scenario.empty()) {
-            ::usleep(500'000);  // past the scripted fault
+            // Past the scripted fault: the run has stopped on it.
+            ASSERT_TRUE(
+                WaitUntil([&] { return Output().find(" stopped\n") != std::string::npos; }));
         }
         program.Signal(SIGTERM);
     }

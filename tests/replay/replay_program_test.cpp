@@ -8,7 +8,6 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <thread>
 #include <tuple>
 
 #include "fakes/temp_directory.hpp"
@@ -131,12 +130,19 @@ protected:
     std::string scenario_;
 };
 
-// The proof that a replay is the live cycle: 20 s of the scenario run live by the headless
-// front end, and replayed, switch the same slots the same way at the same tick numbers.
+// The proof that a replay is the live cycle: the first seven seconds or so of the scenario run
+// live by the headless front end, and replayed, switch the same slots the same way at the same
+// tick numbers. Real time, so kept short: the engine's own tests run on the virtual clock.
 TEST_F(ReplayProgram, SwitchesLikeALiveRunAtTheSameTicks) {
     RunningProgram live(Start(QUILLON_HEADLESS_PROGRAM,
                               {"--events-json", "-dsim:" + scenario_, "-nRig"}, "live.jsonl"));
-    std::this_thread::sleep_for(std::chrono::seconds(20));
+    const auto live_lines_so_far = [this] { return ReadFile(directory_.Path() / "live.jsonl"); };
+    ASSERT_TRUE(testing::WaitUntil(
+        [&] {
+            const std::string lines = live_lines_so_far();
+            return LastTick(SlotChanges(lines), lines) >= 700;
+        },
+        std::chrono::seconds(60)));
     live.Signal(SIGTERM);
     ASSERT_NE(live.WaitForExit(), -1);
     ASSERT_EQ(Replay(), 0) << ReadFile(directory_.Path() / "replay.txt.err");
@@ -152,8 +158,8 @@ TEST_F(ReplayProgram, SwitchesLikeALiveRunAtTheSameTicks) {
         std::erase_if(changes, [common](const SlotChange& c) { return std::get<0>(c) > common; });
         return changes;
     };
-    EXPECT_GT(common, 1500);
-    EXPECT_GT(within(replay_changes).size(), 60U);
+    EXPECT_GE(common, 699);
+    EXPECT_GT(within(replay_changes).size(), 20U);
     EXPECT_EQ(within(live_changes), within(replay_changes));
 }
 
