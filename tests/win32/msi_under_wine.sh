@@ -43,6 +43,11 @@ version=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "ProductVersi
 
 # What belongs to the user: the settings file and an event log.
 settings="$drive_c/windows/NorvaneAlarm.ini"
+# The prefix's settings file is the other tests' too: it is given back as it was.
+if [ -f "$settings" ]; then
+    cp "$settings" "$work/settings-before"
+fi
+trap 'if [ -f "$work/settings-before" ]; then cp "$work/settings-before" "$settings"; fi; rm -rf "$work"' EXIT
 events_dir="$drive_c/users/$(whoami)/AppData/Local/Quillon/events"
 mkdir -p "$events_dir"
 printf '[Lab]\r\nMathExpression0=#0>1\r\n' >"$settings"

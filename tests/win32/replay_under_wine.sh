@@ -28,6 +28,11 @@ printf '[Quillon]\n%s\n' "$settings_lines" >named.ini
 mkdir -p linux-config/quillon
 printf '[WineReplay]\n%s\n' "$settings_lines" >linux-config/quillon/NorvaneAlarm.ini
 windows_settings="$build_dir/wine-prefix/drive_c/windows/NorvaneAlarm.ini"
+# The prefix's settings file is the other tests' too: it is given back as it was.
+if [ -f "$windows_settings" ]; then
+    cp "$windows_settings" "$work/settings-before"
+fi
+trap 'if [ -f "$work/settings-before" ]; then cp "$work/settings-before" "$windows_settings"; else rm -f "$windows_settings"; fi; rm -rf "$work"' EXIT
 printf '[WineReplay]\r\n%s\r\n' "${settings_lines//$'\n'/$'\r\n'}" >"$windows_settings"
 before=$(md5sum <"$windows_settings")
 
