@@ -229,11 +229,23 @@ public:
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
         script->container_calls.push_back(site != nullptr ? "SetClientSite" : "SetClientSite(0)");
         if (site != nullptr) {
+            site->AddRef();
             AskUserMode(*site);
         }
+        if (site_ != nullptr) {
+            site_->Release();
+        }
+        site_ = site;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override {
+        *site = site_;
+        if (site_ == nullptr) {
+            return E_FAIL;
+        }
+        site_->AddRef();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Close(DWORD) override {
         script->container_calls.push_back("Close");
@@ -253,6 +265,10 @@ public:
         }
         if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW) {
             return OLEOBJ_S_INVALIDVERB;
+        }
+        if (script->activations_ignored > 0) {
+            --script->activations_ignored;
+            return S_OK;
         }
         return window_ != nullptr ? S_OK : ActivateInPlace(site);
     }
@@ -354,6 +370,7 @@ private:
     }
 
     HWND window_ = nullptr;
+    IOleClientSite* site_ = nullptr;
     IOleInPlaceSite* in_place_site_ = nullptr;
 
     void AskUserMode(IOleClientSite& site) {

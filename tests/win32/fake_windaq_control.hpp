@@ -38,6 +38,9 @@ struct FakeControlScript {
     // As many real controls: every dispatch call is refused until the control is active in
     // place, and the exit event comes from a timer of the control's own window.
     bool needs_in_place_activation = false;
+    // Activation requests passed over, as by a container that leaves a control invisible at
+    // run time inactive.
+    int activations_ignored = 0;
     // "SetClientSite", "InitNew", "Activate", "Deactivate", "Close", "SetClientSite(0)",
     // "Released"
     std::vector<std::string> container_calls;

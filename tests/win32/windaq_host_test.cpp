@@ -368,6 +368,14 @@ TEST_F(WinDaqHostTest, AnInPlaceControlIsActiveOnAHiddenWindowAndDeactivatedBefo
     EXPECT_EQ(script_->live_instances, 0);
 }
 
+TEST_F(WinDaqHostTest, IsActivatedEvenWhenTheContainerLeavesItInactive) {
+    script_->needs_in_place_activation = true;
+    script_->activations_ignored = 1;
+    script_->results[2] = Returns(VT_I2, 3);
+    WinDaqHost host;
+    EXPECT_EQ(host.ChannelCount(), 3);
+}
+
 TEST_F(WinDaqHostTest, MovedOntoAWindowTheControlEndsWithIt) {
     script_->needs_in_place_activation = true;
     HWND form = ::CreateWindowExW(0, L"Button", L"form", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,

@@ -132,7 +132,22 @@ HRESULT ControlContainer::Host(const CLSID& control_class) {
     if (SUCCEEDED(result) && !control_) {
         return E_NOINTERFACE;
     }
+    if (SUCCEEDED(result)) {
+        ActivateInPlace();
+    }
     return result;
+}
+
+// The system's container may leave a control that calls itself invisible at run time inactive;
+// a form activates it all the same, and so does this (an active control takes it as done).
+void ControlContainer::ActivateInPlace() {
+    const auto ole_object = control_.As<IOleObject>(IID_IOleObject);
+    ComPtr<IOleClientSite> site;
+    if (!ole_object || FAILED(ole_object->GetClientSite(site.Out())) || !site) {
+        return;
+    }
+    RECT area{};
+    ole_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, site_, &area);
 }
 
 void ControlContainer::MoveInto(HWND parent) {

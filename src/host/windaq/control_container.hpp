@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <ole2.h>
 #include <unknwn.h>
 
 #include "host/windaq/com_ptr.hpp"
@@ -39,6 +40,7 @@ public:
     void Deactivate();
 
 private:
+    void ActivateInPlace();
     static LRESULT CALLBACK HolderProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
     HWND form_ = nullptr;
