@@ -50,6 +50,9 @@ NOT_CHECKED = {
         "needs the host program on Windows; build/windows/bin/quillon.exe is checked below",
     "quillon-headless.exe -d1 -nLab1":
         "needs the host program on Windows; build/windows/bin/quillon-headless.exe is checked",
+    "quillon-replay.exe rig-2024-05-02.csv -nLab1 --out replay":
+        "the user's own recording on Windows; tests/win32/replay_under_wine.sh runs "
+        "build/windows/bin/quillon-replay.exe",
 }
 
 PATH_PATTERN = re.compile(r"(?<![\w/.$~%%\\-])((?:\./)?(?:%s)/[\w./*@+-]*|\./[\w./*@+-]+)"

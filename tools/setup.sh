@@ -15,6 +15,7 @@ packages=(
     libcurl4-openssl-dev python3-aiosmtpd openssl
     libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev
     g++-mingw-w64-i686-posix googletest wine wine32:i386
+    librsvg2-bin icoutils wixl msitools
 )
 
 missing=()

@@ -5,7 +5,7 @@
 # tools/run.sh as a user runs it (with and without a display), the Debian package (lintian,
 # contents, the installed programs, the user service), then the core tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) with its tests
-# under Wine and its ZIP package, a check that every path and program the README and docs/
+# under Wine (among them its MSI installer's) and its ZIP package, a check that every path and program the README and docs/
 # name exists, then fuzzes the evaluator for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,13 +50,23 @@ ctest --preset windows
 (cd build/windows && cpack >/dev/null)
 windows_zip=$(ls build/windows/package/quillon-*-win32.zip)
 zip_listing=$(cmake -E tar tf "$windows_zip")
-for packed in quillon.exe quillon-headless.exe README.md LICENSE; do
+for packed in quillon.exe quillon-headless.exe quillon-replay.exe README.md LICENSE; do
     if ! grep -q "/$packed\$" <<<"$zip_listing"; then
         echo "$windows_zip lacks $packed" >&2
         exit 1
     fi
 done
 echo "$windows_zip"
+
+echo "== Windows installer"
+# Built with the Windows build and installed, upgraded and removed under Wine by its test
+# (MsiUnderWine) above: here it must exist.
+windows_msi=build/windows/package/quillon-$(sed -nE 's/^project\(Quillon VERSION ([0-9.]+).*/\1/p' CMakeLists.txt).msi
+if [ ! -f "$windows_msi" ]; then
+    echo "The Windows build made no $windows_msi (is wixl installed?)" >&2
+    exit 1
+fi
+echo "$windows_msi: $(stat -c %s "$windows_msi") bytes"
 
 echo "== Paths and programs the README and docs/ name"
 ./tools/check_docs.py

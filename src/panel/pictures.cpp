@@ -99,4 +99,29 @@ Picture WindowIconPicture() {
              Box(12.5, 18.5, 7.0, 7.0, ink, Rgb(0x30, 0x50, 0xB0))}};
 }
 
+Picture FormulaPicture() {
+    // Italic strokes, not a font's glyphs: every front end draws the same letters.
+    const Colour ink = Rgb(0x10, 0x30, 0xA0);
+    const auto stroke = [ink](std::vector<PicturePoint> points) {
+        for (PicturePoint& point : points) {
+            point.x += 1.3;  // the letters centred on the card
+        }
+        return PictureShape{ShapeKind::Polyline, std::move(points), ink, 1.0, {}};
+    };
+    std::vector<PicturePoint> f{{8.0, 5.6}};  // the hook, the leaning stem, the tail
+    AppendCubic(f, {8.0, 5.6}, {7.4, 4.6}, {6.0, 4.8}, {5.7, 6.8});
+    AppendCubic(f, {5.7, 6.8}, {5.3, 9.5}, {5.0, 12.0}, {4.6, 13.6});
+    AppendCubic(f, {4.6, 13.6}, {4.3, 14.8}, {3.4, 15.0}, {2.9, 14.4});
+    std::vector<PicturePoint> open{{9.6, 5.4}};
+    AppendCubic(open, {9.6, 5.4}, {8.0, 7.5}, {7.8, 12.0}, {8.8, 14.6});
+    std::vector<PicturePoint> close{{13.8, 5.4}};
+    AppendCubic(close, {13.8, 5.4}, {14.8, 8.0}, {14.6, 12.5}, {13.0, 14.6});
+    return {20,
+            20,
+            {Box(1.5, 1.5, 17.0, 17.0, Rgb(0x50, 0x50, 0x50), Rgb(0xFF, 0xFF, 0xF0)),
+             stroke(std::move(f)), stroke({{4.2, 8.6}, {7.4, 8.6}}), stroke(std::move(open)),
+             stroke({{10.0, 8.4}, {12.8, 14.0}}), stroke({{13.2, 8.4}, {9.6, 14.0}}),
+             stroke(std::move(close))}};
+}
+
 }  // namespace quillon

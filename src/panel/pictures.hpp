@@ -44,5 +44,6 @@ Picture EnvelopePicture();      // 16 x 11: the e-mail alarm's equation button
 Picture GreyEnvelopePicture();  // 16 x 11: the same, while disabled
 Picture GearPicture();          // 10 x 10: the alarm and e-mail configuration buttons
 Picture WindowIconPicture();    // 32 x 32: two lamps above a three-position switch
+Picture FormulaPicture();       // 20 x 20: "f(x)" on a card, the quick reference button
 
 }  // namespace quillon

@@ -26,6 +26,8 @@ public:
     virtual void Service() = 0;
     // Where a bare-named profile file lives, for the operator.
     virtual std::string ProfilePath(const std::string& file) const = 0;
+    // The same profile code for the files of another folder (a settings file the user names).
+    virtual std::unique_ptr<ProfileStore> ProfilesIn(const std::string& folder) const = 0;
 };
 
 // What the process needs before anything else, first thing in main(): standard descriptors

@@ -68,9 +68,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<quillon::Platform> platform = quillon::CreatePlatform();
     std::optional<ProgressLine> line;
     try {
-        const quillon::ReplayOutcome outcome = quillon::RunReplay(
-            options, platform->Profiles(), platform->UserLocale(),
-            platform->ProfilePath(quillon::kSettingsFile), [&](double done, double span) {
+        const quillon::ReplayOutcome outcome =
+            quillon::RunReplay(options, *platform, [&](double done, double span) {
                 if (isatty(STDERR_FILENO) == 0) {
                     return;
                 }

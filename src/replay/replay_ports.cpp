@@ -2,7 +2,6 @@
 #include "replay/replay_ports.hpp"
 
 #include "app/settings.hpp"
-#include "platform/linux/file_profile_store.hpp"
 
 namespace quillon {
 
@@ -30,12 +29,11 @@ std::optional<std::string> ReplayPrompter::InputBox(const std::string& prompt, c
     return std::nullopt;
 }
 
-ReadOnlyProfiles::ReadOnlyProfiles(ProfileStore& inner, std::filesystem::path settings_file)
-    : inner_(inner) {
-    if (!settings_file.empty()) {
+ReadOnlyProfiles::ReadOnlyProfiles(ProfileStore& inner, std::unique_ptr<ProfileStore> settings,
+                                   const std::filesystem::path& settings_file)
+    : inner_(inner), settings_(std::move(settings)) {
+    if (settings_) {
         settings_name_ = settings_file.filename().string();
-        std::filesystem::path folder = settings_file.parent_path();
-        settings_ = std::make_unique<FileProfileStore>(folder.empty() ? "." : folder);
     }
 }
 

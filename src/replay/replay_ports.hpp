@@ -67,7 +67,9 @@ private:
 // instance will load. `settings_file` (when not empty) stands for the settings file.
 class ReadOnlyProfiles final : public ProfileStore {
 public:
-    ReadOnlyProfiles(ProfileStore& inner, std::filesystem::path settings_file);
+    // `settings` reads the folder of `settings_file`; both empty for the usual settings file.
+    ReadOnlyProfiles(ProfileStore& inner, std::unique_ptr<ProfileStore> settings,
+                     const std::filesystem::path& settings_file);
     std::string Read(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& fallback) override;
     bool Write(const std::string&, const std::string&, const std::string&,

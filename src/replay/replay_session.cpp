@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/settings.hpp"
 #include "events/event_log.hpp"
 #include "events/rotating_event_file.hpp"
 #include "host/sim/scenario.hpp"
@@ -129,9 +130,9 @@ void RequireInstanceSection(const ReplayOptions& options,
 
 }  // namespace
 
-ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Locale& locale,
-                        const std::filesystem::path& default_settings,
+ReplayOutcome RunReplay(const ReplayOptions& options, Platform& platform,
                         const ReplayEngine::Progress& progress) {
+    const std::filesystem::path default_settings = platform.ProfilePath(kSettingsFile);
     if (!options.settings_file.empty() &&
         !std::filesystem::is_regular_file(options.settings_file)) {
         throw std::runtime_error(options.settings_file + ": no such settings file");
@@ -142,9 +143,16 @@ ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Lo
     const ReplaySpan span = SpanOf(scenario, options);
     const auto wall_start = WallStart(scenario, span.from);
     const std::filesystem::path out = PrepareOutput(options.out);
-    ReadOnlyProfiles settings(profiles, options.settings_file);
+    std::unique_ptr<ProfileStore> named_file;
+    if (!options.settings_file.empty()) {
+        const std::filesystem::path folder =
+            std::filesystem::path(options.settings_file).parent_path();
+        named_file = platform.ProfilesIn(folder.empty() ? "." : folder.string());
+    }
+    ReadOnlyProfiles settings(platform.Profiles(), std::move(named_file), options.settings_file);
 
-    ReplayEngine engine(std::move(scenario), span, wall_start, settings, locale, kPlotColumns);
+    ReplayEngine engine(std::move(scenario), span, wall_start, settings, platform.UserLocale(),
+                        kPlotColumns);
     ReplayOutcome outcome;
     EventLog log(engine.GetClock(),
                  [&outcome](const std::string& problem) { outcome.log_problem = problem; });

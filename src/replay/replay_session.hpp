@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/locale.hpp"
+#include "platform/platform.hpp"
 #include "platform/profile_store.hpp"
 #include "replay/replay_engine.hpp"
 #include "replay/replay_options.hpp"
@@ -28,10 +29,9 @@ struct ReplayOutcome {
 // event log, the summary and the plot written to the output folder. Raises std::runtime_error
 // (or ScenarioError for a bad recording) with a message for the operator, before the replay
 // for an output folder that takes no file or an instance the settings file does not have
-// (`default_settings` is the settings file without --settings). Files that could not be
+// (the platform's settings file without --settings; either is only read). Files that could not be
 // written after the replay are told in the outcome, which still holds the summary.
-ReplayOutcome RunReplay(const ReplayOptions& options, ProfileStore& profiles, Locale& locale,
-                        const std::filesystem::path& default_settings,
+ReplayOutcome RunReplay(const ReplayOptions& options, Platform& platform,
                         const ReplayEngine::Progress& progress = {});
 
 // The plot's width in columns of traces.

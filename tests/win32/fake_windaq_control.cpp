@@ -6,6 +6,7 @@
 #include <olectl.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "platform/win32/com_text.hpp"
 
@@ -40,9 +41,15 @@ ReceivedArgument Received(const VARIANT& argument) {
     return received;
 }
 
-void CALLBACK FireExitFromTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
+void CALLBACK FireExitFromTimer(HWND window, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(window, timer);
     FakeWinDaqControlClass::FireEvent(10);
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
 }
 
 // Base for the small objects: one reference count.
@@ -112,6 +119,7 @@ class FakeControl final : public IDispatch,
                           public IProvideClassInfo2,
                           public IOleObject,
                           public IPersistStreamInit,
+                          public IOleInPlaceObject,
                           RefCounted {
 public:
     FakeControl() { ++script->live_instances; }
@@ -129,6 +137,9 @@ public:
             *object = static_cast<IOleObject*>(this);
         } else if (script->offers_ole_object && IsEqualIID(iid, IID_IPersistStreamInit)) {
             *object = static_cast<IPersistStreamInit*>(this);
+        } else if (script->needs_in_place_activation &&
+                   (IsEqualIID(iid, IID_IOleInPlaceObject) || IsEqualIID(iid, IID_IOleWindow))) {
+            *object = static_cast<IOleInPlaceObject*>(this);
         } else {
             return E_NOINTERFACE;
         }
@@ -140,6 +151,7 @@ public:
         const ULONG left = --references_;
         if (left == 0) {
             --script->live_instances;
+            script->container_calls.push_back("Released");
             delete this;
         }
         return left;
@@ -157,6 +169,15 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT*) override {
         Record(id, flags, *parameters);
+        if (script->needs_in_place_activation && window_ == nullptr) {
+            *exception = EXCEPINFO{};
+            exception->bstrDescription = ::SysAllocString(L"the control is not active");
+            exception->scode = E_UNEXPECTED;
+            return DISP_E_EXCEPTION;
+        }
+        if (window_ != nullptr) {
+            script->window_root_class = ClassOf(::GetAncestor(window_, GA_ROOT));
+        }
         if (const auto text = script->exception_texts.find(id);
             text != script->exception_texts.end()) {
             *exception = EXCEPINFO{};
@@ -169,7 +190,7 @@ public:
         }
         if (id == 20 && script->fire_exit_after_reads > 0 &&
             ++reads_seen == script->fire_exit_after_reads) {
-            ::SetTimer(nullptr, 0, 1, FireExitFromTimer);
+            ::SetTimer(window_, 1, 1, FireExitFromTimer);  // no window: a thread timer
         }
         if (const auto answer = script->results.find(id);
             answer != script->results.end() && result != nullptr) {
@@ -208,22 +229,48 @@ public:
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
         script->container_calls.push_back(site != nullptr ? "SetClientSite" : "SetClientSite(0)");
         if (site != nullptr) {
+            site->AddRef();
             AskUserMode(*site);
         }
+        if (site_ != nullptr) {
+            site_->Release();
+        }
+        site_ = site;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override {
+        *site = site_;
+        if (site_ == nullptr) {
+            return E_FAIL;
+        }
+        site_->AddRef();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Close(DWORD) override {
         script->container_calls.push_back("Close");
+        if (window_ != nullptr) {
+            InPlaceDeactivate();
+        }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
+                                     LPCRECT) override {
+        if (!script->needs_in_place_activation) {
+            return E_NOTIMPL;
+        }
+        if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW) {
+            return OLEOBJ_S_INVALIDVERB;
+        }
+        if (script->activations_ignored > 0) {
+            --script->activations_ignored;
+            return S_OK;
+        }
+        return window_ != nullptr ? S_OK : ActivateInPlace(site);
     }
     HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
@@ -255,7 +302,61 @@ public:
         return S_OK;
     }
 
+    // IOleInPlaceObject
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = window_;
+        return window_ != nullptr ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override {
+        if (window_ == nullptr) {
+            return S_OK;
+        }
+        script->container_calls.push_back("Deactivate");
+        ::DestroyWindow(std::exchange(window_, nullptr));
+        in_place_site_->OnInPlaceDeactivate();
+        std::exchange(in_place_site_, nullptr)->Release();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT, LPCRECT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+
 private:
+    // What an in-place control does: asks its site, makes its own window on the site's.
+    HRESULT ActivateInPlace(IOleClientSite* site) {
+        IOleInPlaceSite* in_place_site = nullptr;
+        if (site == nullptr ||
+            FAILED(site->QueryInterface(IID_IOleInPlaceSite,
+                                        reinterpret_cast<void**>(&in_place_site)))) {
+            return E_NOINTERFACE;
+        }
+        HWND parent = nullptr;
+        IOleInPlaceFrame* frame = nullptr;
+        IOleInPlaceUIWindow* document = nullptr;
+        RECT position{};
+        RECT clip{};
+        OLEINPLACEFRAMEINFO frame_info{sizeof(frame_info), FALSE, nullptr, nullptr, 0};
+        if (in_place_site->CanInPlaceActivate() != S_OK ||
+            FAILED(in_place_site->OnInPlaceActivate()) ||
+            FAILED(in_place_site->GetWindow(&parent)) ||
+            FAILED(in_place_site->GetWindowContext(&frame, &document, &position, &clip,
+                                                   &frame_info))) {
+            in_place_site->Release();
+            return E_FAIL;
+        }
+        for (IUnknown* part : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(document)}) {
+            if (part != nullptr) {
+                part->Release();
+            }
+        }
+        window_ = ::CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr);
+        in_place_site_ = in_place_site;
+        script->container_calls.push_back("Activate");
+        return S_OK;
+    }
+
     void Record(DISPID id, WORD flags, const DISPPARAMS& parameters) {
         ReceivedCall call{id, flags, {}, {}};
         // DISPPARAMS holds the last argument first.
@@ -267,6 +368,10 @@ private:
         }
         script->calls.push_back(std::move(call));
     }
+
+    HWND window_ = nullptr;
+    IOleClientSite* site_ = nullptr;
+    IOleInPlaceSite* in_place_site_ = nullptr;
 
     void AskUserMode(IOleClientSite& site) {
         IDispatch* ambient = nullptr;
@@ -335,6 +440,39 @@ void SetKey(const std::string& path, const std::string& value) {
 }
 
 }  // namespace
+
+void ScriptTwoChannelInstrument(FakeControlScript& script) {
+    script.results[1] = [](VARIANT& r) {
+        V_VT(&r) = VT_BSTR;
+        V_BSTR(&r) = ::SysAllocString(L"DI-718B");
+    };
+    const auto number = [](double value) {
+        return [value](VARIANT& r) {
+            V_VT(&r) = VT_R8;
+            V_R8(&r) = value;
+        };
+    };
+    script.results[2] = number(2);
+    script.results[8] = number(718);
+    script.results[12] = number(0);
+    script.results[6] = number(10);
+    script.results[7] = number(-10);
+    script.results[20] = [reads = 0](VARIANT& r) mutable {
+        const int scans = 101;
+        SAFEARRAYBOUND bounds[2] = {{2, 0}, {scans, 0}};
+        SAFEARRAY* array = ::SafeArrayCreate(VT_R8, 2, bounds);
+        double* values = nullptr;
+        ::SafeArrayAccessData(array, reinterpret_cast<void**>(&values));
+        const double level = (reads++ / 10) % 2 == 0 ? 5.0 : 1.0;
+        for (int i = 0; i < 2 * scans; ++i) {
+            values[i] = i % 2 == 0 ? level : 0.0;
+        }
+        ::SafeArrayUnaccessData(array);
+        V_VT(&r) = VT_ARRAY | VT_R8;
+        V_ARRAY(&r) = array;
+    };
+    script.fire_exit_after_reads = 60;
+}
 
 FakeWinDaqControlClass::FakeWinDaqControlClass(std::shared_ptr<FakeControlScript> new_script) {
     script = std::move(new_script);

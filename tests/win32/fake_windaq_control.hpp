@@ -35,13 +35,27 @@ struct FakeControlScript {
     std::map<DISPID, std::string> exception_texts;  // fail with DISP_E_EXCEPTION
     std::map<DISPID, HRESULT> failures;             // fail with this HRESULT
     bool offers_ole_object = true;
-    std::vector<std::string> container_calls;  // "SetClientSite", "InitNew", "Close", ...
-    std::vector<long> ambient_user_mode;       // what the site answered
+    // As many real controls: every dispatch call is refused until the control is active in
+    // place, and the exit event comes from a timer of the control's own window.
+    bool needs_in_place_activation = false;
+    // Activation requests passed over, as by a container that leaves a control invisible at
+    // run time inactive.
+    int activations_ignored = 0;
+    // "SetClientSite", "InitNew", "Activate", "Deactivate", "Close", "SetClientSite(0)",
+    // "Released"
+    std::vector<std::string> container_calls;
+    std::vector<long> ambient_user_mode;  // what the site answered
     int live_instances = 0;
     int advised_sinks = 0;
-    // Fired from a thread timer once this many scan reads have been made (0: never).
+    // Where the control's own window was at the last call: its top-level window's class.
+    std::string window_root_class;
+    // Fired from a timer once this many scan reads have been made (0: never).
     int fire_exit_after_reads = 0;
 };
+
+// Two channels; channel 0 crosses 3.3 every ten reads, so the default "#0>3.3" switches every
+// output; the host exits after 60 reads.
+void ScriptTwoChannelInstrument(FakeControlScript& script);
 
 // An automation object that stands in for the host's control: registered for its ProgID in
 // this process, it records every call and answers from the script.

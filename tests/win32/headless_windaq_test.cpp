@@ -17,47 +17,13 @@
 #include <thread>
 
 #include "app/program_options.hpp"
+#include "case_name.hpp"
 #include "com_test_fixture.hpp"
 #include "platform/win32/com_text.hpp"
 #include "ui/headless/headless_runner.hpp"
 
 namespace quillon::testing {
 namespace {
-
-// Two channels; channel 0 crosses 3.3 every ten reads, so the default "#0>3.3" switches every
-// output, and the alarm e-mail goes out.
-void ScriptAnInstrument(FakeControlScript& script) {
-    script.results[1] = [](VARIANT& r) {
-        V_VT(&r) = VT_BSTR;
-        V_BSTR(&r) = ::SysAllocString(L"DI-718B");
-    };
-    const auto number = [](double value) {
-        return [value](VARIANT& r) {
-            V_VT(&r) = VT_R8;
-            V_R8(&r) = value;
-        };
-    };
-    script.results[2] = number(2);
-    script.results[8] = number(718);
-    script.results[12] = number(0);
-    script.results[6] = number(10);
-    script.results[7] = number(-10);
-    script.results[20] = [reads = 0](VARIANT& r) mutable {
-        const int scans = 101;
-        SAFEARRAYBOUND bounds[2] = {{2, 0}, {scans, 0}};
-        SAFEARRAY* array = ::SafeArrayCreate(VT_R8, 2, bounds);
-        double* values = nullptr;
-        ::SafeArrayAccessData(array, reinterpret_cast<void**>(&values));
-        const double level = (reads++ / 10) % 2 == 0 ? 5.0 : 1.0;
-        for (int i = 0; i < 2 * scans; ++i) {
-            values[i] = i % 2 == 0 ? level : 0.0;
-        }
-        ::SafeArrayUnaccessData(array);
-        V_VT(&r) = VT_ARRAY | VT_R8;
-        V_ARRAY(&r) = array;
-    };
-    script.fire_exit_after_reads = 60;
-}
 
 // The agents run on their own: their lines arrive when they do.
 std::string WaitForText(const std::filesystem::path& path, const std::string& part) {
@@ -72,10 +38,23 @@ std::string WaitForText(const std::filesystem::path& path, const std::string& pa
     return text;
 }
 
-using HeadlessWinDaqTest = FakeControlTest;
+struct ControlKind {
+    std::string name;
+    bool needs_in_place_activation;
+    std::string window_root_class;  // where the control's window was: none without one
+};
 
-TEST_F(HeadlessWinDaqTest, RunsWritesHearsTheExitSendsTheNoticeSavesAndEnds) {
-    ScriptAnInstrument(*script_);
+const ControlKind kControlKinds[] = {
+    {"WindowlessControl", false, ""},
+    {"InPlaceControl", true, "Static"},  // the container's hidden top-level window
+};
+
+class HeadlessWinDaqTest : public FakeControlTest,
+                           public ::testing::WithParamInterface<ControlKind> {};
+
+TEST_P(HeadlessWinDaqTest, RunsWritesHearsTheExitSendsTheNoticeSavesAndEnds) {
+    ScriptTwoChannelInstrument(*script_);
+    script_->needs_in_place_activation = GetParam().needs_in_place_activation;
     const auto agent_log = std::filesystem::temp_directory_path() / "quillon-exit-notice.log";
     std::filesystem::remove(agent_log);
     ::SetEnvironmentVariableA("QUILLON_STAND_IN_LOG", agent_log.string().c_str());
@@ -107,8 +86,12 @@ TEST_F(HeadlessWinDaqTest, RunsWritesHearsTheExitSendsTheNoticeSavesAndEnds) {
                                "NorvaneAlarm.ini");
     EXPECT_STREQ(saved, "#0>3.3");
     EXPECT_EQ(script_->live_instances, 0) << "the control is released at the end";
+    EXPECT_EQ(script_->window_root_class, GetParam().window_root_class);
     std::filesystem::remove(agent_log);
 }
+
+INSTANTIATE_TEST_SUITE_P(Controls, HeadlessWinDaqTest, ::testing::ValuesIn(kControlKinds),
+                         [](const auto& info) { return CaseName(info.param.name); });
 
 }  // namespace
 }  // namespace quillon::testing

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 
@@ -327,16 +328,67 @@ INSTANTIATE_TEST_SUITE_P(ScanReads, WinDaqFailureTest, ::testing::ValuesIn(kFail
 
 using WinDaqHostTest = FakeControlTest;
 
+// The calls the control heard after its creation and activation.
+std::vector<std::string> CallsSince(const std::vector<std::string>& calls,
+                                    const std::string& first) {
+    const auto start = std::find(calls.begin(), calls.end(), first);
+    return {start, calls.end()};
+}
+
 TEST_F(WinDaqHostTest, IsSitedLikeAFormAndReleasedBeforeComEnds) {
     {
         WinDaqHost host;
-        EXPECT_EQ(script_->container_calls, (std::vector<std::string>{"SetClientSite", "InitNew"}));
-        EXPECT_EQ(script_->ambient_user_mode, std::vector<long>{VARIANT_TRUE});
+        EXPECT_THAT(script_->container_calls,
+                    ::testing::UnorderedElementsAre("SetClientSite", "InitNew"));
         EXPECT_EQ(script_->advised_sinks, 1);
     }
-    EXPECT_EQ(script_->container_calls.back(), "SetClientSite(0)");
+    const std::vector<std::string> ending = CallsSince(script_->container_calls, "Close");
+    ASSERT_GE(ending.size(), 3u) << ::testing::PrintToString(script_->container_calls);
+    EXPECT_EQ(ending[1], "SetClientSite(0)");
+    EXPECT_EQ(ending.back(), "Released");
     EXPECT_EQ(script_->advised_sinks, 0);
     EXPECT_EQ(script_->live_instances, 0);
+}
+
+TEST_F(WinDaqHostTest, AnInPlaceControlIsActiveOnAHiddenWindowAndDeactivatedBeforeRelease) {
+    script_->needs_in_place_activation = true;
+    script_->results[2] = Returns(VT_I2, 4);
+    {
+        WinDaqHost host;
+        EXPECT_EQ(host.ChannelCount(), 4) << "the control answers once active";
+        EXPECT_EQ(script_->window_root_class, "Static");
+        HWND root = ::GetAncestor(::FindWindowExW(nullptr, nullptr, L"Static", L""), GA_ROOT);
+        EXPECT_FALSE(::IsWindowVisible(root));
+    }
+    const std::vector<std::string> ending = CallsSince(script_->container_calls, "Deactivate");
+    ASSERT_GE(ending.size(), 3u) << ::testing::PrintToString(script_->container_calls);
+    EXPECT_EQ(ending[1], "Close");
+    EXPECT_EQ(ending[2], "SetClientSite(0)");
+    EXPECT_EQ(ending.back(), "Released") << "deactivated and unsited before it is let go";
+    EXPECT_EQ(script_->live_instances, 0);
+}
+
+TEST_F(WinDaqHostTest, IsActivatedEvenWhenTheContainerLeavesItInactive) {
+    script_->needs_in_place_activation = true;
+    script_->activations_ignored = 1;
+    script_->results[2] = Returns(VT_I2, 3);
+    WinDaqHost host;
+    EXPECT_EQ(host.ChannelCount(), 3);
+}
+
+TEST_F(WinDaqHostTest, MovedOntoAWindowTheControlEndsWithIt) {
+    script_->needs_in_place_activation = true;
+    HWND form = ::CreateWindowExW(0, L"Button", L"form", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    WinDaqHost host;
+    host.MoveInto(form);
+    host.CompleteStartup();
+    EXPECT_EQ(script_->window_root_class, "Button");
+    ::DestroyWindow(form);
+    EXPECT_THAT(CallsSince(script_->container_calls, "Deactivate"),
+                ::testing::IsSupersetOf({"Deactivate", "SetClientSite(0)"}))
+        << "deactivated with the window, while the host object lives on";
+    EXPECT_EQ(script_->live_instances, 1);
 }
 
 TEST_F(WinDaqHostTest, AControlWithoutContainerInterfacesWorksThroughDispatch) {
@@ -344,7 +396,9 @@ TEST_F(WinDaqHostTest, AControlWithoutContainerInterfacesWorksThroughDispatch) {
     script_->results[2] = Returns(VT_I2, 4);
     WinDaqHost host;
     EXPECT_EQ(host.ChannelCount(), 4);
-    EXPECT_TRUE(script_->container_calls.empty());
+    EXPECT_THAT(script_->container_calls,
+                ::testing::Each(::testing::Eq("Released")))  // only the container's own try
+        << "never sited";
 }
 
 TEST_F(WinDaqHostTest, TheExitEventIsPassedOnOnceFromService) {

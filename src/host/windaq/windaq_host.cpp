@@ -9,7 +9,6 @@
 #include <chrono>
 
 #include "host/host_error.hpp"
-#include "host/windaq/client_site.hpp"
 #include "host/windaq/event_sink.hpp"
 #include "host/windaq/safe_array_reader.hpp"
 #include "platform/win32/com_text.hpp"
@@ -46,6 +45,15 @@ std::string NotInstalled(HRESULT result) {
            bits + " (" + HresultText(result) + ")";
 }
 
+[[noreturn]] void ThrowCreationFailure(HRESULT result) {
+    if (result == REGDB_E_CLASSNOTREG || result == CO_E_DLLNOTFOUND ||
+        result == HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) ||
+        result == HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)) {
+        throw HostError(NotInstalled(result));
+    }
+    throw HostError("cannot create the host's control (WINDAQLib.WinDaq): " + HresultText(result));
+}
+
 double Seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -53,8 +61,9 @@ double Seconds() {
 
 }  // namespace
 
+// OLE, not only COM, as on a form's thread: in-place activation needs it.
 WinDaqHost::ComApartment::ComApartment() {
-    const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT result = ::OleInitialize(nullptr);
     if (FAILED(result)) {
         throw HostError("cannot start COM for the host's control: " + HresultText(result));
     }
@@ -63,13 +72,12 @@ WinDaqHost::ComApartment::ComApartment() {
 
 WinDaqHost::ComApartment::~ComApartment() {
     if (owned_) {
-        ::CoUninitialize();
+        ::OleUninitialize();
     }
 }
 
 WinDaqHost::WinDaqHost() {
     CreateControl();
-    SiteControl();
     ListenForExit();
 }
 
@@ -80,11 +88,7 @@ WinDaqHost::~WinDaqHost() {
         events_->Unadvise(events_cookie_);
         events_.Reset();
     }
-    if (ole_object_) {
-        ole_object_->Close(OLECLOSE_NOSAVE);
-        ole_object_->SetClientSite(nullptr);
-        ole_object_.Reset();
-    }
+    container_.reset();  // deactivated and unsited, its windows gone
     ::VariantClear(result_.Out());
     control_.Reset();
     object_.Reset();
@@ -96,16 +100,16 @@ void WinDaqHost::CreateControl() {
     if (FAILED(result)) {
         throw HostError(NotInstalled(result));
     }
-    result = ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_IUnknown, object_.OutVoid());
-    if (result == REGDB_E_CLASSNOTREG || result == CO_E_DLLNOTFOUND ||
-        result == HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) ||
-        result == HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)) {
-        throw HostError(NotInstalled(result));
-    }
-    if (FAILED(result)) {
-        throw HostError("cannot create the host's control (WINDAQLib.WinDaq): " +
-                        HresultText(result));
+    container_ = std::make_unique<ControlContainer>();
+    result = container_->Host(id);
+    if (result == E_NOINTERFACE) {
+        // An automation object that is no control: nothing to activate, used by dispatch alone.
+        container_.reset();
+        CreateWithoutContainer(id);
+    } else if (FAILED(result)) {
+        ThrowCreationFailure(result);
+    } else {
+        object_ = container_->Control();
     }
     control_ = object_.As<IDispatch>(IID_IDispatch);
     if (!control_) {
@@ -113,24 +117,17 @@ void WinDaqHost::CreateControl() {
     }
 }
 
-// As a form does: the site first when the control asks for it first, then a fresh state.
-// A control that offers neither interface works through IDispatch alone.
-void WinDaqHost::SiteControl() {
-    ole_object_ = object_.As<IOleObject>(IID_IOleObject);
-    ComPtr<IOleClientSite> site;
-    *site.Out() = new ClientSite();
-    DWORD status = 0;
-    const bool site_first = ole_object_ &&
-                            SUCCEEDED(ole_object_->GetMiscStatus(DVASPECT_CONTENT, &status)) &&
-                            (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
-    if (site_first) {
-        ole_object_->SetClientSite(site.Get());
+void WinDaqHost::CreateWithoutContainer(const CLSID& id) {
+    const HRESULT result = ::CoCreateInstance(
+        id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown, object_.OutVoid());
+    if (FAILED(result)) {
+        ThrowCreationFailure(result);
     }
-    if (const auto persist = object_.As<IPersistStreamInit>(IID_IPersistStreamInit)) {
-        persist->InitNew();
-    }
-    if (ole_object_ && !site_first) {
-        ole_object_->SetClientSite(site.Get());
+}
+
+void WinDaqHost::MoveInto(HWND window) {
+    if (container_) {
+        container_->MoveInto(window);
     }
 }
 

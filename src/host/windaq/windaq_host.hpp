@@ -12,6 +12,7 @@
 #include "host/host_connection.hpp"
 #include "host/host_control.hpp"
 #include "host/windaq/com_ptr.hpp"
+#include "host/windaq/control_container.hpp"
 #include "host/windaq/dispatch_call.hpp"
 
 namespace quillon::windaq {
@@ -52,6 +53,10 @@ public:
     }
     bool Simulated() const override { return false; }
 
+    // Moves the control onto this window (hidden, zero size), as onto a form; until then it
+    // is on a hidden window of its own. It is deactivated when that window is destroyed.
+    void MoveInto(HWND window);
+
 private:
     class ComApartment {
     public:
@@ -65,15 +70,15 @@ private:
     };
 
     void CreateControl();
-    void SiteControl();
+    void CreateWithoutContainer(const CLSID& id);
     void ListenForExit();
     bool FindSourceInterface(IID& source) const;
     void Call(DISPID id, WORD flags, const std::vector<DispatchArgument>& arguments);
 
     ComApartment apartment_;
+    std::unique_ptr<ControlContainer> container_;  // empty for an object that is no control
     ComPtr<IUnknown> object_;
     ComPtr<IDispatch> control_;
-    ComPtr<IOleObject> ole_object_;
     ComPtr<IConnectionPoint> events_;
     DWORD events_cookie_ = 0;
     DispatchResult result_;

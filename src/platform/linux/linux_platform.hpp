@@ -21,6 +21,9 @@ public:
     ProcessLauncher& Launcher() override { return launcher_; }
     void Service() override { launcher_.ReapFinished(); }
     std::string ProfilePath(const std::string& file) const override;
+    std::unique_ptr<ProfileStore> ProfilesIn(const std::string& folder) const override {
+        return std::make_unique<FileProfileStore>(folder);
+    }
 
 private:
     FileProfileStore profiles_;

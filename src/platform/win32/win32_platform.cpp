@@ -29,9 +29,15 @@ std::string PlatformHelpText() {
     return "The e-mail agent is the host's Pellomar.exe, found as Windows finds a typed\n"
            "command (this program's folder, the current folder, the system folders, PATH).\n"
            "\n"
+           "Every run keeps an event log (JSON lines: run start and stop, each slot's change\n"
+           "with the equation's numbers, modes, output writes, alarms, e-mails) in\n"
+           "%LOCALAPPDATA%\\Quillon\\events\\NAME.jsonl, rotated at 10 MB, 10 files kept.\n"
+           "There is no outbox on Windows: Pellomar.exe sends each e-mail itself.\n"
+           "\n"
            "Settings: NorvaneAlarm.ini (and the agent's pellomar.ini) in the Windows folder,\n"
            "or in the user's VirtualStore\\Windows folder when Windows redirects the\n"
-           "program's writes there; shared with every program that uses the same file.\n";
+           "program's writes there; shared with every program that uses the same file.\n"
+           "Installing, upgrading or removing Quillon leaves both files and the event log.\n";
 }
 
 std::unique_ptr<Platform> CreatePlatform() {

@@ -19,6 +19,9 @@ public:
     std::string ProfilePath(const std::string& file) const override {
         return profiles_.PathOf(file);
     }
+    std::unique_ptr<ProfileStore> ProfilesIn(const std::string& folder) const override {
+        return std::make_unique<Win32ProfileStore>(folder);
+    }
 
 private:
     Win32ProfileStore profiles_;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/icons.hpp"
 
-#include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPolygonF>
@@ -83,21 +82,7 @@ QPixmap GreyEnvelopeImage() {
 }
 
 QPixmap FormulaImage() {
-    // The button is smaller than the picture and shows its middle, so the drawing keeps to
-    // the central 20 x 20 pixels.
-    return Paint(32, 32, [](QPainter& painter) {
-        const QRectF card(7.5, 7.5, 17.0, 17.0);
-        painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1.0));
-        painter.setBrush(QColor(0xFF, 0xFF, 0xF0));
-        painter.drawRoundedRect(card, 2.0, 2.0);
-        QFont font(QStringLiteral("serif"));
-        font.setItalic(true);
-        font.setPixelSize(9);
-        painter.setFont(font);
-        painter.setPen(QColor(0x10, 0x30, 0xA0));
-        painter.drawText(card.adjusted(0.0, -1.0, 0.0, 0.0), Qt::AlignCenter,
-                         QStringLiteral("f(x)"));
-    });
+    return PaintPicture(FormulaPicture());
 }
 
 QPixmap GearImage() {

@@ -216,7 +216,7 @@ void Win32MainWindow::CreateControls() {
                 break;
             case layout::FocusStop::QuickReference:
                 quick_reference_ =
-                    CreateChild(L"BUTTON", L"f(x)", kButton, control_ids::kQuickReference);
+                    CreateChild(L"BUTTON", L"f(x)", kPicture, control_ids::kQuickReference);
                 AddToolTip(quick_reference_, layout::kQuickReferenceToolTip);
                 break;
             case layout::FocusStop::DataWindow:
@@ -494,6 +494,7 @@ void Win32MainWindow::DrawPictureButton(const DRAWITEMSTRUCT& item) {
     static const Picture kEnvelope = EnvelopePicture();
     static const Picture kGreyEnvelope = GreyEnvelopePicture();
     static const Picture kGear = GearPicture();
+    static const Picture kFormula = FormulaPicture();
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     RECT area = item.rcItem;
@@ -505,6 +506,8 @@ void Win32MainWindow::DrawPictureButton(const DRAWITEMSTRUCT& item) {
         picture = &kBell;
     } else if (item.CtlID == control_ids::kEditEquationBase + kEmailSlot) {
         picture = disabled ? &kGreyEnvelope : &kEnvelope;
+    } else if (item.CtlID == control_ids::kQuickReference) {
+        picture = &kFormula;
     }
     if (pushed) {
         ::OffsetRect(&area, 1, 1);

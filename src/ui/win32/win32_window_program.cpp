@@ -10,6 +10,9 @@
 #include "platform/win32/win32_sound_player.hpp"
 #include "ui/win32/dpi.hpp"
 #include "ui/win32/win32_front_end.hpp"
+#ifdef QUILLON_WITH_WINDAQ
+#include "host/windaq/windaq_host.hpp"
+#endif
 
 namespace quillon {
 
@@ -57,6 +60,12 @@ int RunWin32WindowProgram(const ProgramOptions& options) {
     Win32FrontEnd front_end({connection->Control(), platform->Profiles(), platform->UserLocale(),
                              platform->SystemClock(), sound, platform->Launcher(), keys});
     ReportHostProblems(*connection, front_end.GetAddon());
+#ifdef QUILLON_WITH_WINDAQ
+    // The host's control lives on the window, as on a form, and ends with it.
+    if (auto* control = dynamic_cast<windaq::WinDaqHost*>(connection.get())) {
+        control->MoveInto(front_end.Window().Handle());
+    }
+#endif
     front_end.Window().SetService([&connection, &platform, &front_end] {
         connection->Service();
         platform->Service();  // e-mail agents that have finished
