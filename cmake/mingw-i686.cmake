@@ -15,11 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Doubles are doubles, as on 64-bit Linux: x87 arithmetic keeps 80 bits between steps, so
-# floor(log10(10)) came out 0 and numbers were shown with a digit too many.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
-
 # The .exe files run with no DLLs beside them: the compiler's runtime and winpthreads are
 # linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
