@@ -11,19 +11,31 @@ namespace {
 
 constexpr int kNoY = -1;
 
+}  // namespace
+
 // Where a value stands in its area, top (the upper range value) to bottom (the lower); kNoY
 // for a value that is not a number.
-int ScaledY(float value, const ChannelLook& look, const PlotRect& area) {
-    const double span = look.upper - look.lower;
-    const double fraction = span == 0.0 ? 0.5 : (look.upper - value) / span;
+int TraceCanvas::RowScale::Y(float value) const {
+    const double fraction = span == 0.0 ? 0.5 : (upper - value) / span;
     if (std::isnan(fraction)) {
         return kNoY;
     }
     const double clamped = std::clamp(fraction, 0.0, 1.0);
-    return area.top + static_cast<int>(clamped * (area.height - 1) + 0.5);  // not negative
+    return top + static_cast<int>(clamped * (height - 1) + 0.5);  // not negative
 }
 
-}  // namespace
+std::vector<TraceCanvas::RowScale> TraceCanvas::RowScales(const PlotLayout& layout,
+                                                          const std::vector<ChannelLook>& looks,
+                                                          std::size_t rows) {
+    std::vector<RowScale> scales;
+    scales.reserve(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        const ChannelLook& look = row < looks.size() ? looks[row] : ChannelLook{};
+        const PlotRect area = layout.TraceArea(static_cast<int>(row));
+        scales.push_back({area.top, area.height, look.upper, look.upper - look.lower});
+    }
+    return scales;
+}
 
 void TraceCanvas::Resize(int width, int height) {
     width_ = std::max(width, 0);
@@ -52,17 +64,19 @@ void TraceCanvas::DrawAll(const ColumnReduction& reduction, const PlotLayout& la
             FillRow(layout.Strip(row).Bottom() - 1, colours.separator);
         }
     }
+    const std::vector<RowScale> rows = RowScales(layout, looks, reduction.Rows());
     for (int x = 0; x < std::min(width_, reduction.Columns()); ++x) {
-        DrawColumn(x, reduction, layout, looks, colours);
+        DrawColumn(x, reduction, layout, rows, colours);
     }
 }
 
 void TraceCanvas::DrawChanged(const ColumnReduction& reduction, const PlotLayout& layout,
                               const std::vector<ChannelLook>& looks, const PlotColours& colours) {
+    const std::vector<RowScale> rows = RowScales(layout, looks, reduction.Rows());
     for (int x = 0; x < std::min(width_, reduction.Columns()); ++x) {
         if (reduction.Changed(x)) {
             ClearColumn(x, layout, colours);
-            DrawColumn(x, reduction, layout, looks, colours);
+            DrawColumn(x, reduction, layout, rows, colours);
         }
     }
 }
@@ -80,21 +94,20 @@ void TraceCanvas::ClearColumn(int x, const PlotLayout& layout, const PlotColours
 // Each trace from its lowest to its highest value in the column, joined to the value it came
 // from, so that a step shows as a line and not as two dots; then the bands.
 void TraceCanvas::DrawColumn(int x, const ColumnReduction& reduction, const PlotLayout& layout,
-                             const std::vector<ChannelLook>& looks, const PlotColours& colours) {
+                             const std::vector<RowScale>& rows, const PlotColours& colours) {
     if (!reduction.HasTicks(x) || layout.Height() != height_) {
         return;
     }
     if (layout.StripHeight() > 0) {
-        for (std::size_t row = 0; row < reduction.Rows(); ++row) {
-            const ColumnReduction::Extremes& range = reduction.At(x, row);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            const ColumnReduction::Extremes range = reduction.At(x, row);
             if (range.Empty()) {
                 continue;
             }
-            const ChannelLook& look = row < looks.size() ? looks[row] : ChannelLook{};
-            const PlotRect area = layout.TraceArea(static_cast<int>(row));
-            int top = ScaledY(range.high, look, area);
-            int bottom = ScaledY(range.low, look, area);
-            const int enter = ScaledY(range.enter, look, area);
+            const RowScale& scale = rows[row];
+            int top = scale.Y(range.high);
+            int bottom = scale.Y(range.low);
+            const int enter = scale.Y(range.enter);
             if (enter != kNoY) {
                 top = std::min(top, enter);
                 bottom = std::max(bottom, enter);

@@ -42,10 +42,21 @@ public:
     }
 
 private:
+    // A row's trace area and range, worked out once for all the columns drawn.
+    struct RowScale {
+        int top;
+        int height;
+        double upper;
+        double span;
+        int Y(float value) const;
+    };
+    static std::vector<RowScale> RowScales(const PlotLayout& layout,
+                                           const std::vector<ChannelLook>& looks, std::size_t rows);
+
     void FillRow(int y, std::uint32_t colour);
     void ClearColumn(int x, const PlotLayout& layout, const PlotColours& colours);
     void DrawColumn(int x, const ColumnReduction& reduction, const PlotLayout& layout,
-                    const std::vector<ChannelLook>& looks, const PlotColours& colours);
+                    const std::vector<RowScale>& rows, const PlotColours& colours);
     void Line(int x, int from, int to, std::uint32_t colour);
 
     int width_ = 0;
