@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// window_snapshot QUILLON_EXE OUTPUT_BMP [WORDS...]: starts the window program with the words,
-// waits until its window has run a while, copies the window's pixels from the screen into a
-// 24-bit BMP file, then closes the program as the operator would. For the README's picture.
+// window_snapshot [--window CLASS [--after MS]] QUILLON_EXE OUTPUT_BMP [WORDS...]: starts the
+// window program with the words, waits until its window (the main window, or the client area
+// of the top-level window of CLASS) has run a while (2.5 s, or MS milliseconds), copies its
+// pixels from the screen into a 24-bit BMP file, then closes the program as the operator
+// would. For the README's pictures.
 #include <windows.h>
 
 #include <chrono>
@@ -18,10 +20,11 @@ constexpr auto kWindowPatience = std::chrono::seconds(30);
 constexpr auto kRunBeforeThePicture = std::chrono::milliseconds(2500);
 constexpr DWORD kEndPatience = 15000;  // ms
 
-HWND WaitForWindow() {
+HWND WaitForWindow(const wchar_t* window_class) {
     const auto give_up = std::chrono::steady_clock::now() + kWindowPatience;
     while (std::chrono::steady_clock::now() < give_up) {
-        if (HWND window = ::FindWindowW(L"QuillonMainWindow", nullptr)) {
+        if (HWND window = ::FindWindowW(window_class, nullptr);
+            window != nullptr && ::IsWindowVisible(window)) {
             return window;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -29,9 +32,14 @@ HWND WaitForWindow() {
     return nullptr;
 }
 
-bool WriteBitmap(const char* path, HWND window) {
+// The whole window, or its client area only (a second window's frame may lie under the first).
+bool WriteBitmap(const char* path, HWND window, bool client_only) {
     RECT frame;
     ::GetWindowRect(window, &frame);
+    if (client_only) {
+        ::GetClientRect(window, &frame);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&frame), 2);
+    }
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     HDC screen = ::GetDC(nullptr);
@@ -69,8 +77,21 @@ bool WriteBitmap(const char* path, HWND window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::wstring window_class = L"QuillonMainWindow";
+    auto run_before = std::chrono::milliseconds(kRunBeforeThePicture);
+    if (argc > 2 && std::string(argv[1]) == "--window") {
+        window_class.assign(argv[2], argv[2] + std::string(argv[2]).size());
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc > 2 && std::string(argv[1]) == "--after") {
+        run_before = std::chrono::milliseconds(std::stoi(argv[2]));
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 3) {
-        std::cerr << "usage: window_snapshot QUILLON_EXE OUTPUT_BMP [WORDS...]\n";
+        std::cerr << "usage: window_snapshot [--window CLASS [--after MS]] QUILLON_EXE OUTPUT_BMP "
+                     "[WORDS...]\n";
         return 2;
     }
     std::string command = std::string("\"") + argv[1] + "\"";
@@ -85,14 +106,19 @@ int main(int argc, char** argv) {
         std::cerr << "window_snapshot: cannot start " << argv[1] << "\n";
         return 1;
     }
-    HWND window = WaitForWindow();
+    HWND window = WaitForWindow(window_class.c_str());
     bool written = false;
     if (window != nullptr) {
-        std::this_thread::sleep_for(kRunBeforeThePicture);
-        written = WriteBitmap(argv[2], window);
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        std::this_thread::sleep_for(run_before);
+        ::BringWindowToTop(window);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        written = WriteBitmap(argv[2], window, window_class != L"QuillonMainWindow");
     } else {
-        std::cerr << "window_snapshot: no Quillon window appeared\n";
+        std::cerr << "window_snapshot: no window of that class appeared\n";
+    }
+    // The program ends with its main window.
+    if (HWND main = ::FindWindowW(L"QuillonMainWindow", nullptr)) {
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
     }
     if (::WaitForSingleObject(process.hProcess, kEndPatience) != WAIT_OBJECT_0) {
         std::cerr << "window_snapshot: the program did not end after its window closed\n";

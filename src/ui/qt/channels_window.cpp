@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/channels_window.hpp"
 
-#include <cmath>
 #include <vector>
 
 #include <QHBoxLayout>
@@ -16,6 +15,8 @@
 
 #include "host/host_control.hpp"
 #include "ui/qt/trace_plot.hpp"
+#include "view/channel_look.hpp"
+#include "view/time_window.hpp"
 
 namespace quillon {
 namespace {
@@ -23,20 +24,6 @@ namespace {
 constexpr int kRepaintMilliseconds = 33;  // at most 30 pictures a second
 constexpr int kDefaultSpanSeconds = 60;
 constexpr int kLongestSpanSeconds = 600;
-constexpr int kScrollStepsPerSecond = 10;
-
-ChannelLook LookOf(HostControl& host, int channel) {
-    const auto index = static_cast<std::int16_t>(channel);
-    ChannelLook look{"Channel " + std::to_string(channel)};
-    try {
-        look.text = host.ChannelText(index);
-        look.upper = host.UpperRange(index);
-        look.lower = host.LowerRange(index);
-    } catch (const HostError&) {
-        // A host that cannot say keeps the default look; the samples still show.
-    }
-    return look;
-}
 
 }  // namespace
 
@@ -108,7 +95,7 @@ void ChannelsWindow::ReadChannels() {
     const QSignalBlocker blocker(channels_);
     channels_->clear();
     for (int channel = 0; channel < known_channels_; ++channel) {
-        looks.push_back(LookOf(host_, channel));
+        looks.push_back(ReadChannelLook(host_, channel));
         auto* item = new QListWidgetItem(
             QStringLiteral("#%1 %2").arg(channel).arg(QString::fromStdString(looks.back().text)),
             channels_);
@@ -133,20 +120,15 @@ void ChannelsWindow::ShowChosenChannels() {
 // Following shows the newest ticks; paused, the scroll bar moves back through what is held.
 void ChannelsWindow::FollowOrScroll() {
     const double span = span_->value();
-    const double newest = history_.Size() > 0 ? history_.SecondsAt(history_.Size() - 1) : 0.0;
-    const double oldest = history_.Size() > 0 ? history_.SecondsAt(0) : 0.0;
-    const int steps =
-        static_cast<int>(std::ceil(std::max(0.0, newest - oldest - span) * kScrollStepsPerSecond));
+    const TimeWindow window(history_, span);
     if (!pause_->isChecked()) {
         const QSignalBlocker blocker(scroll_);
-        scroll_->setRange(0, steps);
-        scroll_->setValue(steps);
-        plot_->SetWindow(std::max(newest, span), span);
+        scroll_->setRange(0, window.ScrollSteps());
+        scroll_->setValue(window.ScrollSteps());
+        plot_->SetWindow(window.FollowingEnd(), span);
         return;
     }
-    const double end =
-        oldest + span + static_cast<double>(scroll_->value()) / kScrollStepsPerSecond;
-    plot_->SetWindow(std::min(end, std::max(newest, span)), span);
+    plot_->SetWindow(window.ScrolledEnd(scroll_->value()), span);
 }
 
 }  // namespace quillon

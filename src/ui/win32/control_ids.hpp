@@ -21,6 +21,17 @@ constexpr int kAlarmSettings     = 504;  // Command3
 constexpr int kEmailSettings     = 505;  // Command5
 // clang-format on
 
+// The channels view's controls, and the main window's context-menu item that opens it.
+// clang-format off
+constexpr int kViewSpan          = 600;
+constexpr int kViewSpanArrows    = 601;
+constexpr int kViewPause         = 602;
+constexpr int kViewScrollBack    = 603;
+constexpr int kViewChannels      = 604;
+constexpr int kViewPlot          = 605;
+constexpr int kChannelsViewItem  = 610;
+// clang-format on
+
 // The scan tick (Timer1) and the host's exit, posted to the window; the 1 s and 30 s timers
 // (Timer2, Timer3) are window timers of these ids.
 constexpr UINT kScanTickMessage = WM_APP + 1;
@@ -28,5 +39,6 @@ constexpr UINT kHostExitMessage = WM_APP + 2;
 constexpr UINT_PTR kAlarmTimerId = 2;
 constexpr UINT_PTR kKeepAliveTimerId = 3;
 constexpr UINT_PTR kServiceTimerId = 4;
+constexpr UINT_PTR kViewRepaintTimerId = 5;
 
 }  // namespace quillon::control_ids

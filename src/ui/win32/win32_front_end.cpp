@@ -17,16 +17,28 @@ Win32FrontEnd::Win32FrontEnd(const Win32FrontEndPorts& ports)
     // from the message loop, once that call has returned.
     HWND window = window_.Handle();
     host_.OnExit([window] { ::PostMessageW(window, control_ids::kHostExitMessage, 0, 0); });
+    window_.SetChannelsViewRequest([this] { ShowChannelsView(); });
 }
 
 Win32FrontEnd::~Win32FrontEnd() {
     host_.OnExit({});
+    channels_.reset();  // before the Addon whose history it reads
 }
 
-int Win32FrontEnd::Run(const std::string& argument_text) {
+void Win32FrontEnd::ShowChannelsView() {
+    if (!channels_) {
+        channels_ = std::make_unique<Win32ChannelsWindow>(addon_.History(), host_);
+    }
+    channels_->Show(window_.Handle());
+}
+
+int Win32FrontEnd::Run(const std::string& argument_text, bool channels_view) {
     ::ShowWindow(window_.Handle(), SW_SHOWNORMAL);
     ::UpdateWindow(window_.Handle());
     window_.Load(argument_text);
+    if (channels_view && !window_.Closed() && !window_.StartupFailed()) {
+        ShowChannelsView();
+    }
     MSG message;
     while (!window_.Closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
         Dispatch(message);
@@ -48,6 +60,10 @@ void Win32FrontEnd::DispatchWaitingMessages() {
 }
 
 void Win32FrontEnd::Dispatch(MSG& message) {
+    // Tab and the arrow keys move between the channels view's controls, as in a dialog.
+    if (channels_ && ::IsDialogMessageW(channels_->Handle(), &message)) {
+        return;
+    }
     if (!window_.PreviewMessage(message)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/addon.hpp"
+#include "ui/win32/win32_channels_window.hpp"
 #include "ui/win32/win32_main_window.hpp"
 #include "ui/win32/win32_prompter.hpp"
 
@@ -40,13 +42,17 @@ public:
     // Shows the window, loads with the argument text and runs the thread's messages until the
     // window has closed. Returns 1 when start-up or the last save failed (the save's failure
     // shown in a box), else 0.
-    int Run(const std::string& argument_text);
+    // With `channels_view`, the channels view opens beside the window once it has loaded.
+    int Run(const std::string& argument_text, bool channels_view = false);
     // Dispatches the messages waiting now, through the window's key preview; a quit is left
     // for the loop of Run.
     void DispatchWaitingMessages();
 
     Addon& GetAddon() { return addon_; }
     Win32MainWindow& Window() { return window_; }
+    // Opens the channels view (made the first time) below the window.
+    void ShowChannelsView();
+    Win32ChannelsWindow* ChannelsView() { return channels_.get(); }
 
 private:
     void Dispatch(MSG& message);
@@ -55,6 +61,7 @@ private:
     Win32Prompter prompter_;
     Addon addon_;
     Win32MainWindow window_;
+    std::unique_ptr<Win32ChannelsWindow> channels_;
 };
 
 }  // namespace quillon

@@ -130,7 +130,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
         case WM_COMMAND:
             if (l != 0) {
                 Command(LOWORD(w), HIWORD(w));
+            } else if (LOWORD(w) == control_ids::kChannelsViewItem) {
+                RequestChannelsView();
             }
+            return 0;
+        case WM_CONTEXTMENU:
+            ContextMenu(l);
             return 0;
         case WM_VSCROLL:
             SwitchMoved(reinterpret_cast<HWND>(l), LOWORD(w), HIWORD(w));
@@ -389,6 +394,12 @@ bool Win32MainWindow::PreviewMessage(MSG& message) {
     if (closed_ || (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) {
         return false;
     }
+    // Ctrl+L opens the channels view and types nothing.
+    if (message.message == WM_KEYDOWN && message.wParam == 'L' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0) {
+        RequestChannelsView();
+        return true;
+    }
     if (message.message == WM_CHAR) {
         if (const std::optional<char> byte = CharacterByte(static_cast<wchar_t>(message.wParam))) {
             Forward([this, byte] { addon_.CharacterTyped(*byte); });
@@ -597,6 +608,29 @@ void Win32MainWindow::CloseRequested() {
     closed_ = true;
     StopTimers();
     ::DestroyWindow(window_);
+}
+
+// The layout has no room for a menu bar: the channels view opens from here and Ctrl+L.
+void Win32MainWindow::ContextMenu(LPARAM where) {
+    POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
+    if (at.x == -1 && at.y == -1) {  // from the keyboard: at the window's corner
+        at = {0, 0};
+        ::ClientToScreen(window_, &at);
+    }
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, control_ids::kChannelsViewItem, L"Channels view\tCtrl+L");
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen == control_ids::kChannelsViewItem) {
+        RequestChannelsView();
+    }
+}
+
+void Win32MainWindow::RequestChannelsView() {
+    if (channels_view_request_ && !closed_) {
+        channels_view_request_();
+    }
 }
 
 void Win32MainWindow::ShowAll() {

@@ -40,6 +40,10 @@ public:
     void SetTimersByHand(bool by_hand);
     // Work between ticks (the host's, finished e-mail agents), every 100 ms.
     void SetService(std::function<void()> service) { service_ = std::move(service); }
+    // What opens the channels view: Ctrl+L, or the item of the window's context menu.
+    void SetChannelsViewRequest(std::function<void()> request) {
+        channels_view_request_ = std::move(request);
+    }
 
     // Every message of the thread passes here before it is dispatched: typed characters reach
     // the Addon first (key preview), then Tab and the arrow keys move the focus. True when the
@@ -76,6 +80,8 @@ private:
     void Resized(SIZE client);
     void Moved();
     void CloseRequested();
+    void ContextMenu(LPARAM where);
+    void RequestChannelsView();
 
     void ShowAll();
     void ShowSlot(PanelField field, int slot);
@@ -110,6 +116,7 @@ private:
     bool keep_alive_timer_ = false;
     bool timers_by_hand_ = false;
     std::function<void()> service_;
+    std::function<void()> channels_view_request_;
 
     int addon_depth_ = 0;         // addon calls on the stack (modal boxes nest them)
     bool close_pending_ = false;  // a close that came while an addon call was on the stack

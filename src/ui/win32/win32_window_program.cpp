@@ -18,14 +18,11 @@ namespace quillon {
 
 namespace {
 
-// Options that belong to another front end: the console program, the Linux window's view.
+// Options that belong to another front end: the console program.
 std::string RefusedOption(const ProgramOptions& options) {
     if (options.headless || options.exit_on_stop) {
         return "quillon: --headless and --exit-on-stop are quillon-headless.exe's on Windows: "
                "run quillon-headless.exe from a console instead (see --help)";
-    }
-    if (options.view) {
-        return "quillon: the channels view (--view) is not in the Windows window yet";
     }
     return {};
 }
@@ -71,7 +68,7 @@ int RunWin32WindowProgram(const ProgramOptions& options) {
         platform->Service();  // e-mail agents that have finished
         front_end.GetAddon().AgentsFinished();
     });
-    return front_end.Run(options.argument_text);
+    return front_end.Run(options.argument_text, options.view);
 }
 
 }  // namespace quillon
