@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/linux_platform.hpp"
 
+#include <unistd.h>
+
+#include "platform/linux/acknowledge_signal.hpp"
+#include "platform/linux/posix_console_input.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/stop_signals.hpp"
@@ -20,6 +24,15 @@ std::string LinuxPlatform::ProfilePath(const std::string& file) const {
 void PrepareProcess() {
     OpenMissingStandardDescriptors();
     StopSignals::Install();
+    AcknowledgeSignal::Install();
+}
+
+std::uint64_t AcknowledgeRequests() {
+    return AcknowledgeSignal::Count();
+}
+
+std::unique_ptr<ConsoleInput> OpenConsoleInput() {
+    return std::make_unique<PosixConsoleInput>(STDIN_FILENO);
 }
 
 const std::atomic<bool>& StopRequested() {
