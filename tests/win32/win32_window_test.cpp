@@ -51,6 +51,18 @@ TEST_F(Win32WindowTest, ScanTicksReadTheHostAndWriteTheOutputsOnlyWhileRunning) 
     EXPECT_EQ(Count("20"), 0);
 }
 
+// A latched lamp is drawn with a white frame inside it; a click on it acknowledges its latch.
+TEST_F(Win32WindowTest, AClickOnALatchedLampAcknowledgesIt) {
+    Load("MathExpression3=1\nLatch3=1\nMathExpression5=1\nLatch5=1\n");
+    TickScan();
+    ASSERT_TRUE(GetPanel().Slot(3).latched);
+    ::SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(kLampBase + 3, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(kLampBase + 3)));
+    EXPECT_FALSE(GetPanel().Slot(3).latched);
+    EXPECT_TRUE(GetPanel().Slot(5).latched);
+    EXPECT_NE(::GetWindowLongW(Control(kLampBase + 3), GWL_STYLE) & SS_NOTIFY, 0);
+}
+
 TEST_F(Win32WindowTest, TheRealScanTimerTicksOnTheWindowThread) {
     front_end_->Window().SetTimersByHand(false);
     Load();
