@@ -247,16 +247,16 @@ TEST_P(SettingsTimingKeyTest, ReadAsNumbersAndHeldToTheirRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SettingsTimingKeyTest,
-    ::testing::Values(
-        TimingKeyCase{"OnDelay3= 2500.5 ", 2500, 0, false, ""},
-        TimingKeyCase{"ondelay3=1e3ms", 1000, 0, false, ""},
-        TimingKeyCase{"OnDelay3=-5", 0, 0, false,
-                      "OnDelay3=-5 is outside 0 to 3600000 ms: read as 0"},
-        TimingKeyCase{"OffDelay3=1e9", 0, 3600000, false,
-                      "OffDelay3=1e9 is outside 0 to 3600000 ms: read as 3600000"},
-        TimingKeyCase{"OffDelay3=soon", 0, 0, false, ""},
-        TimingKeyCase{"Latch3=1", 0, 0, true, ""}, TimingKeyCase{"Latch3=0", 0, 0, false, ""},
-        TimingKeyCase{"Latch3=2", 0, 0, true, "Latch3=2 is not 0 or 1: read as 1"}),
+    ::testing::Values(TimingKeyCase{"OnDelay3= 2500.5 ", 2500, 0, false, ""},
+                      TimingKeyCase{"ondelay3=1e3ms", 1000, 0, false, ""},
+                      TimingKeyCase{"OnDelay3=-5", 0, 0, false,
+                                    "OnDelay3=-5 is outside 0 to 3600000 ms: read as 0"},
+                      TimingKeyCase{"OffDelay3=1e9", 0, 3600000, false,
+                                    "OffDelay3=1e9 is outside 0 to 3600000 ms: read as 3600000"},
+                      TimingKeyCase{"OffDelay3=soon", 0, 0, false, ""},
+                      TimingKeyCase{"Latch3=1", 0, 0, true, ""},
+                      TimingKeyCase{"Latch3=0", 0, 0, false, ""},
+                      TimingKeyCase{"Latch3=2", 0, 0, true, "Latch3=2 is not 0 or 1: read as 1"}),
     [](const auto& info) { return testing::CaseName(info.param.line); });
 
 }  // namespace
