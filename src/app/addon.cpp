@@ -39,6 +39,7 @@ Addon::Addon(const Ports& ports)
         [this](const SampleBlock& samples) { SendAlarmEmail(samples); },
         [this](const SampleBlock& samples, int scan) { RecordTick(samples, scan); },
     });
+    hot_keys_.SetAcknowledgeAll([this] { Acknowledge(kAllSlots, AckSource::HotKey); });
 }
 
 Addon::~Addon() {
@@ -91,6 +92,12 @@ void Addon::Load(const std::string& argument_text, bool wait_for_host) {
     From(ChangeSource::Settings, [&] {
         Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text, wait_for_host);
     });
+    // After start-up's Start, which clears the status line.
+    if (!settings_.LoadNotes().empty()) {
+        const std::string& status = panel_.Status();
+        panel_.SetStatus(status.empty() ? settings_.LoadNotes()
+                                        : status + "; " + settings_.LoadNotes());
+    }
 }
 
 void Addon::Resize(int width, int height) {
@@ -205,6 +212,17 @@ void Addon::AlarmSettingsClicked() {
 
 void Addon::EmailSettingsClicked() {
     settings_dialogs_.EmailIntervalDialog();
+}
+
+int Addon::Acknowledge(int slot, AckSource source) {
+    int ended = 0;
+    for (int each = 0; each < kSlotCount; ++each) {
+        if ((slot == kAllSlots || slot == each) && scan_cycle_.Acknowledge(each)) {
+            events_->Acknowledged(each, source);
+            ++ended;
+        }
+    }
+    return ended;
 }
 
 void Addon::SwitchChanged(int slot) {

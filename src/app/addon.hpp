@@ -105,6 +105,10 @@ public:
     void EditEquationClicked(int slot);  // Command4(i)
     void AlarmSettingsClicked();         // Command3
     void EmailSettingsClicked();         // Command5
+    // Ends the latch of `slot`, or of every slot for kAllSlots; each latch that ends is an
+    // event. Returns how many ended.
+    static constexpr int kAllSlots = -1;
+    int Acknowledge(int slot, AckSource source);
 
 private:
     void SwitchChanged(int slot) override;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "control/mode_switch.hpp"
 #include "platform/leading_number.hpp"
@@ -56,6 +57,7 @@ Settings::Settings(Panel& panel, OperatorSettings& settings, const InstanceFacts
     DefineModeKeys();
     DefineHotKeys();
     DefineWindowKeys();
+    DefineTimingKeys();
 }
 
 void Settings::Define(Key key) {
@@ -160,6 +162,71 @@ void Settings::DefineWindowKeys() {
             }});
 }
 
+// Alarm timing, after every other key and only where set: a file that never had them stays
+// as it was. A key once in the file is written again, even at its default.
+void Settings::DefineTimingKeys() {
+    int rank = kAfterSlots + 3 + 2 * kOutputCount + 8;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SlotTimingSettings& timing = settings_.slot_timing[static_cast<std::size_t>(slot)];
+        const std::string on_delay = "OnDelay" + std::to_string(slot);
+        const std::string off_delay = "OffDelay" + std::to_string(slot);
+        const std::string latch = "Latch" + std::to_string(slot);
+        Define({on_delay, "", rank++, slot,
+                DelayLoader(on_delay, timing.on_delay_ms, timing.on_delay_stored),
+                [&timing]() -> std::optional<std::string> {
+                    if (timing.on_delay_ms == 0 && !timing.on_delay_stored) {
+                        return std::nullopt;
+                    }
+                    return std::to_string(timing.on_delay_ms);
+                }});
+        Define({off_delay, "", rank++, slot,
+                DelayLoader(off_delay, timing.off_delay_ms, timing.off_delay_stored),
+                [&timing]() -> std::optional<std::string> {
+                    if (timing.off_delay_ms == 0 && !timing.off_delay_stored) {
+                        return std::nullopt;
+                    }
+                    return std::to_string(timing.off_delay_ms);
+                }});
+        Define({latch, "", rank++, slot,
+                [this, latch, &timing](const std::string& text) {
+                    timing.latch_stored = !text.empty();
+                    const double value = LeadingNumber(text);
+                    timing.latch = value >= 0.5;
+                    if (value != 0.0 && value != 1.0) {
+                        Note(latch + "=" + text + " is not 0 or 1: read as " +
+                             (timing.latch ? "1" : "0"));
+                    }
+                },
+                [&timing]() -> std::optional<std::string> {
+                    if (!timing.latch && !timing.latch_stored) {
+                        return std::nullopt;
+                    }
+                    return timing.latch ? "1" : "0";
+                }});
+    }
+}
+
+// Read as every number of the file is read, then held to 0 .. one hour, with a note.
+std::function<void(const std::string&)> Settings::DelayLoader(const std::string& name,
+                                                              std::int32_t& field, bool& stored) {
+    return [this, name, &field, &stored](const std::string& text) {
+        stored = !text.empty();
+        const double value = LeadingNumber(text);
+        const double held = std::isnan(value)
+                                ? 0.0
+                                : std::clamp(value, 0.0, static_cast<double>(kLongestSlotDelayMs));
+        field = RoundToField<std::int32_t>(held);
+        if (held != value) {
+            Note(name + "=" + text + " is outside 0 to " + std::to_string(kLongestSlotDelayMs) +
+                 " ms: read as " + std::to_string(field));
+        }
+    };
+}
+
+void Settings::Note(const std::string& note) {
+    load_notes_ += (load_notes_.empty() ? "" : "; ") + note;
+}
+
 template <typename Int>
 std::function<void(const std::string&)> Settings::NumberLoader(Int& field) {
     return [&field](const std::string& text) { field = ReadNumber<Int>(text); };
@@ -193,6 +260,7 @@ std::vector<const Settings::Key*> Settings::KeysToSave() const {
 
 void Settings::GetSetupInfo() {
     profiles_.RequireReadable(kSettingsFile);
+    load_notes_.clear();
     for (const Key& key : keys_) {
         key.load(profiles_.Read(kSettingsFile, facts_.host_id, key.name, key.fallback));
     }

@@ -34,6 +34,9 @@ public:
 
     // Key names in the order a load reads them.
     std::vector<std::string> LoadOrder() const;
+    // What the last load had to correct (a delay out of range), for the status line; empty
+    // when nothing.
+    const std::string& LoadNotes() const { return load_notes_; }
 
 private:
     static constexpr int kAnySlot = -1;
@@ -55,6 +58,10 @@ private:
     void DefineAlarmKeys();
     void DefineHotKeys();
     void DefineWindowKeys();
+    void DefineTimingKeys();
+    std::function<void(const std::string&)> DelayLoader(const std::string& name,
+                                                        std::int32_t& field, bool& stored);
+    void Note(const std::string& note);
     void Define(Key key);
     template <typename Int>
     static std::function<void(const std::string&)> NumberLoader(Int& field);
@@ -67,6 +74,7 @@ private:
     const InstanceFacts& facts_;
     ProfileStore& profiles_;
     std::vector<Key> keys_;  // in load order
+    std::string load_notes_;
 };
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,15 +23,20 @@ public:
                          Prompter& prompter, Locale& locale)
         : settings_(settings), run_(run), facts_(facts), prompter_(prompter), locale_(locale) {}
 
-    // Command3: the sound file, then the repeat interval in seconds (at least 1).
+    // Command3: the sound file, then the repeat interval in seconds (at least 1), then the
+    // audio alarm's on-delay, off-delay and latch.
     void AlarmDialog();
-    // Command5: the keep-alive interval in minutes (0 turns it off), kept in half-minutes.
+    // Command5: the keep-alive interval in minutes (0 turns it off), kept in half-minutes,
+    // then the e-mail alarm's on-delay, off-delay and latch.
     void EmailIntervalDialog();
 
 private:
     std::optional<std::string> Ask(const std::string& prompt, const std::string& title,
                                    const std::string& fallback);
-    void AskAlarmInterval();
+    bool AskAlarmInterval();
+    // The slot's delays and latch, one box each, until an empty answer.
+    void AskTiming(int slot, const std::string& title);
+    bool AskDelay(const std::string& prompt, const std::string& title, std::int32_t& delay_ms);
 
     OperatorSettings& settings_;
     RunState& run_;

@@ -17,4 +17,20 @@ std::string_view ChangeSourceName(ChangeSource source) {
     return "window";
 }
 
+std::string_view AckSourceName(AckSource source) {
+    switch (source) {
+        case AckSource::HotKey:
+            return "hot key";
+        case AckSource::Signal:
+            return "signal";
+        case AckSource::Console:
+            return "console";
+        case AckSource::Replay:
+            return "replay";
+        case AckSource::Window:
+            break;
+    }
+    return "window";
+}
+
 }  // namespace quillon

@@ -15,6 +15,13 @@ enum class ChangeSource { Window, Key, HotKey, Settings };
 // The name each source has in the event log: "window", "key", "hot key", "settings".
 std::string_view ChangeSourceName(ChangeSource source);
 
+// Who acknowledged a latched slot: a click on its lamp, Ctrl+Alt+Space, SIGUSR1, a line on
+// standard input, a replay's --ack-after.
+enum class AckSource { Window, HotKey, Signal, Console, Replay };
+
+// "window", "hot key", "signal", "console", "replay".
+std::string_view AckSourceName(AckSource source);
+
 // Why an evaluated slot is in its state: the equation as written, the text the evaluator was
 // given, and what it returned.
 struct EquationTrace {
@@ -75,6 +82,8 @@ public:
     // Scan ticks took longer than the period: `ticks` of them in the last minute, the longest
     // `worst_ms`. Said at most once a second.
     virtual void CycleOverran(int /*ticks*/, double /*worst_ms*/) {}
+    // A latched slot was acknowledged.
+    virtual void Acknowledged(int /*slot*/, AckSource /*source*/) {}
 };
 
 // Hands every event to each of several sinks: the log file, a console, a replay's summary.
@@ -127,6 +136,9 @@ public:
     }
     void CycleOverran(int ticks, double worst_ms) override {
         for (EventSink* sink : sinks_) sink->CycleOverran(ticks, worst_ms);
+    }
+    void Acknowledged(int slot, AckSource source) override {
+        for (EventSink* sink : sinks_) sink->Acknowledged(slot, source);
     }
 
 private:

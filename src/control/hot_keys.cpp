@@ -2,6 +2,11 @@
 #include "control/hot_keys.hpp"
 
 namespace quillon {
+namespace {
+
+constexpr int kSpaceKey = 0x20;  // the space bar's virtual-key code
+
+}  // namespace
 
 void HotKeys::Poll() {
     if (!panel_.GlobalKeys()) {
@@ -15,6 +20,9 @@ void HotKeys::Poll() {
     }
     for (int output = 0; output < kOutputCount; ++output) {
         PollOutput(output);
+    }
+    if (keys_.IsHeld(kSpaceKey)) {
+        acknowledge_all_();
     }
 }
 

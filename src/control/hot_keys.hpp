@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+
 #include "control/operator_settings.hpp"
 #include "panel/panel.hpp"
 #include "platform/key_state.hpp"
@@ -15,6 +17,10 @@ public:
         : panel_(panel), settings_(settings), keys_(keys) {}
 
     void Poll();
+    // Ctrl+Alt+Space (the two hot-key modifiers and the space bar): acknowledge every latch.
+    void SetAcknowledgeAll(std::function<void()> acknowledge_all) {
+        acknowledge_all_ = std::move(acknowledge_all);
+    }
 
 private:
     void PollOutput(int output);
@@ -22,6 +28,7 @@ private:
     Panel& panel_;
     const OperatorSettings& settings_;
     KeyState& keys_;
+    std::function<void()> acknowledge_all_ = [] {};
 };
 
 }  // namespace quillon

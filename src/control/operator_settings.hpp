@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "control/slot_timing.hpp"
 #include "panel/panel.hpp"
 
 namespace quillon {
@@ -24,6 +25,8 @@ struct OperatorSettings {
     // 0: none. Saved only once the file holds it, so a file that never had it stays as it was.
     std::int32_t stop_email_after = 0;
     bool stop_email_after_stored = false;
+    // Per slot: on-delay, off-delay and latch (opt in; all zero unless the file sets them).
+    std::array<SlotTimingSettings, kSlotCount> slot_timing{};
 
     // The keep-alive countdown's start: one less than the interval, kept inside the field
     // even for an interval at its lowest value.

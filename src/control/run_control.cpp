@@ -72,6 +72,7 @@ void RunControl::Start() {
         return;
     }
     panel_.SetMathModeEnabled(false);
+    ++run_.run_number;
     panel_.SetScanTimerEnabled(true);
     run_.StartKeepAlive(settings_.KeepAliveStart());
     UpdateKeepAliveTimer(panel_);

@@ -14,6 +14,7 @@ enum class StopCause { Operator, HostFailed, RunFailed };
 // What each Start and Stop fix for the run, read by every tick.
 struct RunState {
     StopCause stop_cause = StopCause::Operator;
+    std::uint64_t run_number = 0;  // counts the Starts: a new run begins its delays afresh
     int first_slot = 0;
     std::int16_t data_window = 100;  // scans the window statistics cover
     TokenUse tokens;                 // history depth and statistics of the run's equations

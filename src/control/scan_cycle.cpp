@@ -3,6 +3,7 @@
 
 #include "control/mode_switch.hpp"
 #include "equations/evaluator.hpp"
+#include "panel/timer_periods.hpp"
 #include "platform/local_time.hpp"
 
 namespace quillon {
@@ -31,6 +32,7 @@ ScanCycle::ScanCycle(Panel& panel, RunState& run, const InstanceFacts& facts,
 
 void ScanCycle::Tick() {
     try {
+        RestartTimingOnNewRun();
         actions_.poll_hot_keys();
         if (panel_.MathMode() == 1) {
             MathTick();
@@ -95,6 +97,7 @@ void ScanCycle::ProcessSlot(int slot) {
     switch (const SlotMode mode = ModeOf(panel_.Slot(slot).mode)) {
         case SlotMode::ForceSet:
         case SlotMode::ForceReset:
+            BypassTiming(slot, mode == SlotMode::ForceSet);
             Drive(slot, mode == SlotMode::ForceSet);
             SetLamp(slot, mode == SlotMode::ForceSet);
             break;
@@ -135,28 +138,60 @@ bool ScanCycle::Evaluate(int slot) {
 }
 
 void ScanCycle::ApplyResult(int slot, bool set_mode, bool result) {
+    // "Set" follows the equation, every other mode its negation.
+    const bool on = TimedState(slot, set_mode ? result : !result);
     if (slot == kEmailSlot) {
-        ApplyEmailResult(set_mode, result);
+        ApplyEmailResult(set_mode, on);
         return;
     }
-    // "Set" follows the equation, every other mode its negation.
-    const bool on = set_mode ? result : !result;
     SetLamp(slot, on);
     Drive(slot, on);
 }
 
-// Only "Set" ever sends; any false result arms the next e-mail.
-void ScanCycle::ApplyEmailResult(bool set_mode, bool result) {
-    SetLamp(kEmailSlot, set_mode == result);
-    if (set_mode && result) {
+// `state` is the slot's timed state: the equation's result in "Set", its negation otherwise.
+// Only "Set" ever sends; any false result (a slot off in "Set", on in "Reset") arms the next
+// e-mail, so a latched slot sends once per latch.
+void ScanCycle::ApplyEmailResult(bool set_mode, bool state) {
+    SetLamp(kEmailSlot, state);
+    if (set_mode && state) {
         run_.ReloadKeepAlive(settings_.KeepAliveStart());
         if (email_armed_) {
             actions_.send_alarm_email(samples_);
             email_armed_ = false;
         }
-    } else if (!result) {
+    } else if (set_mode != state) {
         email_armed_ = true;
     }
+}
+
+bool ScanCycle::TimedState(int slot, bool demand) {
+    const auto index = static_cast<std::size_t>(slot);
+    const bool on = timing_[index].Step(demand, settings_.slot_timing[index], kScanTimerPeriod);
+    panel_.SetLatched(slot, timing_[index].Latched());
+    return on;
+}
+
+void ScanCycle::BypassTiming(int slot, bool on) {
+    timing_[static_cast<std::size_t>(slot)].Bypass(on);
+}
+
+// Delays count within a run: each Start begins them afresh. Latches stand until acknowledged.
+void ScanCycle::RestartTimingOnNewRun() {
+    if (timed_run_ == run_.run_number) {
+        return;
+    }
+    timed_run_ = run_.run_number;
+    for (SlotTiming& timing : timing_) {
+        timing.Restart();
+    }
+}
+
+bool ScanCycle::Acknowledge(int slot) {
+    if (slot < 0 || slot >= kSlotCount || !timing_[static_cast<std::size_t>(slot)].Acknowledge()) {
+        return false;
+    }
+    panel_.SetLatched(slot, false);
+    return true;
 }
 
 void ScanCycle::ManualTick() {
@@ -194,6 +229,7 @@ bool ScanCycle::ReadManualScan() {
 // Manual mode drives the outputs through the manual check boxes, and slot 9 forced on sounds
 // the audio alarm as slot 8 does: a routing of its own, not Drive's.
 void ScanCycle::ForceManualSlot(int slot, bool on) {
+    BypassTiming(slot, on);
     if (slot < kOutputCount) {
         panel_.SetManualOutput(slot, on ? 1 : 0);
     } else if (on) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
 #include "control/run_state.hpp"
+#include "control/slot_timing.hpp"
 #include "equations/token_substituter.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
@@ -44,6 +47,9 @@ public:
     void Tick();
     // The block of the last tick, empty before the first: the keep-alive's newest samples.
     const SampleBlock& LatestSamples() const { return samples_; }
+    // Ends a slot's latch; true when it was latched. The slot follows its equation (and its
+    // off-delay) from the next tick.
+    bool Acknowledge(int slot);
 
 private:
     void MathTick();
@@ -56,7 +62,11 @@ private:
     void ForceManualSlot(int slot, bool on);
     bool Evaluate(int slot);
     void ApplyResult(int slot, bool set_mode, bool result);
-    void ApplyEmailResult(bool set_mode, bool result);
+    void ApplyEmailResult(bool set_mode, bool state);
+    // The slot's on-delay, off-delay and latch between its equation and its state.
+    bool TimedState(int slot, bool demand);
+    void BypassTiming(int slot, bool on);
+    void RestartTimingOnNewRun();
     void StartAudioAlarm();
     void SilenceAudioAlarm(int slot);
     void SetLamp(int slot, bool active);
@@ -90,6 +100,8 @@ private:
     // The next true result of the e-mail slot sends; armed from the program's start, and
     // again by any false result, across Stop and Start.
     bool email_armed_ = true;
+    std::array<SlotTiming, kSlotCount> timing_;
+    std::uint64_t timed_run_ = 0;  // the run the timing last counted in
 };
 
 }  // namespace quillon

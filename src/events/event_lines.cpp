@@ -118,6 +118,12 @@ void EventLines::HostExited() {
     Finish(line);
 }
 
+void EventLines::Acknowledged(int slot, AckSource source) {
+    JsonLine line = Begin("ack");
+    line.Integer("slot", slot).Text("source", AckSourceName(source));
+    Finish(line);
+}
+
 void EventLines::CycleOverran(int ticks, double worst_ms) {
     JsonLine line = Begin("cycle_overrun");
     line.Integer("ticks_last_minute", ticks).Fixed("worst_ms", worst_ms, 1);

@@ -41,6 +41,7 @@ public:
                      std::string_view outcome) override;
     void HostExited() override;
     void CycleOverran(int ticks, double worst_ms) override;
+    void Acknowledged(int slot, AckSource source) override;
     // An event of a part beside the cycle (the fleet publisher's broker): `add_fields` adds
     // its own fields after the common ones.
     template <typename AddFields>

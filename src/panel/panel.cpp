@@ -63,6 +63,9 @@ void Panel::SetLampColour(int slot, Colour colour) {
 void Panel::SetLampVisible(int slot, bool visible) {
     Assign(MutableSlot(slot).lamp_visible, visible, PanelField::LampVisible, slot);
 }
+void Panel::SetLatched(int slot, bool latched) {
+    Assign(MutableSlot(slot).latched, latched, PanelField::Latched, slot);
+}
 void Panel::SetEditEnabled(int slot, bool enabled) {
     Assign(MutableSlot(slot).edit_enabled, enabled, PanelField::EditEnabled, slot);
 }

@@ -43,6 +43,7 @@ struct SlotState {
     int switch_position = 1;       // VScroll1(i): 1 Force Set, 2 equation, 3 Force Reset
     bool edit_enabled = true;      // Command4(i): the equation edit button
     int manual_output = 0;         // D(i), slots 0..7 only: manual output state
+    bool latched = false;          // Shape1(i) carries the latch mark: on until acknowledged
 };
 
 // The window's state as data. Setters keep the controls' change semantics: a new value is
@@ -69,6 +70,7 @@ public:
     void SetSwitchPosition(int slot, int position);
     void SetEditEnabled(int slot, bool enabled);
     void SetManualOutput(int output, int value);
+    void SetLatched(int slot, bool latched);
 
     // Command1: "Start" or "Stop".
     const std::string& StartStopCaption() const { return start_stop_caption_; }

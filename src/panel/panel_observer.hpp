@@ -13,6 +13,7 @@ enum class PanelField {
     EquationVisible,        // Text4(i) visible
     LampColour,             // Shape1(i) fill colour
     LampVisible,            // Shape1(i) visible
+    Latched,                // Shape1(i) latch mark
     SwitchPosition,         // VScroll1(i) value
     EditEnabled,            // Command4(i) enabled
     ManualOutput,           // D(n) value

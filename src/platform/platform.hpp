@@ -2,8 +2,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -39,6 +41,20 @@ void PrepareProcess();
 const std::atomic<bool>& StopRequested();
 // Why it was asked to stop, for the line that says so ("SIGHUP (hang-up)").
 std::string StopReason();
+
+// How many times the operator asked, from outside the program, that every latched alarm be
+// acknowledged (SIGUSR1); always 0 where the platform has no such request.
+std::uint64_t AcknowledgeRequests();
+
+// Lines the operator types or pipes to standard input, read without waiting. Nothing is read
+// when standard input is neither a terminal nor a pipe (a file, /dev/null, none at all).
+class ConsoleInput {
+public:
+    virtual ~ConsoleInput() = default;
+    // The whole lines that have arrived since the last call, without their line ends.
+    virtual std::vector<std::string> TakeLines() = 0;
+};
+std::unique_ptr<ConsoleInput> OpenConsoleInput();
 
 // For --help: what asks the program to stop ("Ctrl+C, SIGTERM or SIGHUP"), and the paragraph
 // on the hot keys, the e-mail agent and where the settings live here.

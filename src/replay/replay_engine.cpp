@@ -54,6 +54,7 @@ void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
     TimerLoop(addon_, clock_, [&] {
         instrument_.Service();
         addon_.AgentsFinished();
+        FollowLatches();
         if (resume_at && Now() >= *resume_at) {
             resume_at.reset();
             if (!panel.ScanTimerEnabled() && !addon_.Ended()) {
@@ -80,6 +81,25 @@ void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
     addon_.SetEventSink(nullptr);
     if (progress) {
         progress(1.0, length);
+    }
+}
+
+void ReplayEngine::FollowLatches() {
+    const Panel& panel = addon_.GetPanel();
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        std::optional<double>& since = latched_since_[static_cast<std::size_t>(slot)];
+        if (!panel.Slot(slot).latched) {
+            since.reset();
+            continue;
+        }
+        if (!since) {
+            since = Now();
+            summary_.NoteLatched(slot);
+        }
+        if (ack_after_ && Now() - *since >= *ack_after_ - 1e-9) {
+            addon_.Acknowledge(slot, AckSource::Replay);
+            since.reset();
+        }
     }
 }
 

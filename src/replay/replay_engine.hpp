@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -40,6 +41,8 @@ public:
 
     // Before Run: another sink of every event (the event log).
     void AddSink(EventSink* sink) { fan_out_.Add(sink); }
+    // Before Run: each latch is acknowledged this many seconds after it began.
+    void AcknowledgeAfter(std::optional<double> seconds) { ack_after_ = seconds; }
     Clock& GetClock() { return clock_; }
 
     // Loads the instance's settings and runs until the span ends, the run stops by itself or
@@ -60,6 +63,8 @@ private:
     double Now() const { return span_.from + clock_.Seconds(); }
     void NoteGaps();
     std::optional<double> ResumeAfterGap() const;
+    // Between ticks: notes latches that began, and acknowledges those that waited long enough.
+    void FollowLatches();
 
     ReplaySpan span_;
     std::shared_ptr<const sim::Recording> recording_;  // with its gaps; none for waveforms
@@ -74,6 +79,8 @@ private:
     ReplaySummary summary_;
     TraceColumns traces_;
     EventFanOut fan_out_;
+    std::optional<double> ack_after_;
+    std::array<std::optional<double>, kSlotCount> latched_since_{};
 };
 
 }  // namespace quillon

@@ -13,8 +13,10 @@ double Seconds(const std::string& option, const std::string& text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
         value < 0) {
-        throw std::invalid_argument(option + " takes seconds into the recording, not \"" + text +
-                                    "\"");
+        throw std::invalid_argument(
+            option +
+            (option == "--ack-after" ? " takes seconds" : " takes seconds into the recording") +
+            ", not \"" + text + "\"");
     }
     return value;
 }
@@ -43,6 +45,8 @@ ReplayOptions ParseReplayOptions(const std::vector<std::string>& words) {
             options.to = Seconds(word, value());
         } else if (word == "--out") {
             options.out = value();
+        } else if (word == "--ack-after") {
+            options.ack_after = Seconds(word, value());
         } else if (word == "--digital") {
             options.digital = value();
         } else if (word == "--gaps") {
@@ -74,6 +78,7 @@ ReplayOptions ParseReplayOptions(const std::vector<std::string>& words) {
 std::string ReplayUsageText() {
     return "Usage: quillon-replay RECORDING [-nNAME] [--settings FILE] [--from T] [--to T]\n"
            "                      [--out DIR] [--digital CHANNEL] [--gaps stop|hold]\n"
+           "                      [--ack-after SECONDS]\n"
            "\n"
            "Runs a recording through Quillon's own cycle with an instance's equations, modes and\n"
            "data window, as fast as the machine allows, on a virtual clock (the 10 ms tick, the\n"
@@ -98,6 +103,9 @@ std::string ReplayUsageText() {
            "              a CSV pause longer than twice the median period is a gap: with stop\n"
            "              (the default) the host has no new scans in it, so the run stops at the\n"
            "              gap and starts again after it; with hold the last scan is held\n"
+           "  --ack-after SECONDS\n"
+           "              acknowledge each latched slot (LatchN=1) SECONDS after it latched, as\n"
+           "              an operator would; without it a latch holds to the end\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
            "\n"

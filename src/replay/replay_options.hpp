@@ -14,9 +14,10 @@ struct ReplayOptions {
     std::string settings_file;  // --settings FILE instead of the instance's settings file
     std::optional<double> from;
     std::optional<double> to;
-    std::string out = ".";   // --out DIR
-    std::string digital;     // --digital CHANNEL of a CSV recording
-    bool hold_gaps = false;  // --gaps hold: a CSV gap holds the last scan, not silence
+    std::string out = ".";            // --out DIR
+    std::string digital;              // --digital CHANNEL of a CSV recording
+    bool hold_gaps = false;           // --gaps hold: a CSV gap holds the last scan, not silence
+    std::optional<double> ack_after;  // --ack-after: seconds a latch waits for its acknowledgement
     bool help = false;
     bool version = false;
 };

@@ -163,6 +163,7 @@ ReplayOutcome RunReplay(const ReplayOptions& options, Platform& platform,
     // One file that keeps every line: a replay's log is read as a whole.
     log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events, kNoRotation));
     engine.AddSink(&log);
+    engine.AcknowledgeAfter(options.ack_after);
     engine.Run(options.instance, progress);
     log.Flush();
 

@@ -81,6 +81,19 @@ void ReplaySummary::EndOn(int slot, double seconds) {
     }
 }
 
+std::string ReplaySummary::LatchText() const {
+    std::string text;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const SlotRecord& record = Slot(slot);
+        if (record.latched > 0) {
+            text += "  " + SlotName(slot) + ": latched " + std::to_string(record.latched) +
+                    (record.latched == 1 ? " time, " : " times, ") + "acknowledged " +
+                    std::to_string(record.acknowledged) + "\n";
+        }
+    }
+    return text.empty() ? text : "\nLatched alarms:\n" + text;
+}
+
 void ReplaySummary::Close(double seconds) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         EndOn(slot, seconds);
@@ -106,6 +119,7 @@ std::string ReplaySummary::Text(const std::string& title, double from, double to
                       record.last_switch ? RecordingTimeText(*record.last_switch).c_str() : "-");
         text += line;
     }
+    text += LatchText();
     text += "\nAlarm sounds: " + std::to_string(sounds.size());
     for (std::size_t i = 0; i < sounds.size() && i < 20; ++i) {
         text += (i == 0 ? " at " : ", ") + RecordingTimeText(sounds[i].seconds);

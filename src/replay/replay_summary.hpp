@@ -29,6 +29,8 @@ public:
         std::optional<double> last_switch;
         double seconds_on = 0.0;  // of the closed on-periods; an open one ends at Close()
         std::optional<double> on_since;
+        int latched = 0;       // latches that began
+        int acknowledged = 0;  // latches that an acknowledgement ended
     };
 
     // The replay runs from `from` to `to` (recording time); the plot has `columns` columns.
@@ -67,10 +69,17 @@ public:
     void AgentLaunched(std::string_view, std::string_view, std::string_view) override {}
     void AgentExited(std::string_view, bool, int, std::string_view) override {}
     void HostExited() override { exits_.push_back({Now(), "host exit"}); }
+    void Acknowledged(int slot, AckSource) override {
+        ++slots_.at(static_cast<std::size_t>(slot)).acknowledged;
+    }
+    // A slot latched (the replay looks between ticks).
+    void NoteLatched(int slot) { ++slots_.at(static_cast<std::size_t>(slot)).latched; }
 
 private:
     double Now() const { return from_ + clock_.Seconds(); }
     void EndOn(int slot, double seconds);
+    // The slots that latched, with their acknowledgements; empty when none did.
+    std::string LatchText() const;
 
     VirtualClock& clock_;
     double from_;

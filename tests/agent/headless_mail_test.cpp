@@ -143,5 +143,37 @@ TEST_F(HeadlessMail, AHostStopAndTheResumeEachGiveOneMail) {
     EXPECT_EQ(subjects("Run resumed"), 1);
 }
 
+// A latched e-mail slot: one mail for a spike, and the slot on after the spike (DOUT 4, on the
+// same equation unlatched, shows when it is over) until SIGUSR1.
+TEST_F(HeadlessMail, ALatchedEmailAlarmSendsOnceAndHoldsUntilSigusr1) {
+    std::ofstream(config / "NorvaneAlarm.ini")
+        << "[Lab1]\nS9=Set\nMathExpression9=#0>3.3\nLatch9=1\nMathExpression4=#0>3.3\n";
+    const std::string output_path = (temp.Path() / "quillon-output").string();
+    const int output = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const std::string scenario =
+        temp.Write("spike.scn", "channels 1\nchannel 0 steps 0:0 0.2:5 0.6:0\n");
+    RunningProgram quillon(QuillonStart("Lab1", scenario, output));
+    const auto console = [&] { return ReadWholeFile(output_path); };
+    std::size_t latched = std::string::npos;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (latched = console().find("lamp e-mail alarm latched")) != std::string::npos;
+    })) << console();
+    const auto after_latch = [&](const std::string& what) {
+        return console().find(what, latched) != std::string::npos;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return after_latch("lamp D4 green (off)"); })) << console();
+    ASSERT_TRUE(WaitForMails(1, seconds(20))) << console();
+    EXPECT_FALSE(after_latch("lamp e-mail alarm green (off)")) << console();
+    quillon.Signal(SIGUSR1);
+    EXPECT_TRUE(WaitUntil([&] { return after_latch("lamp e-mail alarm green (off)"); }))
+        << console();
+    quillon.Signal(SIGTERM);
+    ExpectCleanExit(quillon);
+    close(output);
+    WaitForDeliverersToEnd(seconds(20));
+    EXPECT_EQ(Count(PlainTexts(), "Subject: [Quillon] Alarm: Lab1"), 1) << PlainTexts();
+    EXPECT_TRUE(after_latch("SIGUSR1: 1 latch acknowledged")) << console();
+}
+
 }  // namespace
 }  // namespace quillon::testing

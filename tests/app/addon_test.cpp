@@ -16,6 +16,26 @@ TEST_F(StartupFixture, ClosingWhileRunningStopsThenSaves) {
     EXPECT_NE(Settings().find("EmailAlarmInterval=20"), std::string::npos);
 }
 
+// A run that never had timing keys saves none: the section ends as it always did.
+TEST_F(StartupFixture, AFirstSaveAfterARunHasNoTimingKeys) {
+    addon.Load("");
+    addon.ScanTick();
+    addon.Acknowledge(Addon::kAllSlots, AckSource::Window);
+    addon.Unload();
+    const std::string saved = Settings();
+    EXPECT_EQ(saved.find("Delay"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("Latch"), std::string::npos) << saved;
+    EXPECT_EQ(saved.substr(saved.size() - 39), "EmailAlarmInterval=20\nKeepAliveEmail=0\n");
+}
+
+// A delay out of range is said in the status line once the run is up (Start clears it).
+TEST_F(StartupFixture, ATimingKeyOutOfRangeIsSaidAfterStart) {
+    store.files["NorvaneAlarm.ini"] = "[Quillon]\nOnDelay3=-1\n";
+    addon.Load("");
+    EXPECT_TRUE(panel.ScanTimerEnabled());
+    EXPECT_EQ(panel.Status(), "OnDelay3=-1 is outside 0 to 3600000 ms: read as 0");
+}
+
 TEST_F(StartupFixture, ClosingWhileStoppedOnlySaves) {
     addon.Load("");
     addon.StartStopClicked();

@@ -190,9 +190,10 @@ TEST_F(SettingsTest, FailedWritesAreCountedAndTheSaveGoesOn) {
 // StopEmailAfter, opt in, is read too but saved only once a file has it.
 TEST_F(SettingsTest, LoadReadsEveryKeyASaveWrites) {
     std::vector<std::string> read = settings.LoadOrder();
-    EXPECT_EQ(read.size(), 47U);
-    EXPECT_EQ(read.back(), "StopEmailAfter");
-    read.pop_back();
+    EXPECT_EQ(read.size(), 77U);
+    EXPECT_EQ(read[46], "StopEmailAfter");
+    EXPECT_EQ(read.back(), "Latch9");
+    read.resize(46);
     std::vector<std::string> saved;
     const std::string first_save = kFirstSave;
     for (std::size_t line = first_save.find('\n') + 1; line < first_save.size();
@@ -203,6 +204,60 @@ TEST_F(SettingsTest, LoadReadsEveryKeyASaveWrites) {
     std::sort(saved.begin(), saved.end());
     EXPECT_EQ(read, saved);
 }
+
+// Alarm timing keys come after every other key, only once set, and a key the file had is
+// written again even when set back to its default.
+TEST_F(SettingsTest, TimingKeysFollowTheOthersOnlyOnceSet) {
+    Store("[Quillon]\nOffDelay8=2000\n");
+    Load();
+    EXPECT_EQ(values.slot_timing[8].off_delay_ms, 2000);
+    values.slot_timing[8].off_delay_ms = 0;
+    values.slot_timing[0].on_delay_ms = 5000;
+    values.slot_timing[9].latch = true;
+    settings.SaveSetupInfo();
+    const std::string stored = Stored();
+    EXPECT_EQ(stored.rfind("[Quillon]\nOffDelay8=0\nMathExpression0=#0>3.3\n", 0), 0U);
+    const std::string tail = "KeepAliveEmail=0\nOnDelay0=5000\nLatch9=1\n";
+    EXPECT_EQ(stored.substr(stored.size() - tail.size()), tail);
+    Load();
+    EXPECT_EQ(values.slot_timing[0].on_delay_ms, 5000);
+    EXPECT_TRUE(values.slot_timing[9].latch);
+    EXPECT_EQ(settings.LoadNotes(), "");
+}
+
+struct TimingKeyCase {
+    const char* line;
+    std::int32_t on_delay_ms;
+    std::int32_t off_delay_ms;
+    bool latch;
+    const char* note;
+};
+
+class SettingsTimingKeyTest : public SettingsTest,
+                              public ::testing::WithParamInterface<TimingKeyCase> {};
+
+TEST_P(SettingsTimingKeyTest, ReadAsNumbersAndHeldToTheirRange) {
+    Store(std::string("[Quillon]\n") + GetParam().line + "\n");
+    Load();
+    EXPECT_EQ(values.slot_timing[3].on_delay_ms, GetParam().on_delay_ms);
+    EXPECT_EQ(values.slot_timing[3].off_delay_ms, GetParam().off_delay_ms);
+    EXPECT_EQ(values.slot_timing[3].latch, GetParam().latch);
+    EXPECT_EQ(settings.LoadNotes(), GetParam().note);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, SettingsTimingKeyTest,
+    ::testing::Values(TimingKeyCase{"OnDelay3= 2500.5 ", 2500, 0, false, ""},
+                      TimingKeyCase{"ondelay3=1e3ms", 1000, 0, false, ""},
+                      TimingKeyCase{"OnDelay3=-5", 0, 0, false,
+                                    "OnDelay3=-5 is outside 0 to 3600000 ms: read as 0"},
+                      TimingKeyCase{"OffDelay3=1e9", 0, 3600000, false,
+                                    "OffDelay3=1e9 is outside 0 to 3600000 ms: read as 3600000"},
+                      TimingKeyCase{"OffDelay3=soon", 0, 0, false, ""},
+                      TimingKeyCase{"Latch3=1", 0, 0, true, ""},
+                      TimingKeyCase{"Latch3=0", 0, 0, false, ""},
+                      TimingKeyCase{"Latch3=2", 0, 0, true, "Latch3=2 is not 0 or 1: read as 1"}),
+    [](const auto& info) { return testing::CaseName(info.param.line); });
 
 }  // namespace
 }  // namespace quillon

@@ -32,7 +32,7 @@ TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
     settings.alarm_interval = 4;
     prompter.answers = {"/sounds/bell.wav", "6"};
     dialogs.AlarmDialog();
-    ASSERT_EQ(prompter.asked.size(), 2U);
+    ASSERT_EQ(prompter.asked.size(), 3U);  // the third, the on-delay, cancelled
     EXPECT_EQ(prompter.asked[0].title, "Alarm Configuration");
     EXPECT_EQ(prompter.asked[0].prompt,
               "You may modify the filepath for the Alarm sound (.wav) file");
@@ -44,6 +44,60 @@ TEST_F(DialogsTest, TheAlarmDialogAsksForTheFileThenTheInterval) {
     EXPECT_EQ(settings.sound_file, "/sounds/bell.wav");
     EXPECT_EQ(settings.alarm_interval, 6);
 }
+
+// After their own questions both dialogs ask for their slot's on-delay, off-delay and latch;
+// an empty answer ends the dialog, a value out of range is ignored.
+struct TimingDialogCase {
+    const char* name;
+    bool email;
+    std::vector<std::optional<std::string>> timing_answers;
+    SlotTimingSettings expected;
+};
+
+SlotTimingSettings TimingOf(std::int32_t on_ms, std::int32_t off_ms, bool latch) {
+    SlotTimingSettings timing;
+    timing.on_delay_ms = on_ms;
+    timing.off_delay_ms = off_ms;
+    timing.latch = latch;
+    return timing;
+}
+
+class TimingDialogTest : public DialogsTest,
+                         public ::testing::WithParamInterface<TimingDialogCase> {};
+
+TEST_P(TimingDialogTest, SetsTheSlotsDelaysAndLatch) {
+    const int slot = GetParam().email ? kEmailSlot : kAudioSlot;
+    settings.slot_timing[static_cast<std::size_t>(slot)] = TimingOf(100, 200, false);
+    prompter.answers = GetParam().email ? std::vector<std::optional<std::string>>{"10"}
+                                        : std::vector<std::optional<std::string>>{"a.wav", "1"};
+    const std::size_t before = prompter.answers.size();
+    prompter.answers.insert(prompter.answers.end(), GetParam().timing_answers.begin(),
+                            GetParam().timing_answers.end());
+    GetParam().email ? dialogs.EmailIntervalDialog() : dialogs.AlarmDialog();
+    const SlotTimingSettings& got = settings.slot_timing[static_cast<std::size_t>(slot)];
+    EXPECT_EQ(got.on_delay_ms, GetParam().expected.on_delay_ms);
+    EXPECT_EQ(got.off_delay_ms, GetParam().expected.off_delay_ms);
+    EXPECT_EQ(got.latch, GetParam().expected.latch);
+    ASSERT_GT(prompter.asked.size(), before);
+    EXPECT_EQ(prompter.asked[before].title,
+              GetParam().email ? "Email Configuration" : "Alarm Configuration");
+    EXPECT_EQ(prompter.asked[before].fallback, "100");
+    EXPECT_EQ(settings.slot_timing[static_cast<std::size_t>(17 - slot)].on_delay_ms, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, TimingDialogTest,
+    ::testing::Values(
+        TimingDialogCase{
+            "audio all three", false, {"5000", "2000", "1"}, TimingOf(5000, 2000, true)},
+        TimingDialogCase{"email all three", true, {"0", "1500.4", "1"}, TimingOf(0, 1500, true)},
+        TimingDialogCase{
+            "cancel at the on delay", false, {std::nullopt}, TimingOf(100, 200, false)},
+        TimingDialogCase{"cancel at the latch", true, {"7", "8", ""}, TimingOf(7, 8, false)},
+        TimingDialogCase{
+            "out of range is ignored", false, {"-1", "3600001", "2"}, TimingOf(100, 200, false)},
+        TimingDialogCase{"latch off", true, {"100", "200", "0"}, TimingOf(100, 200, false)}),
+    [](const auto& info) { return testing::CaseName(info.param.name); });
 
 // A dialog's answer as a test name; no answer at all is a cancelled dialog.
 std::string AnswerName(const std::optional<std::string>& answer) {

@@ -91,9 +91,33 @@ TEST_F(HotKeysTest, ReadsTheKeysInOrderAndTheFalseKeyOnlyWithoutTheTrueKey) {
     keys.held = {kCtrl, kAlt, 'Q'};
     hot_keys.Poll();
     const std::vector<int> expected = {kCtrl, kAlt, 'Q', 'W', 'S', 'E', 'D', 'R', 'F',
-                                       'T',   'G',  'Y', 'H', 'U', 'J', 'I', 'K'};
+                                       'T',   'G',  'Y', 'H', 'U', 'J', 'I', 'K', ' '};
     EXPECT_EQ(keys.asked, expected);
 }
+
+struct AcknowledgeCase {
+    bool global_keys;
+    std::set<int> held;
+    int acknowledgements;
+};
+
+class HotKeysAcknowledgeTest : public HotKeysTest,
+                               public ::testing::WithParamInterface<AcknowledgeCase> {};
+
+TEST_P(HotKeysAcknowledgeTest, CtrlAltSpaceAcknowledgesAllUnderTheGlobalKeyRule) {
+    int acknowledged = 0;
+    hot_keys.SetAcknowledgeAll([&] { ++acknowledged; });
+    panel.SetGlobalKeys(GetParam().global_keys);
+    keys.held = GetParam().held;
+    hot_keys.Poll();
+    EXPECT_EQ(acknowledged, GetParam().acknowledgements);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, HotKeysAcknowledgeTest,
+                         ::testing::Values(AcknowledgeCase{true, {kCtrl, kAlt, ' '}, 1},
+                                           AcknowledgeCase{false, {kCtrl, kAlt, ' '}, 0},
+                                           AcknowledgeCase{true, {kCtrl, ' '}, 0},
+                                           AcknowledgeCase{true, {kCtrl, kAlt}, 0}));
 
 TEST_F(HotKeysTest, ReadsNoKeyWhileGlobalKeysAreOff) {
     keys.held = {kCtrl, kAlt, 'Q'};

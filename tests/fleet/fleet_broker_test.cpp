@@ -254,6 +254,37 @@ TEST_F(FleetBrokerTest, ThreeRigsPublishTheirStateAndEveryEventLineInOrder) {
     }
 }
 
+// An acknowledgement is an event line like the others: it reaches the subscriber.
+TEST_F(FleetBrokerTest, AnAcknowledgementGoesOutWithTheEvents) {
+    const std::filesystem::path config = directory_.Path() / "Rig-L" / "config";
+    std::filesystem::create_directories(config);
+    std::ofstream(config / "NorvaneAlarm.ini") << "[Rig-L]\nMathExpression2=1\nLatch2=1\n";
+    Rig& rig = StartRig("Rig-L", false, "channels 1\n");
+    ASSERT_TRUE(Running(rig, true));
+    const auto acks = [&] {
+        int count = 0;
+        for (const std::string& line : recorder_->Payloads(Topic(rig.name, "events"))) {
+            count +=
+                line.find("\"event\":\"ack\",\"slot\":2,\"source\":\"signal\"") != std::string::npos
+                    ? 1
+                    : 0;
+        }
+        return count;
+    };
+    const auto latched = [&] {
+        for (const std::string& line : recorder_->Payloads(Topic(rig.name, "events"))) {
+            if (line.find("\"event\":\"slot\",\"slot\":2,") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitUntil(latched, kPatience));
+    rig.program->Signal(SIGUSR1);
+    EXPECT_TRUE(WaitUntil([&] { return acks() == 1; }, kPatience));
+    StopCleanly(rig);
+}
+
 TEST_F(FleetBrokerTest, KilledAndFailedRigsFailTheCheck) {
     Rig& steady = StartRig("Steady", false);
     Rig& failing = StartRig("Failing", false, std::string(kBusyScenario) + "fail-reads-from 0.3\n");

@@ -52,7 +52,11 @@ void Redirect(posix_spawn_file_actions_t& actions, int from, int to) {
 RunningProgram::RunningProgram(const ProgramStart& start) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (start.standard_input < 0) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, start.standard_input, STDIN_FILENO);
+    }
     Redirect(actions, start.standard_output, STDOUT_FILENO);
     Redirect(actions, start.standard_error, STDERR_FILENO);
     posix_spawnattr_t attributes;

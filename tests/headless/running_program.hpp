@@ -13,11 +13,13 @@
 namespace quillon::testing {
 
 // How a program under test is started: its arguments, environment additions, where its
-// standard output and error go (-1: closed), and signals blocked when it starts.
+// standard input comes from (-1: /dev/null), where its standard output and error go (-1:
+// closed), and signals blocked when it starts.
 struct ProgramStart {
     std::string program;
     std::vector<std::string> arguments;
     std::map<std::string, std::string> environment;
+    int standard_input = -1;
     int standard_output = -1;
     int standard_error = -1;
     std::vector<int> blocked_signals;

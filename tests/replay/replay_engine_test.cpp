@@ -8,6 +8,7 @@
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
 #include "host/sim/scenario.hpp"
+#include "replay/replay_options.hpp"
 
 namespace quillon {
 namespace {
@@ -84,6 +85,65 @@ TEST(ReplayEngine, ARecordingShorterThanTheDataWindowRunsToItsEnd) {
     EXPECT_EQ(replay.engine.Summary().Stops()[0].text, "end of the replay");
     EXPECT_EQ(replay.engine.Summary().Slot(0).switched_on,
               1);  // at 40 ms: (0 + 1 + ... + 40) / 100 > 5
+}
+
+// The settings' delays and latches apply in a replay; --ack-after acknowledges each latch after
+// it has waited so long. Channel 0 is above 1 for 0.5 s of every 2 s.
+struct ReplayTimingCase {
+    const char* settings;
+    std::optional<double> ack_after;
+    int switched_on;
+    int latched;
+    int acknowledged;
+};
+
+class ReplayEngineTiming : public ::testing::TestWithParam<ReplayTimingCase> {};
+
+TEST_P(ReplayEngineTiming, CountsLatchesAndAcknowledgements) {
+    Replay replay(ScenarioFrom("channels 1\nchannel 0 square low=0 high=5 period=2 duty=0.25\n"),
+                  {0.0, 7.9},
+                  "MathExpression3=#0>1\n" + std::string(GetParam().settings) + kAllOff);
+    replay.engine.AcknowledgeAfter(GetParam().ack_after);
+    replay.engine.Run("");
+    const ReplaySummary::SlotRecord& record = replay.engine.Summary().Slot(3);
+    EXPECT_EQ(record.switched_on, GetParam().switched_on);
+    EXPECT_EQ(record.latched, GetParam().latched);
+    EXPECT_EQ(record.acknowledged, GetParam().acknowledged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ReplayEngineTiming,
+    ::testing::Values(ReplayTimingCase{"", std::nullopt, 4, 0, 0},
+                      ReplayTimingCase{"OnDelay3=600\n", std::nullopt, 0, 0, 0},
+                      ReplayTimingCase{"OffDelay3=1600\n", std::nullopt, 1, 0, 0},
+                      ReplayTimingCase{"Latch3=1\n", std::nullopt, 1, 1, 0},
+                      ReplayTimingCase{"Latch3=1\n", 1.0, 4, 4, 4},
+                      ReplayTimingCase{"Latch3=1\n", 0.2, 4, 4, 4}));
+
+TEST(ReplayEngine, TheSummaryListsLatchesOnlyWhenThereWereAny) {
+    const auto summary = [](const std::string& settings) {
+        Replay replay(ScenarioFrom("channels 1\nchannel 0 steps 1:5 2:0\n"), {0.0, 3.0},
+                      "MathExpression3=#0>1\n" + settings + kAllOff);
+        replay.engine.AcknowledgeAfter(1.5);
+        replay.engine.Run("");
+        return replay.engine.Summary().Text("t", 0.0, 3.0, {}, {}, {});
+    };
+    EXPECT_EQ(summary("").find("Latched"), std::string::npos);
+    EXPECT_NE(summary("Latch3=1\n")
+                  .find("\nLatched alarms:\n  DOUT 3: latched 1 time, "
+                        "acknowledged 1\n"),
+              std::string::npos);
+}
+
+TEST(ReplayOptions, AckAfterTakesSeconds) {
+    EXPECT_EQ(ParseReplayOptions({"r.csv", "--ack-after", "2.5"}).ack_after, 2.5);
+    EXPECT_FALSE(ParseReplayOptions({"r.csv"}).ack_after);
+    try {
+        ParseReplayOptions({"r.csv", "--ack-after", "soon"});
+        FAIL() << "accepted";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_EQ(std::string(error.what()), "--ack-after takes seconds, not \"soon\"");
+    }
 }
 
 TEST(ReplayEngine, AnEquationRefusedAtStartSaysWhy) {

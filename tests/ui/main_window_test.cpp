@@ -349,6 +349,27 @@ TEST_F(MainWindowTest, APositionOffTheScreenIsSavedBackUnchanged) {
     EXPECT_NE(saved.find("Window Top=900\n"), std::string::npos) << saved;
 }
 
+// A latched lamp carries a white frame inside it; a click on it acknowledges that slot alone.
+TEST_F(MainWindowTest, ALatchedLampShowsItsMarkAndAClickAcknowledgesIt) {
+    profiles_.files["NorvaneAlarm.ini"] =
+        "[Quillon]\nMathExpression3=1\nLatch3=1\nMathExpression5=1\nLatch5=1\n";
+    window_.show();
+    window_.Load("");
+    addon_.ScanTick();
+    auto* lamp = Control<LampWidget>(kLamp.ObjectName(3));
+    ASSERT_NE(lamp, nullptr);
+    ASSERT_TRUE(lamp->Latched());
+    const QImage marked = lamp->grab().toImage();
+    const QPoint frame(std::max(2, lamp->width() / 6), lamp->height() / 2);
+    EXPECT_EQ(marked.pixelColor(frame), QColor(Qt::white));
+    EXPECT_EQ(marked.pixelColor(lamp->rect().center()), QColor(255, 0, 0));
+    QTest::mouseClick(lamp, Qt::LeftButton);
+    DeliverPostedEvents();
+    EXPECT_FALSE(lamp->Latched());
+    EXPECT_NE(lamp->grab().toImage().pixelColor(frame), QColor(Qt::white));
+    EXPECT_TRUE(Control<LampWidget>(kLamp.ObjectName(5))->Latched());
+}
+
 // The Qt front end on fake ports, its window not yet shown.
 class QtFrontEndTest : public ::testing::Test {
 protected:

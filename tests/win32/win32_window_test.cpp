@@ -51,6 +51,18 @@ TEST_F(Win32WindowTest, ScanTicksReadTheHostAndWriteTheOutputsOnlyWhileRunning) 
     EXPECT_EQ(Count("20"), 0);
 }
 
+// A latched lamp is drawn with a white frame inside it; a click on it acknowledges its latch.
+TEST_F(Win32WindowTest, AClickOnALatchedLampAcknowledgesIt) {
+    Load("MathExpression3=1\nLatch3=1\nMathExpression5=1\nLatch5=1\n");
+    TickScan();
+    ASSERT_TRUE(GetPanel().Slot(3).latched);
+    ::SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(kLampBase + 3, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(kLampBase + 3)));
+    EXPECT_FALSE(GetPanel().Slot(3).latched);
+    EXPECT_TRUE(GetPanel().Slot(5).latched);
+    EXPECT_NE(::GetWindowLongW(Control(kLampBase + 3), GWL_STYLE) & SS_NOTIFY, 0);
+}
+
 TEST_F(Win32WindowTest, TheRealScanTimerTicksOnTheWindowThread) {
     front_end_->Window().SetTimersByHand(false);
     Load();
@@ -199,14 +211,17 @@ INSTANTIATE_TEST_SUITE_P(Models, InstrumentRowsTest,
 
 TEST_F(Win32WindowTest, EmailIntervalBoxShowsTheIntervalInMinutesAndKeepsTheAnswer) {
     Load();
-    BoxAnswerer boxes({L"1.25", std::nullopt});
+    // The second box, the e-mail slot's on-delay, is cancelled.
+    BoxAnswerer boxes({L"1.25", std::nullopt, std::nullopt});
     Click(kEmailSettings);
     Click(kEmailSettings);
-    ASSERT_EQ(boxes.shown.size(), 2u);
+    ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[0].title, L"Email Configuration");
     EXPECT_EQ(boxes.shown[0].fallback, L"10");  // 20 half-minutes
     EXPECT_NE(boxes.shown[0].text.find(L"add-on menu\r\n\r\nPlease specify"), std::wstring::npos);
-    EXPECT_EQ(boxes.shown[1].fallback, L"1");  // 1.25 minutes: 2 half-minutes
+    EXPECT_EQ(boxes.shown[1].title, L"Email Configuration");
+    EXPECT_EQ(boxes.shown[1].fallback, L"0");
+    EXPECT_EQ(boxes.shown[2].fallback, L"1");  // 1.25 minutes: 2 half-minutes
 }
 
 TEST_F(Win32WindowTest, CancelInTheFirstAlarmBoxShowsNoSecondBox) {

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/linux_platform.hpp"
 
+#include <unistd.h>
+
+#include "platform/linux/acknowledge_signal.hpp"
+#include "platform/linux/posix_console_input.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/stop_signals.hpp"
@@ -20,6 +24,15 @@ std::string LinuxPlatform::ProfilePath(const std::string& file) const {
 void PrepareProcess() {
     OpenMissingStandardDescriptors();
     StopSignals::Install();
+    AcknowledgeSignal::Install();
+}
+
+std::uint64_t AcknowledgeRequests() {
+    return AcknowledgeSignal::Count();
+}
+
+std::unique_ptr<ConsoleInput> OpenConsoleInput() {
+    return std::make_unique<PosixConsoleInput>(STDIN_FILENO);
 }
 
 const std::atomic<bool>& StopRequested() {
@@ -44,6 +57,9 @@ std::string PlatformHelpText() {
            "with the equation's numbers, modes, output writes, alarms, e-mails) in\n"
            "$XDG_STATE_HOME/quillon/events/NAME.jsonl (default ~/.local/state/quillon/...),\n"
            "rotated at 10 MB, 10 files kept.\n"
+           "\n"
+           "In --headless, SIGUSR1 acknowledges every latched alarm, and so does the line\n"
+           "\"ack all\" on standard input (a terminal or a pipe); \"ack N\" acknowledges slot N.\n"
            "\n"
            "With fleet.ini beside NorvaneAlarm.ini, the instance publishes its state and every\n"
            "event-log line to an MQTT broker, and quillon-fleet shows every instance (see the\n"

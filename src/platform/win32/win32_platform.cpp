@@ -21,6 +21,24 @@ std::string StopReason() {
     return StopEvents::Received();
 }
 
+// Windows has no user signal; the window's lamps and the hot key acknowledge there.
+std::uint64_t AcknowledgeRequests() {
+    return 0;
+}
+
+namespace {
+
+class NoConsoleInput final : public ConsoleInput {
+public:
+    std::vector<std::string> TakeLines() override { return {}; }
+};
+
+}  // namespace
+
+std::unique_ptr<ConsoleInput> OpenConsoleInput() {
+    return std::make_unique<NoConsoleInput>();
+}
+
 std::string StopRequestsText() {
     return "Ctrl+C, Ctrl+Break or closing the console";
 }

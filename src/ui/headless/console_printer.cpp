@@ -54,6 +54,10 @@ void ConsolePrinter::PanelChanged(PanelField field, int slot) {
         case PanelField::Mode:
             Line("mode " + SlotName(slot) + " \"" + panel_.Slot(slot).mode + "\"");
             break;
+        case PanelField::Latched:
+            Line("lamp " + SlotName(slot) +
+                 (panel_.Slot(slot).latched ? " latched" : " latch acknowledged"));
+            break;
         case PanelField::StartStopCaption:
             Line(panel_.StartStopCaption() == "Stop" ? "running" : "stopped");
             break;

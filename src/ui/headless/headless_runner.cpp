@@ -20,6 +20,7 @@
 #include "ui/headless/console_sound_player.hpp"
 #include "ui/headless/console_stream_buffer.hpp"
 #include "ui/headless/console_writer.hpp"
+#include "ui/headless/operator_requests.hpp"
 
 namespace quillon {
 namespace {
@@ -95,6 +96,7 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
         return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled() &&
                !(resumes && addon.StoppedByHostFailure());
     };
+    OperatorRequests requests(addon, notice_printer, OpenConsoleInput());
     RunResumption resumption(
         addon, connection, platform->SystemClock(),
         resumes ? std::optional(SecondsToDuration(*options.resume_after)) : std::nullopt);
@@ -102,6 +104,7 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     TimerLoop(addon, platform->SystemClock(), [&] {
         connection.Service();
         resumption.Service();
+        requests.Service();
         platform->Service();  // e-mail agents that have finished
         addon.AgentsFinished();
         out.flush();  // what a slow reader has not taken yet

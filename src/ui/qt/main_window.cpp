@@ -110,6 +110,9 @@ void MainWindow::CreateControls() {
         lamp->setObjectName(control_names::kLamp.ObjectName(slot));
         Place(lamp, layout::Lamp(slot));
         lamps_[static_cast<std::size_t>(slot)] = lamp;
+        lamp->OnClicked([this, slot] {
+            Forward([this, slot] { addon_.Acknowledge(slot, AckSource::Window); });
+        });
 
         auto* position = new QScrollBar(Qt::Vertical, this);
         position->setObjectName(control_names::kModeSwitch.ObjectName(slot));
@@ -358,6 +361,7 @@ void MainWindow::PanelChanged(PanelField field, int slot) {
     switch (field) {
         case PanelField::LampColour:
         case PanelField::LampVisible:
+        case PanelField::Latched:
         case PanelField::SwitchPosition:
         case PanelField::ModeEnabled:
         case PanelField::ModeVisible:
@@ -414,6 +418,9 @@ void MainWindow::ShowSlot(PanelField field, int slot) {
             break;
         case PanelField::LampVisible:
             lamps_[index]->setVisible(state.lamp_visible);
+            break;
+        case PanelField::Latched:
+            lamps_[index]->SetLatched(state.latched);
             break;
         case PanelField::SwitchPosition: {
             const QSignalBlocker blocker(switches_[index]);

@@ -270,8 +270,8 @@ void Win32MainWindow::CreateControls() {
         }
     }
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        lamps_[static_cast<std::size_t>(slot)] =
-            CreateChild(L"STATIC", nullptr, SS_OWNERDRAW, control_ids::kLampBase + slot);
+        lamps_[static_cast<std::size_t>(slot)] = CreateChild(
+            L"STATIC", nullptr, SS_OWNERDRAW | SS_NOTIFY, control_ids::kLampBase + slot);
     }
     for (std::size_t label = 0; label < labels_.size(); ++label) {
         labels_[label] = CreateChild(L"STATIC", WideText(layout::kGuideLabels[label].text).c_str(),
@@ -426,6 +426,11 @@ void Win32MainWindow::Command(int id, int notification) {
         Forward([this, id] { addon_.EditEquationClicked(id - kEditEquationBase); });
         return;
     }
+    // A click on a lamp (STN_CLICKED, the same code as BN_CLICKED) acknowledges its latch.
+    if (id >= kLampBase && id < kLampBase + kSlotCount) {
+        Forward([this, id] { addon_.Acknowledge(id - kLampBase, AckSource::Window); });
+        return;
+    }
     switch (id) {
         case kStartStop:
             Forward([this] { addon_.StartStopClicked(); });
@@ -496,6 +501,16 @@ void Win32MainWindow::DrawItem(const DRAWITEMSTRUCT& item) {
 void Win32MainWindow::DrawLamp(const DRAWITEMSTRUCT& item, int slot) {
     HBRUSH fill = ::CreateSolidBrush(ToColorRef(panel_.Slot(slot).lamp));
     ::FillRect(item.hDC, &item.rcItem, fill);
+    if (panel_.Slot(slot).latched) {
+        // The latch mark: a white frame, two pixels wide, inside the border.
+        const int inset = std::max(2, static_cast<int>(item.rcItem.right - item.rcItem.left) / 6);
+        HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        RECT frame = item.rcItem;
+        ::InflateRect(&frame, -(inset - 1), -(inset - 1));
+        ::FrameRect(item.hDC, &frame, white);
+        ::InflateRect(&frame, -1, -1);
+        ::FrameRect(item.hDC, &frame, white);
+    }
     ::FrameRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_WINDOWTEXT));
     ::DeleteObject(fill);
 }
@@ -656,6 +671,7 @@ void Win32MainWindow::PanelChanged(PanelField field, int slot) {
     switch (field) {
         case PanelField::LampColour:
         case PanelField::LampVisible:
+        case PanelField::Latched:
         case PanelField::SwitchPosition:
         case PanelField::ModeEnabled:
         case PanelField::ModeVisible:
@@ -701,6 +717,7 @@ void Win32MainWindow::ShowSlot(PanelField field, int slot) {
     const SlotState& state = panel_.Slot(slot);
     switch (field) {
         case PanelField::LampColour:
+        case PanelField::Latched:
             ::InvalidateRect(lamps_[index], nullptr, FALSE);
             break;
         case PanelField::LampVisible:
