@@ -156,12 +156,14 @@ const StretchCase kStretchCases[] = {
      "rig.scn",
      {"-nRgi", "--to", "10"},
      1,
-     {"quillon-replay: -nRgi: ", " has no section [Rgi]; its sections are [Rig]\n"}},
+     {"quillon-replay: -nRgi: ", " has no section [Rgi]; its sections are [Rig]\n"},
+     {}},
     {"OutputFolderIsAFile",
      "rig.scn",
      {"--to", "10", "--out", "rig.scn/out"},
      1,
-     {"rig.scn/out: cannot make the output folder"}},
+     {"rig.scn/out: cannot make the output folder"},
+     {}},
 };
 
 class ReplayStretch : public ::testing::TestWithParam<StretchCase> {
