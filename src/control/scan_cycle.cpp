@@ -2,7 +2,6 @@
 #include "control/scan_cycle.hpp"
 
 #include "control/mode_switch.hpp"
-#include "equations/evaluator.hpp"
 #include "platform/local_time.hpp"
 
 namespace quillon {
@@ -122,11 +121,9 @@ bool ScanCycle::Evaluate(int slot) {
         const TickInputs inputs{
             samples_,         window_, run_.tokens.history_depth, run_.tokens.statistics_in_use,
             run_.data_window, host_};
-        const std::string& expression =
-            substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
-        const double value = Evaluator().Evaluate(expression);
+        const double value =
+            substituter_.EvaluateEquation(slot, panel_.Slot(slot).equation, inputs);
         traced_slot_ = slot;
-        traced_expression_ = &expression;
         traced_value_ = value;
         return value != 0.0;
     } catch (const std::exception& error) {
@@ -243,7 +240,7 @@ void ScanCycle::ReportLampChange(int slot, Colour old_colour, bool active) {
     const SlotState& state = panel_.Slot(slot);
     SlotChange change{slot, state.mode, LampState(old_colour), active ? "on" : "off", {}};
     if (traced_slot_ == slot) {
-        change.trace = EquationTrace{state.equation, *traced_expression_, traced_value_};
+        change.trace = EquationTrace{state.equation, substituter_.LastExpression(), traced_value_};
     }
     events_->SlotChanged(change);
 }

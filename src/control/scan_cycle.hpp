@@ -84,7 +84,6 @@ private:
     EventSink* events_ = &no_events_;
     // The slot being decided and, once its equation was evaluated, why: for the event log.
     int traced_slot_ = -1;
-    const std::string* traced_expression_ = nullptr;
     double traced_value_ = 0.0;
     bool audio_alarm_started_ = false;  // in this tick
     // The next true result of the e-mail slot sends; armed from the program's start, and

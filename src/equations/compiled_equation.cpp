@@ -60,6 +60,10 @@ void CompiledEquation::Cut() {
             continue;
         }
         AddText(text_begin, i);
+        token.segment.begin = static_cast<std::uint32_t>(i);
+        token.segment.length = static_cast<std::uint32_t>(token.length);
+        token.segment.token_index = static_cast<std::uint32_t>(token_texts_.size());
+        token_texts_.push_back(0.0);
         if (token.segment.kind == Kind::Statistic) {
             AddStatistic(token.segment);
         } else {
@@ -71,12 +75,24 @@ void CompiledEquation::Cut() {
     AddText(text_begin, equation_.size());
     values_.assign(statistics_.size(), 0.0);
     computed_.assign(statistics_.size(), false);
+    token_values_.assign(token_texts_.size(), 0.0);
+    CompileProgram();
+}
+
+void CompiledEquation::CompileProgram() {
+    std::vector<TokenSpan> spans;
+    for (const Segment& s : segments_) {
+        if (s.kind != Kind::Text) {
+            spans.push_back(TokenSpan{s.begin, s.length, s.token_index});
+        }
+    }
+    program_ = ExpressionProgram::Compile(equation_, spans);
 }
 
 void CompiledEquation::AddText(std::size_t begin, std::size_t end) {
     if (end > begin) {
         segments_.push_back(Segment{Kind::Text, 0, 0, static_cast<std::uint32_t>(begin),
-                                    static_cast<std::uint32_t>(end - begin), -1});
+                                    static_cast<std::uint32_t>(end - begin), -1, 0});
     }
 }
 
@@ -212,6 +228,39 @@ std::string CompiledEquation::TokenText(const Segment& s) {
             return HistoryToken(s.selector, s.number);
         default:
             return "#" + std::string(kAdvancedFunctionNames[s.selector]) + std::to_string(s.number);
+    }
+}
+
+// In the order Substitute visits them, so that the first failing token is the same.
+void CompiledEquation::ComputeTokenValues(const TickInputs& in, double host_value) {
+    std::fill(computed_.begin(), computed_.end(), false);
+    for (const Segment& s : segments_) {
+        if (s.kind != Kind::Text) {
+            const double value = Value(s, in, host_value);
+            token_texts_[s.token_index] = value;
+            token_values_[s.token_index] = SubstitutedValue(
+                value, s.kind == Kind::Statistic ? kStatisticDecimals : kSampleDecimals);
+        }
+    }
+}
+
+std::optional<double> CompiledEquation::Evaluate(const TickInputs& in, double host_value) {
+    if (!program_) {
+        return std::nullopt;
+    }
+    ComputeTokenValues(in, host_value);
+    return program_->Run(token_values_);
+}
+
+void CompiledEquation::WriteLastExpression(std::string& out) const {
+    out.clear();
+    for (const Segment& s : segments_) {
+        if (s.kind == Kind::Text) {
+            out.append(equation_, s.begin, s.length);
+        } else {
+            AppendNumber(out, token_texts_[s.token_index],
+                         s.kind == Kind::Statistic ? kStatisticDecimals : kSampleDecimals);
+        }
     }
 }
 
