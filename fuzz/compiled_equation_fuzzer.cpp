@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzHost host;
     quillon::SampleBlock samples(kChannels, kHistoryDepth + 1);
-    quillon::SampleBlock window(kChannels, kDataWindow);
+    quillon::WindowBlock window(kChannels, kDataWindow);
     const double* next = values;
     for (int c = 0; c < kChannels; ++c) {
         for (int s = 0; s <= kHistoryDepth; ++s) {

@@ -10,6 +10,7 @@
 #include "control/output_word.hpp"
 #include "control/run_control.hpp"
 #include "control/run_state.hpp"
+#include "equations/statistic_channels.hpp"
 #include "equations/token_substituter.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
@@ -49,7 +50,8 @@ private:
     void MathTick();
     void ManualTick();
     bool ReadBlocks();
-    static void RequireScans(const SampleBlock& block, int asked);
+    void SelectWindowChannels();
+    static void RequireScans(int returned, int asked);
     bool ReadManualScan();
     void ProcessSlot(int slot);
     void Drive(int slot, bool on);
@@ -79,7 +81,8 @@ private:
     ScanCycleActions actions_;
     TokenSubstituter substituter_;
     SampleBlock samples_;
-    SampleBlock window_;
+    WindowBlock window_;
+    WindowSelection window_selection_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
     // The slot being decided and, once its equation was evaluated, why: for the event log.

@@ -111,7 +111,7 @@ TEST(SubstitutedValueTest, IsTheNumberTheEvaluatorReadsFromTheText) {
 struct Tick {
     RecordingHost host;
     SampleBlock samples;
-    SampleBlock window;
+    WindowBlock window;
     int history_depth = 2;
     bool statistics = true;
     std::int16_t data_window = 3;
@@ -141,13 +141,15 @@ public:
         return text;
     }
     void Fill(Tick& tick) {
-        for (SampleBlock* block : {&tick.samples, &tick.window}) {
-            for (int c = 0; c < block->Channels(); ++c) {
-                for (int s = 0; s < block->Scans(); ++s) {
-                    block->Set(c, s, Pick(0, 9) == 0 ? Pick(-3, 3) : values_.Next());
+        const auto fill = [&](auto& block) {
+            for (int c = 0; c < block.Channels(); ++c) {
+                for (int s = 0; s < block.Scans(); ++s) {
+                    block.Set(c, s, Pick(0, 9) == 0 ? Pick(-3, 3) : values_.Next());
                 }
             }
-        }
+        };
+        fill(tick.samples);
+        fill(tick.window);
         tick.host.host_value = values_.Next();
         tick.host.digital_channel = Pick(-1, tick.host.channels - 1);
     }
@@ -259,10 +261,11 @@ class WorkedExampleTest : public ::testing::TestWithParam<WorkedCase> {};
 TEST_P(WorkedExampleTest, CompiledAndWrittenAgree) {
     const WorkedCase& c = GetParam();
     Tick tick(1);
-    for (SampleBlock* block : {&tick.samples, &tick.window}) {
-        for (int s = 0; s < block->Scans(); ++s) {
-            block->Set(0, s, c.sample);
-        }
+    for (int s = 0; s < tick.samples.Scans(); ++s) {
+        tick.samples.Set(0, s, c.sample);
+    }
+    for (int s = 0; s < tick.window.Scans(); ++s) {
+        tick.window.Set(0, s, c.sample);
     }
     EXPECT_EQ(CompiledEquation(c.equation, {1, tick.history_depth, true}).HasProgram(),
               c.runs_as_program);
