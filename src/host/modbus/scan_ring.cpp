@@ -55,13 +55,37 @@ bool ScanRing::CopyNewest(int scans, SampleBlock& block) const {
         return false;
     }
     block.Resize(values_, scans);
-    const std::int64_t oldest_kept = std::max<std::int64_t>(0, pushed_ - capacity_);
     for (int position = 0; position < scans; ++position) {
-        const std::int64_t scan =
-            std::max(oldest_kept, pushed_ - 1 - static_cast<std::int64_t>(scans - 1 - position));
-        std::copy_n(Row(scan), values_, block.Scan(position));
+        std::copy_n(Row(ScanAt(position, scans)), values_, block.Scan(position));
     }
     return true;
+}
+
+// Channel by channel, so that each channel's scans are written in one run; under the lock
+// only what the window keeps is copied.
+bool ScanRing::CopyNewest(int scans, WindowBlock& block) const {
+    const std::lock_guard lock(mutex_);
+    if (pushed_ == 0) {
+        return false;
+    }
+    block.Resize(values_, scans);
+    for (const std::int16_t channel : block.HeldChannels()) {
+        double* series = block.SeriesData(channel);
+        for (int position = 0; position < scans; ++position) {
+            series[position] = Row(ScanAt(position, scans))[channel];
+        }
+    }
+    if (scans > 0) {
+        std::copy_n(Row(ScanAt(scans - 1, scans)), values_, block.NewestScan());
+    }
+    return true;
+}
+
+// The scan at `position` of a read of `scans`: before that many exist, the oldest kept one
+// stands in for the missing ones.
+std::int64_t ScanRing::ScanAt(int position, int scans) const {
+    const std::int64_t oldest_kept = std::max<std::int64_t>(0, pushed_ - capacity_);
+    return std::max(oldest_kept, pushed_ - 1 - static_cast<std::int64_t>(scans - 1 - position));
 }
 
 ScanRing::Health ScanRing::CurrentHealth(Time now) const {

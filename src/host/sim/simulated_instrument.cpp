@@ -110,15 +110,26 @@ void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
 }
 
 void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
+    const double now = Now();
+    const std::int64_t newest = CheckedNewestScan(scans, now);
+    FillBlock(newest, ScansToReturn(scans, now), block);
+}
+
+void SimulatedInstrument::ReadWindow(std::int16_t scans, WindowBlock& block) {
+    const double now = Now();
+    const std::int64_t newest = CheckedNewestScan(scans, now);
+    FillWindow(newest, ScansToReturn(scans, now), block);
+}
+
+std::int64_t SimulatedInstrument::CheckedNewestScan(std::int16_t scans, double now) const {
     if (scans <= 0) {
         throw HostError("ReadScans: asked for " + std::to_string(scans) +
                         " scans; ask for at least 1");
     }
-    const double now = Now();
     CheckReadsWork(now);
     const std::int64_t newest = NewestScan(now);
     CheckRecordingLasts(newest);
-    FillBlock(newest, ScansToReturn(scans, now), block);
+    return newest;
 }
 
 // A moment within a millionth of a scan of a scan's own time counts as that scan: a tick on an
@@ -190,25 +201,50 @@ void SimulatedInstrument::CheckRecordingLasts(std::int64_t newest) const {
     }
 }
 
-void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
-    const auto channels = scenario_.channels.size();
-    block.Resize(static_cast<int>(channels), scans);
+template <typename Fill>
+void SimulatedInstrument::ForEachRow(std::int64_t newest, int scans, Fill fill) {
     if (const Recording* recording = scenario_.recording.get()) {
         const auto rows = static_cast<std::int64_t>(recording->rows);
         for (int position = 0; position < scans; ++position) {
             const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
             const std::int64_t row =
                 scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
-            std::copy_n(recording->Row(static_cast<std::size_t>(row)), channels,
-                        block.Scan(position));
+            fill(position, recording->Row(static_cast<std::size_t>(row)));
         }
         return;
     }
     cache_.Reserve(scans);
     for (int position = 0; position < scans; ++position) {
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
-        std::copy_n(cache_.Row(scan), channels, block.Scan(position));
+        fill(position, cache_.Row(scan));
     }
+}
+
+void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
+    const auto channels = scenario_.channels.size();
+    block.Resize(static_cast<int>(channels), scans);
+    ForEachRow(newest, scans, [&](int position, const double* row) {
+        std::copy_n(row, channels, block.Scan(position));
+    });
+}
+
+// Only the selected channels' values are copied, each into its own run of scans.
+void SimulatedInstrument::FillWindow(std::int64_t newest, int scans, WindowBlock& block) {
+    const auto channels = scenario_.channels.size();
+    block.Resize(static_cast<int>(channels), scans);
+    const std::vector<std::int16_t>& held = block.HeldChannels();
+    held_series_.resize(held.size());
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        held_series_[i] = block.SeriesData(held[i]);
+    }
+    ForEachRow(newest, scans, [&](int position, const double* row) {
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            held_series_[i][position] = row[held[i]];
+        }
+        if (position == scans - 1) {
+            std::copy_n(row, channels, block.NewestScan());
+        }
+    });
 }
 
 }  // namespace quillon::sim

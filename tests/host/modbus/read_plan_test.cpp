@@ -124,5 +124,22 @@ TEST(ScanRing, GivesTheNewestScansOldestFirstAndRepeatsTheOldestBeforeThereAreEn
     EXPECT_EQ(block.At(0, 4), 6.0);
 }
 
+TEST(ScanRing, WindowCopyTakesOnlyTheSelectedChannelsAndEveryNewestValue) {
+    ScanRing ring(3, 4);
+    WindowBlock window;
+    window.Select({1});
+    EXPECT_FALSE(ring.CopyNewest(2, window));
+    for (double base : {10.0, 20.0, 30.0, 40.0, 50.0}) {
+        const double scan[] = {base, base + 1, base + 2};
+        ring.Push(scan, ScanRing::Time{});
+    }
+    ASSERT_TRUE(ring.CopyNewest(5, window));
+    EXPECT_EQ(window.HeldChannels(), (std::vector<std::int16_t>{1}));
+    const auto series = window.Series(1);
+    EXPECT_EQ((std::vector<double>(series.begin(), series.end())),
+              (std::vector{21.0, 21.0, 31.0, 41.0, 51.0}));
+    EXPECT_EQ((std::vector{window.Newest(0), window.Newest(2)}), (std::vector{50.0, 52.0}));
+}
+
 }  // namespace
 }  // namespace quillon::modbus
