@@ -114,20 +114,25 @@ double Rms(Samples x) {
 }
 
 // The mean divides the sum once; the deviations are divided one by one.
+template <bool kScaled>
+double ScaledAcRms(Samples x, double scale) {
+    const auto size = static_cast<double>(x.size());
+    double u = 0.0;
+    for (const double v : x) {
+        u = u + (kScaled ? v / scale : v);
+    }
+    u = u / size;
+    double s = 0.0;
+    for (const double v : x) {
+        const double d = (kScaled ? v / scale : v) - u;
+        s = s + d * d / size;
+    }
+    return std::sqrt(s);
+}
+
 double AcRms(Samples x) {
     return WithoutOverflow(x, [](Samples x, double scale) {
-        const auto size = static_cast<double>(x.size());
-        double u = 0.0;
-        for (const double v : x) {
-            u = u + v / scale;
-        }
-        u = u / size;
-        double s = 0.0;
-        for (const double v : x) {
-            const double d = v / scale - u;
-            s = s + d * d / size;
-        }
-        return std::sqrt(s);
+        return scale == 1.0 ? ScaledAcRms<false>(x, scale) : ScaledAcRms<true>(x, scale);
     });
 }
 

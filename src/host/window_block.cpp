@@ -35,8 +35,41 @@ void WindowBlock::Resize(int channels, int scans) {
     }
     channels_ = channels;
     scans_ = scans;
-    series_.resize(held_.size() * static_cast<std::size_t>(scans));
+    fresh_ = scans;
+    newest_scan_ = -1;
+    start_ = 0;
+    capacity_ = static_cast<std::size_t>(scans) + static_cast<std::size_t>(std::max(scans / 4, 16));
+    series_.resize(held_.size() * capacity_);
     newest_.resize(static_cast<std::size_t>(channels));
+}
+
+int WindowBlock::BeginRead(int channels, int scans, std::int64_t newest, bool slides) {
+    const bool continues = slides && slides_ && !reshape_ && channels == channels_ &&
+                           scans == scans_ && newest_scan_ >= 0 && newest >= newest_scan_ &&
+                           newest - newest_scan_ < scans;
+    if (continues) {
+        Slide(static_cast<int>(newest - newest_scan_));
+    } else {
+        Resize(channels, scans);
+    }
+    newest_scan_ = newest;
+    slides_ = slides;
+    return fresh_;
+}
+
+// Drops the `fresh` oldest scans of every series and makes room for as many new ones.
+void WindowBlock::Slide(int fresh) {
+    fresh_ = fresh;
+    const auto kept = static_cast<std::size_t>(scans_ - fresh);
+    if (start_ + static_cast<std::size_t>(scans_) + static_cast<std::size_t>(fresh) > capacity_) {
+        for (std::size_t row = 0; row < held_.size(); ++row) {
+            double* front = series_.data() + row * capacity_;
+            std::copy_n(front + start_ + static_cast<std::size_t>(fresh), kept, front);
+        }
+        start_ = 0;
+        return;
+    }
+    start_ += static_cast<std::size_t>(fresh);
 }
 
 double WindowBlock::At(int channel, int scan) const {

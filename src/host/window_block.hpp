@@ -24,8 +24,16 @@ public:
     bool SelectsAll() const { return all_; }
     const std::vector<std::int16_t>& Selected() const { return selected_; }
 
-    // Shapes the block for a read of `scans` scans of `channels` channels.
+    // Shapes the block for a read of `scans` scans of `channels` channels, all of them new.
     void Resize(int channels, int scans);
+    // For a host that numbers its scans: a read of `scans` scans ending with scan `newest`.
+    // When the last read had the same shape and both windows are the scans before their
+    // newest (`slides`: no stand-in scans that change from read to read), the block keeps the
+    // scans the two share and returns how many newer ones the host must write through
+    // FreshSeries; otherwise it is reshaped and all `scans` are fresh.
+    int BeginRead(int channels, int scans, std::int64_t newest, bool slides);
+    // Where a held channel's fresh scans go, oldest first: the end of its series.
+    double* FreshSeries(int channel) { return SeriesData(channel) + (scans_ - fresh_); }
     int Channels() const { return channels_; }
     int Scans() const { return scans_; }
 
@@ -55,9 +63,10 @@ public:
 
 private:
     std::size_t Offset(int channel) const {
-        return static_cast<std::size_t>(row_of_[static_cast<std::size_t>(channel)]) *
-               static_cast<std::size_t>(scans_);
+        return static_cast<std::size_t>(row_of_[static_cast<std::size_t>(channel)]) * capacity_ +
+               start_;
     }
+    void Slide(int fresh);
 
     bool all_ = true;
     bool reshape_ = true;  // the selection changed since the last Resize
@@ -66,6 +75,14 @@ private:
     int scans_ = 0;
     std::vector<int> row_of_;  // per channel its row in series_, or -1
     std::vector<std::int16_t> held_;
+    // Each held channel has a row of capacity_ values, its series starting at start_: a read
+    // that slides appends behind the series and moves it to the row's front only when the
+    // row is full, so every series stays in one piece.
+    std::size_t capacity_ = 0;
+    std::size_t start_ = 0;
+    int fresh_ = 0;
+    std::int64_t newest_scan_ = -1;  // the number of the newest scan, -1 when not numbered
+    bool slides_ = false;
     std::vector<double> series_;
     std::vector<double> newest_;
     SampleBlock staging_;

@@ -46,12 +46,13 @@ TEST_F(SimulatedInstrumentTest, ReadsNewestScansOldestFirst) {
 }
 
 // The window read gives the same scans as the plain one: whole for the selected channels,
-// the newest for every channel; from the start, from a short block and in the steady state.
+// the newest for every channel; from the start, sliding on by a few scans or by more than a
+// window, in a short block and after it.
 TEST_F(SimulatedInstrumentTest, WindowReadKeepsTheSelectedChannelsOfThePlainRead) {
-    for (const double now : {0.01, 2.005, 10.5}) {
+    WindowBlock window;
+    window.Select({0, 2});
+    for (const double now : {0.01, 0.02, 0.05, 0.05, 0.06, 2.005, 2.03, 9.999, 10.5, 10.6}) {
         now_ = now;
-        WindowBlock window;
-        window.Select({0, 2});
         sim_.ReadWindow(6, window);
         sim_.ReadScans(6, block_);
         ASSERT_EQ(window.Scans(), block_.Scans()) << now;

@@ -61,18 +61,26 @@ bool ScanRing::CopyNewest(int scans, SampleBlock& block) const {
     return true;
 }
 
-// Channel by channel, so that each channel's scans are written in one run; under the lock
-// only what the window keeps is copied.
+// Under the lock only what the window lacks is copied: the scans pushed since its last read,
+// of the channels it keeps. A window that reaches back past the oldest scan kept (which
+// stands in for older ones) is copied whole once the ring has wrapped.
 bool ScanRing::CopyNewest(int scans, WindowBlock& block) const {
     const std::lock_guard lock(mutex_);
     if (pushed_ == 0) {
         return false;
     }
-    block.Resize(values_, scans);
-    for (const std::int16_t channel : block.HeldChannels()) {
-        double* series = block.SeriesData(channel);
-        for (int position = 0; position < scans; ++position) {
-            series[position] = Row(ScanAt(position, scans))[channel];
+    const std::int64_t newest = pushed_ - 1;
+    const bool slides = pushed_ <= capacity_ || newest - (scans - 1) >= pushed_ - capacity_;
+    const int fresh = block.BeginRead(values_, scans, newest, slides);
+    const std::vector<std::int16_t>& held = block.HeldChannels();
+    fresh_series_.resize(held.size());
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        fresh_series_[i] = block.FreshSeries(held[i]);
+    }
+    for (int i = 0; i < fresh; ++i) {
+        const double* row = Row(ScanAt(scans - fresh + i, scans));
+        for (std::size_t h = 0; h < held.size(); ++h) {
+            fresh_series_[h][i] = row[held[h]];
         }
     }
     if (scans > 0) {

@@ -66,6 +66,7 @@ private:
     Health health_;
     std::deque<Time> refusals_;
     std::deque<Time> losses_;
+    mutable std::vector<double*> fresh_series_;  // where a window copy writes each channel
 };
 
 }  // namespace quillon::modbus

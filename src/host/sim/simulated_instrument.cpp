@@ -228,23 +228,31 @@ void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock&
     });
 }
 
-// Only the selected channels' values are copied, each into its own run of scans.
+// Only the scans since the last window read, of the selected channels: a recording's from its
+// rows, a waveform's computed for those channels alone. Scans before the first stand in as
+// scan 0, the same for every read, so windows always slide.
 void SimulatedInstrument::FillWindow(std::int64_t newest, int scans, WindowBlock& block) {
     const auto channels = scenario_.channels.size();
-    block.Resize(static_cast<int>(channels), scans);
+    const int fresh = block.BeginRead(static_cast<int>(channels), scans, newest, true);
     const std::vector<std::int16_t>& held = block.HeldChannels();
-    held_series_.resize(held.size());
-    for (std::size_t i = 0; i < held.size(); ++i) {
-        held_series_[i] = block.SeriesData(held[i]);
+    const Recording* recording = scenario_.recording.get();
+    const auto rows = recording != nullptr ? static_cast<std::int64_t>(recording->rows) : 0;
+    for (const std::int16_t channel : held) {
+        double* series = block.FreshSeries(channel);
+        const auto& waveform = scenario_.channels[static_cast<std::size_t>(channel)].waveform;
+        for (int i = 0; i < fresh; ++i) {
+            const std::int64_t scan = std::max<std::int64_t>(0, newest - (fresh - 1 - i));
+            if (recording == nullptr) {
+                series[i] = waveform.ValueAt(scan, scenario_.scan_rate);
+                continue;
+            }
+            const std::int64_t row =
+                scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
+            series[i] = recording->Row(static_cast<std::size_t>(row))[channel];
+        }
     }
-    ForEachRow(newest, scans, [&](int position, const double* row) {
-        for (std::size_t i = 0; i < held.size(); ++i) {
-            held_series_[i][position] = row[held[i]];
-        }
-        if (position == scans - 1) {
-            std::copy_n(row, channels, block.NewestScan());
-        }
-    });
+    ForEachRow(newest, 1,
+               [&](int, const double* row) { std::copy_n(row, channels, block.NewestScan()); });
 }
 
 }  // namespace quillon::sim

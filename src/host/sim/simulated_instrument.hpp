@@ -81,8 +81,7 @@ private:
     OutputListener output_listener_;
     ProblemListener problem_listener_;
     bool exit_fired_ = false;
-    std::vector<double*> held_series_;  // where FillWindow writes each held channel
-    std::optional<double> origin_;      // the clock's reading at the first PrepareAcquisition
+    std::optional<double> origin_;  // the clock's reading at the first PrepareAcquisition
 };
 
 }  // namespace quillon::sim

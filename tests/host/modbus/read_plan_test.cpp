@@ -141,5 +141,30 @@ TEST(ScanRing, WindowCopyTakesOnlyTheSelectedChannelsAndEveryNewestValue) {
     EXPECT_EQ((std::vector{window.Newest(0), window.Newest(2)}), (std::vector{50.0, 52.0}));
 }
 
+// Read after read, the window keeps what it had and takes only the new scans, before the ring
+// is full, after it wraps, and when the window reaches back past the oldest scan kept.
+TEST(ScanRing, SlidingWindowEqualsAFreshCopyAfterEveryPush) {
+    for (const int scans : {3, 6, 8}) {
+        ScanRing ring(2, 6);
+        WindowBlock window;
+        window.Select({1});
+        SampleBlock plain;
+        for (int pushed = 1; pushed <= 40; ++pushed) {
+            const double scan[] = {-1.0 * pushed, 1.0 * pushed};
+            ring.Push(scan, ScanRing::Time{});
+            if (pushed % 7 == 3) {
+                ring.Push(scan, ScanRing::Time{});  // two polls between reads
+            }
+            ASSERT_TRUE(ring.CopyNewest(scans, window));
+            ASSERT_TRUE(ring.CopyNewest(scans, plain));
+            for (int s = 0; s < scans; ++s) {
+                ASSERT_EQ(window.Series(1)[static_cast<std::size_t>(s)], plain.At(1, s))
+                    << scans << " scans, " << pushed << " pushed, scan " << s;
+            }
+            ASSERT_EQ(window.Newest(0), plain.At(0, scans - 1));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillon::modbus
