@@ -2,6 +2,7 @@
 #include "equations/compiled_equation.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "equations/literal_substitution.hpp"
 #include "equations/number_format.hpp"
@@ -194,22 +195,24 @@ bool CompiledEquation::MatchStatistic(std::size_t at, Token& token) const {
     return false;
 }
 
+// The token's text is written only for the message of a value that is not a number.
 double CompiledEquation::Value(const Segment& s, const TickInputs& in, double host_value) {
     switch (s.kind) {
         case Kind::Host:
             return FiniteHostValue(host_value);
         case Kind::Channel:
-            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth), TokenText(s),
-                                s.number);
-        case Kind::History:
-            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth - s.selector),
-                                TokenText(s), s.number);
+        case Kind::History: {
+            const int scan = in.history_depth - (s.kind == Kind::History ? s.selector : 0);
+            const double value = CheckedSample(in.samples, s.number, scan);
+            return std::isfinite(value) ? value : FiniteSample(value, TokenText(s), s.number);
+        }
         default: {
             const auto index = static_cast<std::size_t>(s.value_index);
             if (!computed_[index]) {
-                values_[index] = FiniteStatistic(
-                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host),
-                    TokenText(s), s.number);
+                const double value =
+                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host);
+                values_[index] =
+                    std::isfinite(value) ? value : FiniteStatistic(value, TokenText(s), s.number);
                 computed_[index] = true;
             }
             return values_[index];
