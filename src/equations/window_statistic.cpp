@@ -35,8 +35,15 @@ Samples WindowOf(const WindowBlock& window, int channel, int size) {
     return window.Series(channel).first(static_cast<std::size_t>(size));
 }
 
-double Minimum(Samples x, int n, HostControl& host) {
+// Starting from the range value, a sample replaces the running minimum only when strictly
+// smaller: the result is the range value unless the window's smallest sample (the oldest of
+// equal ones) is below it. A window of the whole block has that sample at hand.
+double Minimum(const WindowBlock& w, Samples x, int n, HostControl& host) {
     double m = host.UpperRange(static_cast<std::int16_t>(n));
+    if (x.size() == static_cast<std::size_t>(w.Scans())) {
+        const std::optional<double> smallest = w.SlidingMinimum(n);
+        return smallest && m > *smallest ? *smallest : m;
+    }
     for (const double v : x) {
         if (m > v) {
             m = v;
@@ -45,8 +52,12 @@ double Minimum(Samples x, int n, HostControl& host) {
     return m;
 }
 
-double Maximum(Samples x, int n, HostControl& host) {
+double Maximum(const WindowBlock& w, Samples x, int n, HostControl& host) {
     double m = host.LowerRange(static_cast<std::int16_t>(n));
+    if (x.size() == static_cast<std::size_t>(w.Scans())) {
+        const std::optional<double> largest = w.SlidingMaximum(n);
+        return largest && m < *largest ? *largest : m;
+    }
     for (const double v : x) {
         if (m < v) {
             m = v;
@@ -188,9 +199,9 @@ double WindowStatistic(int statistic, int argument, const WindowBlock& window,
     const Samples x = WindowOf(window, argument, size);
     switch (statistic) {
         case kStatisticMin:
-            return Minimum(x, argument, host);
+            return Minimum(window, x, argument, host);
         case kStatisticMax:
-            return Maximum(x, argument, host);
+            return Maximum(window, x, argument, host);
         case kStatisticAverage:
             return Average(x);
         case kStatisticRms:

@@ -41,6 +41,9 @@ void WindowBlock::Resize(int channels, int scans) {
     capacity_ = static_cast<std::size_t>(scans) + static_cast<std::size_t>(std::max(scans / 4, 16));
     series_.resize(held_.size() * capacity_);
     newest_.resize(static_cast<std::size_t>(channels));
+    streamed_ = scans;
+    minima_.assign(held_.size(), Extremes{});
+    maxima_.assign(held_.size(), Extremes{});
 }
 
 int WindowBlock::BeginRead(int channels, int scans, std::int64_t newest, bool slides) {
@@ -60,6 +63,7 @@ int WindowBlock::BeginRead(int channels, int scans, std::int64_t newest, bool sl
 // Drops the `fresh` oldest scans of every series and makes room for as many new ones.
 void WindowBlock::Slide(int fresh) {
     fresh_ = fresh;
+    streamed_ += fresh;
     const auto kept = static_cast<std::size_t>(scans_ - fresh);
     if (start_ + static_cast<std::size_t>(scans_) + static_cast<std::size_t>(fresh) > capacity_) {
         for (std::size_t row = 0; row < held_.size(); ++row) {
@@ -72,6 +76,38 @@ void WindowBlock::Slide(int fresh) {
     start_ += static_cast<std::size_t>(fresh);
 }
 
+// Takes in the scans streamed since the last call (the end of the series), then lets go of
+// those that left the window.
+std::optional<double> WindowBlock::Extreme(int channel, bool largest) const {
+    const auto row = static_cast<std::size_t>(row_of_[static_cast<std::size_t>(channel)]);
+    Extremes& extremes = (largest ? maxima_ : minima_)[row];
+    const std::int64_t first_held = streamed_ - scans_;
+    if (extremes.taken < first_held) {
+        extremes.candidates.clear();
+        extremes.taken = first_held;
+    }
+    const std::span<const double> series = Series(channel);
+    for (; extremes.taken < streamed_; ++extremes.taken) {
+        const double value = series[static_cast<std::size_t>(extremes.taken - first_held)];
+        if (value != value) {
+            continue;  // NaN is never an extreme
+        }
+        while (!extremes.candidates.empty() &&
+               (largest ? extremes.candidates.back().second < value
+                        : extremes.candidates.back().second > value)) {
+            extremes.candidates.pop_back();
+        }
+        extremes.candidates.emplace_back(extremes.taken, value);
+    }
+    while (!extremes.candidates.empty() && extremes.candidates.front().first < first_held) {
+        extremes.candidates.pop_front();
+    }
+    if (extremes.candidates.empty()) {
+        return std::nullopt;
+    }
+    return extremes.candidates.front().second;
+}
+
 double WindowBlock::At(int channel, int scan) const {
     if (Holds(channel)) {
         return Series(channel)[static_cast<std::size_t>(scan)];
@@ -82,6 +118,9 @@ double WindowBlock::At(int channel, int scan) const {
 void WindowBlock::Set(int channel, int scan, double value) {
     if (Holds(channel)) {
         SeriesData(channel)[scan] = value;
+        const auto row = static_cast<std::size_t>(row_of_[static_cast<std::size_t>(channel)]);
+        minima_[row] = Extremes{};  // looked at afresh
+        maxima_[row] = Extremes{};
     }
     if (scan == scans_ - 1) {
         newest_[static_cast<std::size_t>(channel)] = value;

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -52,6 +54,12 @@ public:
     double Newest(int channel) const { return newest_[static_cast<std::size_t>(channel)]; }
     double* NewestScan() { return newest_.data(); }
 
+    // The smallest (largest) sample of a held channel's whole window, the oldest of equal
+    // ones, skipping NaN; nothing when every sample is NaN. Kept up to date as reads slide, in
+    // constant time per new scan, amortised.
+    std::optional<double> SlidingMinimum(int channel) const { return Extreme(channel, false); }
+    std::optional<double> SlidingMaximum(int channel) const { return Extreme(channel, true); }
+
     // A held channel's sample, or any channel's newest.
     double At(int channel, int scan) const;
     // Stores a sample where the block keeps it (the series of a held channel, the newest scan).
@@ -67,6 +75,14 @@ private:
                start_;
     }
     void Slide(int fresh);
+    std::optional<double> Extreme(int channel, bool largest) const;
+
+    // Candidates for a channel's extreme: positions in the stream of scans the block has taken,
+    // each value strictly better than those before it in the deque.
+    struct Extremes {
+        std::deque<std::pair<std::int64_t, double>> candidates;
+        std::int64_t taken = 0;  // stream positions looked at so far
+    };
 
     bool all_ = true;
     bool reshape_ = true;  // the selection changed since the last Resize
@@ -84,6 +100,9 @@ private:
     std::int64_t newest_scan_ = -1;  // the number of the newest scan, -1 when not numbered
     bool slides_ = false;
     std::vector<double> series_;
+    std::int64_t streamed_ = 0;  // scans taken since the last reshape, stand-ins included
+    mutable std::vector<Extremes> minima_;
+    mutable std::vector<Extremes> maxima_;
     std::vector<double> newest_;
     SampleBlock staging_;
 };

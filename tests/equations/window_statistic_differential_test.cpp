@@ -3,6 +3,7 @@
 // the straightforward reading of a whole block, scan by scan: equal bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -113,6 +114,58 @@ TEST(WindowStatisticDifferentialTest, SelectedContiguousWindowsGiveTheSameBits) 
                 WindowStatistic(t, n, window, static_cast<std::int16_t>(size), host);
             ASSERT_EQ(Bits(actual), Bits(expected))
                 << "statistic " << t << ", window of " << size << ", round " << round;
+        }
+    }
+}
+
+// A window that slides by a few scans at a time, as the hosts that number their scans fill
+// it: the extremes kept from read to read equal a fresh look at the whole window.
+TEST(WindowStatisticDifferentialTest, SlidingExtremesEqualTheStraightforwardReading) {
+    std::mt19937 random(20261212);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const auto sample = [&]() -> double {
+        const int kind = pick(0, 20);
+        if (kind == 0) {
+            return std::nan("");
+        }
+        if (kind == 1) {
+            return pick(0, 1) == 0 ? -0.0 : 0.0;
+        }
+        return pick(-6, 6) * 0.5;  // many ties
+    };
+    RecordingHost host;
+    host.record = false;
+    host.channels = 2;
+    host.upper_range = 2.5;
+    host.lower_range = -2.5;
+    for (const int size : {1, 2, 7, 64}) {
+        WindowBlock window;
+        window.Select({1});
+        std::vector<double> stream;
+        std::int64_t newest = -1;
+        for (int read = 0; read < 400; ++read) {
+            const int step = pick(0, 9) == 0 ? pick(0, 2 * size) : pick(0, 3);
+            newest += step;
+            const int fresh = window.BeginRead(2, size, newest, pick(0, 30) != 0);
+            for (int i = 0; i < fresh; ++i) {
+                stream.push_back(sample());
+            }
+            if (fresh == size) {
+                stream.erase(stream.begin(), stream.end() - size);
+            }
+            std::copy(stream.end() - fresh, stream.end(), window.FreshSeries(1));
+            SampleBlock plain(2, size);
+            for (int s = 0; s < size; ++s) {
+                plain.Set(1, s, stream[stream.size() - static_cast<std::size_t>(size - s)]);
+            }
+            for (int t = 0; t <= 1; ++t) {
+                ASSERT_EQ(
+                    Bits(WindowStatistic(t, 1, window, static_cast<std::int16_t>(size), host)),
+                    Bits(Straightforward(t, 1, plain, size, host)))
+                    << "statistic " << t << ", window " << size << ", read " << read;
+            }
         }
     }
 }
