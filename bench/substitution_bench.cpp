@@ -16,7 +16,7 @@ constexpr const char* kEquation = "(#3>2.5)&(#C1<#1)|(#rms2>1.5)";
 struct Tick {
     testing::RecordingHost host;
     SampleBlock samples;
-    SampleBlock window;
+    WindowBlock window;
 
     explicit Tick(int channels) : samples(channels, 4), window(channels, 100) {
         host.channels = static_cast<std::int16_t>(channels);

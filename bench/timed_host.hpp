@@ -35,6 +35,11 @@ public:
         inner_.ReadScans(scans, block);
         read_time += std::chrono::steady_clock::now() - start;
     }
+    void ReadWindow(std::int16_t scans, WindowBlock& block) override {
+        const auto start = std::chrono::steady_clock::now();
+        inner_.ReadWindow(scans, block);
+        read_time += std::chrono::steady_clock::now() - start;
+    }
     std::string ChannelText(std::int16_t channel) override { return inner_.ChannelText(channel); }
 
 private:

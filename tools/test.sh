@@ -5,8 +5,9 @@
 # tools/run.sh as a user runs it (with and without a display), the Debian package (lintian,
 # contents, the installed programs, the user service), then the core tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) with its tests
-# under Wine (among them its MSI installer's) and its ZIP package, a check that every path and program the README and docs/
-# name exists, then fuzzes the evaluator for a bounded time.
+# under Wine (among them its MSI installer's) and its ZIP package, a check that every path and
+# program the README and docs/ name exists, then fuzzes the evaluator and the compiled
+# equations for a bounded time each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -82,3 +83,13 @@ if ! build/fuzz/evaluator_fuzzer -max_total_time=30 -dict=fuzz/evaluator.dict \
     exit 1
 fi
 tail -n 1 build/fuzz/fuzz.log
+echo "== Compiled-equation fuzzing"
+mkdir -p build/fuzz/compiled_corpus
+# The compiled path against the written one; fuzz/compiled_corpus keeps only the seeds.
+if ! build/fuzz/compiled_equation_fuzzer -max_total_time=30 -dict=fuzz/compiled_equation.dict \
+    -artifact_prefix=build/fuzz/compiled- build/fuzz/compiled_corpus fuzz/compiled_corpus \
+    >build/fuzz/compiled_fuzz.log 2>&1; then
+    tail -n 40 build/fuzz/compiled_fuzz.log
+    exit 1
+fi
+tail -n 1 build/fuzz/compiled_fuzz.log

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "control/scan_cycle.hpp"
 
+#include <array>
+#include <string_view>
+
 #include "control/mode_switch.hpp"
 #include "equations/evaluator.hpp"
 #include "panel/timer_periods.hpp"
@@ -69,12 +72,13 @@ void ScanCycle::MathTick() {
 bool ScanCycle::ReadBlocks() {
     try {
         if (run_.tokens.statistics_in_use) {
-            host_.ReadScans(run_.data_window, window_);
-            RequireScans(window_, run_.data_window);
+            SelectWindowChannels();
+            host_.ReadWindow(run_.data_window, window_);
+            RequireScans(window_.Scans(), run_.data_window);
         }
         const int scans = run_.tokens.history_depth + 1;
         host_.ReadScans(static_cast<std::int16_t>(scans), samples_);
-        RequireScans(samples_, scans);
+        RequireScans(samples_.Scans(), scans);
         return true;
     } catch (const OutputWriteRefused& error) {
         StopAfterHostFailure(error.what());
@@ -85,10 +89,19 @@ bool ScanCycle::ReadBlocks() {
     }
 }
 
-void ScanCycle::RequireScans(const SampleBlock& block, int asked) {
-    if (block.Scans() < asked) {
-        throw std::runtime_error("the host returned " + std::to_string(block.Scans()) +
-                                 " scans where " + std::to_string(asked) + " were asked for");
+// The window keeps only the channels that statistics are taken of.
+void ScanCycle::SelectWindowChannels() {
+    std::array<std::string_view, kSlotCount> equations;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
+    }
+    window_selection_.SelectFor(equations, window_);
+}
+
+void ScanCycle::RequireScans(int returned, int asked) {
+    if (returned < asked) {
+        throw std::runtime_error("the host returned " + std::to_string(returned) + " scans where " +
+                                 std::to_string(asked) + " were asked for");
     }
 }
 
@@ -125,11 +138,9 @@ bool ScanCycle::Evaluate(int slot) {
         const TickInputs inputs{
             samples_,         window_, run_.tokens.history_depth, run_.tokens.statistics_in_use,
             run_.data_window, host_};
-        const std::string& expression =
-            substituter_.SubstituteTokens(slot, panel_.Slot(slot).equation, inputs);
-        const double value = Evaluator().Evaluate(expression);
+        const double value =
+            substituter_.EvaluateEquation(slot, panel_.Slot(slot).equation, inputs);
         traced_slot_ = slot;
-        traced_expression_ = &expression;
         traced_value_ = value;
         return value != 0.0;
     } catch (const std::exception& error) {
@@ -279,7 +290,7 @@ void ScanCycle::ReportLampChange(int slot, Colour old_colour, bool active) {
     const SlotState& state = panel_.Slot(slot);
     SlotChange change{slot, state.mode, LampState(old_colour), active ? "on" : "off", {}};
     if (traced_slot_ == slot) {
-        change.trace = EquationTrace{state.equation, *traced_expression_, traced_value_};
+        change.trace = EquationTrace{state.equation, substituter_.LastExpression(), traced_value_};
     }
     events_->SlotChanged(change);
 }

@@ -13,6 +13,7 @@
 #include "control/run_control.hpp"
 #include "control/run_state.hpp"
 #include "control/slot_timing.hpp"
+#include "equations/statistic_channels.hpp"
 #include "equations/token_substituter.hpp"
 #include "host/host_control.hpp"
 #include "panel/panel.hpp"
@@ -55,7 +56,8 @@ private:
     void MathTick();
     void ManualTick();
     bool ReadBlocks();
-    static void RequireScans(const SampleBlock& block, int asked);
+    void SelectWindowChannels();
+    static void RequireScans(int returned, int asked);
     bool ReadManualScan();
     void ProcessSlot(int slot);
     void Drive(int slot, bool on);
@@ -89,12 +91,12 @@ private:
     ScanCycleActions actions_;
     TokenSubstituter substituter_;
     SampleBlock samples_;
-    SampleBlock window_;
+    WindowBlock window_;
+    WindowSelection window_selection_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
     // The slot being decided and, once its equation was evaluated, why: for the event log.
     int traced_slot_ = -1;
-    const std::string* traced_expression_ = nullptr;
     double traced_value_ = 0.0;
     bool audio_alarm_started_ = false;  // in this tick
     // The next true result of the e-mail slot sends; armed from the program's start, and

@@ -2,6 +2,7 @@
 #include "equations/compiled_equation.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "equations/literal_substitution.hpp"
 #include "equations/number_format.hpp"
@@ -60,6 +61,10 @@ void CompiledEquation::Cut() {
             continue;
         }
         AddText(text_begin, i);
+        token.segment.begin = static_cast<std::uint32_t>(i);
+        token.segment.length = static_cast<std::uint32_t>(token.length);
+        token.segment.token_index = static_cast<std::uint32_t>(token_texts_.size());
+        token_texts_.push_back(0.0);
         if (token.segment.kind == Kind::Statistic) {
             AddStatistic(token.segment);
         } else {
@@ -71,12 +76,24 @@ void CompiledEquation::Cut() {
     AddText(text_begin, equation_.size());
     values_.assign(statistics_.size(), 0.0);
     computed_.assign(statistics_.size(), false);
+    token_values_.assign(token_texts_.size(), 0.0);
+    CompileProgram();
+}
+
+void CompiledEquation::CompileProgram() {
+    std::vector<TokenSpan> spans;
+    for (const Segment& s : segments_) {
+        if (s.kind != Kind::Text) {
+            spans.push_back(TokenSpan{s.begin, s.length, s.token_index});
+        }
+    }
+    program_ = ExpressionProgram::Compile(equation_, spans);
 }
 
 void CompiledEquation::AddText(std::size_t begin, std::size_t end) {
     if (end > begin) {
         segments_.push_back(Segment{Kind::Text, 0, 0, static_cast<std::uint32_t>(begin),
-                                    static_cast<std::uint32_t>(end - begin), -1});
+                                    static_cast<std::uint32_t>(end - begin), -1, 0});
     }
 }
 
@@ -178,22 +195,24 @@ bool CompiledEquation::MatchStatistic(std::size_t at, Token& token) const {
     return false;
 }
 
+// The token's text is written only for the message of a value that is not a number.
 double CompiledEquation::Value(const Segment& s, const TickInputs& in, double host_value) {
     switch (s.kind) {
         case Kind::Host:
             return FiniteHostValue(host_value);
         case Kind::Channel:
-            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth), TokenText(s),
-                                s.number);
-        case Kind::History:
-            return FiniteSample(CheckedSample(in.samples, s.number, in.history_depth - s.selector),
-                                TokenText(s), s.number);
+        case Kind::History: {
+            const int scan = in.history_depth - (s.kind == Kind::History ? s.selector : 0);
+            const double value = CheckedSample(in.samples, s.number, scan);
+            return std::isfinite(value) ? value : FiniteSample(value, TokenText(s), s.number);
+        }
         default: {
             const auto index = static_cast<std::size_t>(s.value_index);
             if (!computed_[index]) {
-                values_[index] = FiniteStatistic(
-                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host),
-                    TokenText(s), s.number);
+                const double value =
+                    WindowStatistic(s.selector, s.number, in.window, in.data_window, in.host);
+                values_[index] =
+                    std::isfinite(value) ? value : FiniteStatistic(value, TokenText(s), s.number);
                 computed_[index] = true;
             }
             return values_[index];
@@ -212,6 +231,39 @@ std::string CompiledEquation::TokenText(const Segment& s) {
             return HistoryToken(s.selector, s.number);
         default:
             return "#" + std::string(kAdvancedFunctionNames[s.selector]) + std::to_string(s.number);
+    }
+}
+
+// In the order Substitute visits them, so that the first failing token is the same.
+void CompiledEquation::ComputeTokenValues(const TickInputs& in, double host_value) {
+    std::fill(computed_.begin(), computed_.end(), false);
+    for (const Segment& s : segments_) {
+        if (s.kind != Kind::Text) {
+            const double value = Value(s, in, host_value);
+            token_texts_[s.token_index] = value;
+            token_values_[s.token_index] = SubstitutedValue(
+                value, s.kind == Kind::Statistic ? kStatisticDecimals : kSampleDecimals);
+        }
+    }
+}
+
+std::optional<double> CompiledEquation::Evaluate(const TickInputs& in, double host_value) {
+    if (!program_) {
+        return std::nullopt;
+    }
+    ComputeTokenValues(in, host_value);
+    return program_->Run(token_values_);
+}
+
+void CompiledEquation::WriteLastExpression(std::string& out) const {
+    out.clear();
+    for (const Segment& s : segments_) {
+        if (s.kind == Kind::Text) {
+            out.append(equation_, s.begin, s.length);
+        } else {
+            AppendNumber(out, token_texts_[s.token_index],
+                         s.kind == Kind::Statistic ? kStatisticDecimals : kSampleDecimals);
+        }
     }
 }
 

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "equations/expression_program.hpp"
 #include "equations/tick_inputs.hpp"
 
 namespace quillon {
@@ -36,9 +38,19 @@ public:
         return equation == equation_ && layout == layout_;
     }
     bool UsesReplacementSequence() const { return literal_; }
+    // Whether the equation runs on numbers (Evaluate) rather than being read from its text.
+    bool HasProgram() const { return program_.has_value(); }
 
     // Writes the numeric expression into `out` (cleared first). `host_value` is the "#@" value.
     void Substitute(const TickInputs& inputs, double host_value, std::string& out);
+
+    // The equation's value straight from the tokens' numbers, each the number its text would
+    // read as; the same failures as Substitute for a token. Nothing when the value must come
+    // from the text: an equation that reads only as text, or a value that fails there.
+    std::optional<double> Evaluate(const TickInputs& inputs, double host_value);
+    // The numeric expression of the last Evaluate, built only when asked for (the event log,
+    // a failure's message): the same text Substitute writes.
+    void WriteLastExpression(std::string& out) const;
 
 private:
     enum class Kind : std::uint8_t { Text, Host, Channel, History, Statistic };
@@ -48,7 +60,8 @@ private:
         std::int16_t number;    // channel, or bit for the digital statistics
         std::uint32_t begin;    // Text: span of the equation
         std::uint32_t length;
-        std::int32_t value_index;  // Statistic: slot in values_, computed once per tick
+        std::int32_t value_index;   // Statistic: slot in values_, computed once per tick
+        std::uint32_t token_index;  // every token: slot in token_values_
     };
     struct Token {
         Segment segment;
@@ -62,6 +75,8 @@ private:
     bool MatchStatistic(std::size_t at, Token& token) const;
     void AddText(std::size_t begin, std::size_t end);
     void AddStatistic(Segment segment);
+    void CompileProgram();
+    void ComputeTokenValues(const TickInputs& in, double host_value);
     double Value(const Segment& segment, const TickInputs& in, double host_value);
     static std::string TokenText(const Segment& segment);
 
@@ -72,6 +87,9 @@ private:
     std::vector<Segment> statistics_;  // the distinct statistic tokens
     std::vector<double> values_;
     std::vector<bool> computed_;
+    std::optional<ExpressionProgram> program_;
+    std::vector<double> token_texts_;   // each token's value as it is written
+    std::vector<double> token_values_;  // and as it is read back
 };
 
 }  // namespace quillon

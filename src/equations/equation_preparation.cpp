@@ -226,6 +226,8 @@ std::string EquationPreparation::TestExpression(const std::string& equation, con
     const auto sample = [&](int ch, int scan) {
         return FormatSubstitutedNumber(CheckedSample(block, ch, scan), kSampleDecimals);
     };
+    WindowBlock window;
+    window.CopyFrom(block);
     const int channels = host_.ChannelCount();
     for (int ch = channels - 1; ch >= 0; --ch) {
         ReplaceAll(text, ChannelToken(ch), [&] { return sample(ch, 0); });
@@ -243,7 +245,7 @@ std::string EquationPreparation::TestExpression(const std::string& equation, con
             for (int bit = 0; use.statistics_in_use && bit < kDigitalBits; ++bit) {
                 ReplaceAll(text, StatisticToken(t, bit), [&] {
                     return FormatSubstitutedNumber(
-                        WindowStatistic(t, bit, block, static_cast<std::int16_t>(block.Scans()),
+                        WindowStatistic(t, bit, window, static_cast<std::int16_t>(window.Scans()),
                                         host_),
                         kStatisticDecimals);
                 });

@@ -6,7 +6,8 @@
 namespace quillon {
 
 double Evaluator::Evaluate(std::string_view text) const {
-    return ExpressionParser(text).ParseEquation();
+    NumericSemantics semantics;
+    return ExpressionParser<NumericSemantics>(text, semantics).ParseEquation();
 }
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "equations/evaluation_error.hpp"
+#include "equations/expression_program.hpp"
 
 namespace quillon {
 namespace {
@@ -25,21 +26,11 @@ bool IsNameCharacter(char c) {
     return IsLetter(c) || IsDigit(c);
 }
 
-double Truth(bool condition) {
-    return condition ? 1.0 : 0.0;
-}
-
 // Appends rather than adds literals to strings, which GCC 12 misreads as overlapping copies.
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '"');
     quoted.append(text).push_back('"');
     return quoted;
-}
-
-std::string WithQuoted(std::string_view reason, std::string_view name) {
-    std::string text(reason);
-    text.append(Quoted(name));
-    return text;
 }
 
 std::string DescribeCharacter(char c) {
@@ -53,145 +44,207 @@ std::string DescribeCharacter(char c) {
 
 }  // namespace
 
-// equation = [or]
-double ExpressionParser::ParseEquation() {
-    SkipBlanks();
-    if (AtEnd()) {
-        return 0.0;
+std::string QuotedForMessage(std::string_view reason, std::string_view name) {
+    std::string text(reason);
+    text.append(Quoted(name));
+    return text;
+}
+
+double NumericSemantics::Not(double operand, std::size_t at) const {
+    if (std::isnan(operand)) {
+        throw EvaluationError(at, QuotedForMessage("not a number given to ", "!"));
     }
-    const double value = ParseOr();
-    SkipBlanks();
-    if (!AtEnd()) {
-        FailOnCharacter();
+    return Truth(operand == 0.0);
+}
+
+double NumericSemantics::Binary(ExpressionOperator op, double left, double right,
+                                std::size_t at) const {
+    if (RefusesNotANumber(op) && (std::isnan(left) || std::isnan(right))) {
+        throw EvaluationError(at, QuotedForMessage("not a number given to ", OperatorSymbol(op)));
     }
+    return ApplyOperator(op, left, right);
+}
+
+double NumericSemantics::Call(const BuiltinFunction& function, const ArgumentFold& arguments,
+                              std::size_t at) const {
+    if (arguments.any_not_a_number) {
+        throw EvaluationError(at, QuotedForMessage("not a number given to ", function.name));
+    }
+    const FunctionResult result = function.apply(arguments);
+    if (!result.refusal.empty()) {
+        throw EvaluationError(at, std::string(result.refusal));
+    }
+    return result.value;
+}
+
+double NumericSemantics::Finish(double value, std::size_t end) const {
     if (std::isnan(value)) {
-        Fail(position_, "result is not a number");
+        throw EvaluationError(end, "result is not a number");
     }
     return value;
 }
 
+// equation = [or]
+template <class S>
+auto ExpressionParser<S>::ParseEquation() -> Value {
+    SkipBlanks();
+    if (AtEnd()) {
+        return semantics_.Empty();
+    }
+    const Value value = ParseOr();
+    SkipBlanks();
+    if (!AtEnd()) {
+        FailOnCharacter();
+    }
+    return semantics_.Finish(value, position_);
+}
+
 // or = and {"|" and}
-double ExpressionParser::ParseOr() {
-    double value = ParseAnd();
+template <class S>
+auto ExpressionParser<S>::ParseOr() -> Value {
+    Value value = ParseAnd();
     for (std::size_t at = position_; Accept('|'); at = position_) {
-        const double right = ParseAnd();
-        RequireNumbers(value, right, at, "|");
-        value = Truth(value != 0.0 || right != 0.0);
+        const Value right = ParseAnd();
+        value = semantics_.Binary(ExpressionOperator::Or, value, right, at);
     }
     return value;
 }
 
 // and = equality {"&" equality}
-double ExpressionParser::ParseAnd() {
-    double value = ParseEquality();
+template <class S>
+auto ExpressionParser<S>::ParseAnd() -> Value {
+    Value value = ParseEquality();
     for (std::size_t at = position_; Accept('&'); at = position_) {
-        const double right = ParseEquality();
-        RequireNumbers(value, right, at, "&");
-        value = Truth(value != 0.0 && right != 0.0);
+        const Value right = ParseEquality();
+        value = semantics_.Binary(ExpressionOperator::And, value, right, at);
     }
     return value;
 }
 
 // equality = relation {("==" | "!=") relation}
-double ExpressionParser::ParseEquality() {
-    double value = ParseRelation();
+template <class S>
+auto ExpressionParser<S>::ParseEquality() -> Value {
+    Value value = ParseRelation();
     for (;;) {
         const std::size_t at = position_;
         const bool equal = Accept("==");
         if (!equal && !Accept("!=")) {
             return value;
         }
-        const double right = ParseRelation();
-        RequireNumbers(value, right, at, equal ? "==" : "!=");
-        value = Truth((value == right) == equal);
+        const Value right = ParseRelation();
+        value = semantics_.Binary(equal ? ExpressionOperator::Equal : ExpressionOperator::NotEqual,
+                                  value, right, at);
     }
 }
 
 // relation = sum {("<=" | ">=" | "<" | ">") sum}
-double ExpressionParser::ParseRelation() {
-    double value = ParseSum();
+template <class S>
+auto ExpressionParser<S>::ParseRelation() -> Value {
+    Value value = ParseSum();
     for (;;) {
         const std::size_t at = position_;
-        std::string_view op;
-        for (const std::string_view candidate : {"<=", ">=", "<", ">"}) {
-            if (Accept(candidate)) {
-                op = candidate;
-                break;
-            }
-        }
-        if (op.empty()) {
+        ExpressionOperator op{};
+        if (Accept("<=")) {
+            op = ExpressionOperator::LessEqual;
+        } else if (Accept(">=")) {
+            op = ExpressionOperator::GreaterEqual;
+        } else if (Accept('<')) {
+            op = ExpressionOperator::Less;
+        } else if (Accept('>')) {
+            op = ExpressionOperator::Greater;
+        } else {
             return value;
         }
-        const double right = ParseSum();
-        RequireNumbers(value, right, at, op);
-        value = Truth(op == "<="   ? value <= right
-                      : op == ">=" ? value >= right
-                      : op == "<"  ? value < right
-                                   : value > right);
+        const Value right = ParseSum();
+        value = semantics_.Binary(op, value, right, at);
     }
 }
 
 // sum = product {("+" | "-") product}
-double ExpressionParser::ParseSum() {
-    double value = ParseProduct();
+template <class S>
+auto ExpressionParser<S>::ParseSum() -> Value {
+    Value value = ParseProduct();
     for (;;) {
+        const std::size_t at = position_;
+        ExpressionOperator op{};
         if (Accept('+')) {
-            value += ParseProduct();
+            op = ExpressionOperator::Add;
         } else if (Accept('-')) {
-            value -= ParseProduct();
+            op = ExpressionOperator::Subtract;
         } else {
             return value;
         }
+        const Value right = ParseProduct();
+        value = semantics_.Binary(op, value, right, at);
     }
 }
 
 // product = power {("*" | "/" | "%") power}
-double ExpressionParser::ParseProduct() {
-    double value = ParsePower();
+template <class S>
+auto ExpressionParser<S>::ParseProduct() -> Value {
+    Value value = ParsePower();
     for (;;) {
+        const std::size_t at = position_;
+        ExpressionOperator op{};
         if (Accept('*')) {
-            value *= ParsePower();
+            op = ExpressionOperator::Multiply;
         } else if (Accept('/')) {
-            value /= ParsePower();
+            op = ExpressionOperator::Divide;
         } else if (Accept('%')) {
-            value = std::fmod(value, ParsePower());
+            op = ExpressionOperator::Remainder;
         } else {
             return value;
         }
+        const Value right = ParsePower();
+        value = semantics_.Binary(op, value, right, at);
     }
 }
 
 // power = unary ["^" power]
 // The sign belongs to the base, as in spreadsheets, because a substituted negative sample has
 // no parentheses: "-3.^2" is 9.
-double ExpressionParser::ParsePower() {
-    const double base = ParseUnary();
+template <class S>
+auto ExpressionParser<S>::ParsePower() -> Value {
+    const Value base = ParseUnary();
     const std::size_t at = position_;
     if (!Accept('^')) {
         return base;
     }
-    const double exponent = Nested(&ExpressionParser::ParsePower);
-    // pow makes 1 of (NaN)^0 and 1^(NaN): an undefined operand must not vanish.
-    RequireNumbers(base, exponent, at, "^");
-    return std::pow(base, exponent);
+    const Value exponent = Nested(&ExpressionParser::ParsePower);
+    return semantics_.Binary(ExpressionOperator::Power, base, exponent, at);
 }
 
-// unary = ("-" | "!") unary | primary
-double ExpressionParser::ParseUnary() {
+// unary = ("-" | "!") unary | token | primary
+template <class S>
+auto ExpressionParser<S>::ParseUnary() -> Value {
     if (Accept('-')) {
-        return -Nested(&ExpressionParser::ParseUnary);
+        return semantics_.Negate(Nested(&ExpressionParser::ParseUnary));
     }
     const std::size_t at = position_;
     if (Accept('!')) {
-        const double operand = Nested(&ExpressionParser::ParseUnary);
-        RequireNumbers(operand, operand, at, "!");
-        return Truth(operand == 0.0);
+        return semantics_.Not(Nested(&ExpressionParser::ParseUnary), at);
+    }
+    if (semantics_.TokenLength(position_) > 0) {
+        return ParseToken();
     }
     return ParsePrimary();
 }
 
+// A token stands for a number that, when negative, is written with a sign: the sign reads as
+// one more unary level, which the depth bound must see whatever the value.
+template <class S>
+auto ExpressionParser<S>::ParseToken() -> Value {
+    if (depth_ + 1 > kMaxDepth) {
+        Fail(position_, "too deeply nested");
+    }
+    const Value value = semantics_.Token(position_);
+    position_ += semantics_.TokenLength(position_);
+    return value;
+}
+
 // primary = number | "(" or ")" | call
-double ExpressionParser::ParsePrimary() {
+template <class S>
+auto ExpressionParser<S>::ParsePrimary() -> Value {
     SkipBlanks();
     const char c = Peek();
     if (IsDigit(c) || c == '.') {
@@ -210,7 +263,8 @@ double ExpressionParser::ParsePrimary() {
 }
 
 // number = [digits] ["." [digits]] [("e" | "E") ["+" | "-"] digits]
-double ExpressionParser::ParseNumber() {
+template <class S>
+auto ExpressionParser<S>::ParseNumber() -> Value {
     const std::size_t start = position_;
     SkipDigits();
     if (Peek() == '.') {
@@ -218,10 +272,11 @@ double ExpressionParser::ParseNumber() {
         SkipDigits();
     }
     SkipExponent();
-    return ReadNumber(start);
+    return semantics_.Number(ReadNumber(start));
 }
 
-double ExpressionParser::ReadNumber(std::size_t start) const {
+template <class S>
+double ExpressionParser<S>::ReadNumber(std::size_t start) const {
     const std::string_view literal = text_.substr(start, position_ - start);
     if (literal == ".") {
         return 0.0;
@@ -233,82 +288,66 @@ double ExpressionParser::ReadNumber(std::size_t start) const {
         Fail(start, "number out of range");
     }
     if (error != std::errc{} || end != literal.data() + literal.size()) {
-        Fail(start, WithQuoted("invalid number ", literal));
+        Fail(start, QuotedForMessage("invalid number ", literal));
     }
     return value;
 }
 
 // "(" or ")"
-double ExpressionParser::ParseParenthesised() {
+template <class S>
+auto ExpressionParser<S>::ParseParenthesised() -> Value {
     Expect('(', "expected \"(\"");
-    const double value = Nested(&ExpressionParser::ParseOr);
+    const Value value = Nested(&ExpressionParser::ParseOr);
     Expect(')', "expected \")\"");
     return value;
 }
 
 // call = name "(" arguments ")"
-double ExpressionParser::ParseCall() {
+template <class S>
+auto ExpressionParser<S>::ParseCall() -> Value {
     const std::size_t name_position = position_;
     const std::string_view name = ReadName();
     const BuiltinFunction* const function = FindBuiltinFunction(name);
     if (function == nullptr) {
         SkipBlanks();
         Fail(name_position,
-             WithQuoted(Peek() == '(' ? "unknown function " : "unknown name ", name));
+             QuotedForMessage(Peek() == '(' ? "unknown function " : "unknown name ", name));
     }
     Expect('(', "expected \"(\"");
-    const ArgumentFold arguments = ParseArguments(*function);
-    return Apply(*function, arguments, name_position);
+    const typename S::Arguments arguments = ParseArguments(*function);
+    return semantics_.Call(*function, arguments, name_position);
 }
 
 // arguments = or {"," or}
-ArgumentFold ExpressionParser::ParseArguments(const BuiltinFunction& function) {
-    ArgumentFold arguments;
+template <class S>
+auto ExpressionParser<S>::ParseArguments(const BuiltinFunction& function) -> typename S::Arguments {
+    typename S::Arguments arguments{};
     if (Accept(')')) {
-        Fail(position_ - 1, WithQuoted("too few arguments to ", function.name));
+        Fail(position_ - 1, QuotedForMessage("too few arguments to ", function.name));
     }
     do {
-        if (arguments.count == function.max_arguments) {
-            Fail(position_ - 1, WithQuoted("too many arguments to ", function.name));
+        if (semantics_.ArgumentCount(arguments) == function.max_arguments) {
+            Fail(position_ - 1, QuotedForMessage("too many arguments to ", function.name));
         }
-        arguments.Add(Nested(&ExpressionParser::ParseOr));
+        semantics_.AddArgument(arguments, Nested(&ExpressionParser::ParseOr));
     } while (Accept(','));
-    const bool more_allowed = arguments.count < function.max_arguments;
+    const bool more_allowed = semantics_.ArgumentCount(arguments) < function.max_arguments;
     Expect(')', more_allowed ? "expected \",\" or \")\"" : "expected \")\"");
     return arguments;
 }
 
-double ExpressionParser::Apply(const BuiltinFunction& function, const ArgumentFold& arguments,
-                               std::size_t name_position) const {
-    if (arguments.any_not_a_number) {
-        Fail(name_position, WithQuoted("not a number given to ", function.name));
-    }
-    const FunctionResult result = function.apply(arguments);
-    if (!result.refusal.empty()) {
-        Fail(name_position, std::string(result.refusal));
-    }
-    return result.value;
-}
-
-// NaN never decides a condition: a comparison or a logical operator on it fails the equation,
-// so that a negation cannot turn an undefined value into true.
-void ExpressionParser::RequireNumbers(double left, double right, std::size_t at,
-                                      std::string_view op) const {
-    if (std::isnan(left) || std::isnan(right)) {
-        Fail(at, WithQuoted("not a number given to ", op));
-    }
-}
-
-double ExpressionParser::Nested(double (ExpressionParser::*level)()) {
+template <class S>
+auto ExpressionParser<S>::Nested(Value (ExpressionParser::*level)()) -> Value {
     if (++depth_ > kMaxDepth) {
         Fail(position_, "too deeply nested");
     }
-    const double value = (this->*level)();
+    const Value value = (this->*level)();
     --depth_;
     return value;
 }
 
-std::string_view ExpressionParser::ReadName() {
+template <class S>
+std::string_view ExpressionParser<S>::ReadName() {
     const std::size_t start = position_;
     while (IsNameCharacter(Peek())) {
         ++position_;
@@ -316,14 +355,16 @@ std::string_view ExpressionParser::ReadName() {
     return text_.substr(start, position_ - start);
 }
 
-void ExpressionParser::SkipDigits() {
+template <class S>
+void ExpressionParser<S>::SkipDigits() {
     while (IsDigit(Peek())) {
         ++position_;
     }
 }
 
 // Takes "e" only when digits follow, so that "2e" stops before the "e".
-void ExpressionParser::SkipExponent() {
+template <class S>
+void ExpressionParser<S>::SkipExponent() {
     if (Peek() != 'e' && Peek() != 'E') {
         return;
     }
@@ -334,18 +375,21 @@ void ExpressionParser::SkipExponent() {
     }
 }
 
-void ExpressionParser::SkipBlanks() {
+template <class S>
+void ExpressionParser<S>::SkipBlanks() {
     while (IsBlank(Peek())) {
         ++position_;
     }
 }
 
-char ExpressionParser::Peek(std::size_t ahead) const {
+template <class S>
+char ExpressionParser<S>::Peek(std::size_t ahead) const {
     const std::size_t at = position_ + ahead;
     return at < text_.size() ? text_[at] : '\0';
 }
 
-bool ExpressionParser::Accept(char symbol) {
+template <class S>
+bool ExpressionParser<S>::Accept(char symbol) {
     SkipBlanks();
     if (AtEnd() || text_[position_] != symbol) {
         return false;
@@ -355,7 +399,8 @@ bool ExpressionParser::Accept(char symbol) {
 }
 
 // Compares character by character: a two-character operator is no job for memcmp.
-bool ExpressionParser::Accept(std::string_view symbol) {
+template <class S>
+bool ExpressionParser<S>::Accept(std::string_view symbol) {
     SkipBlanks();
     for (std::size_t i = 0; i < symbol.size(); ++i) {
         if (Peek(i) != symbol[i]) {
@@ -366,19 +411,25 @@ bool ExpressionParser::Accept(std::string_view symbol) {
     return true;
 }
 
-void ExpressionParser::Expect(char symbol, const char* reason) {
+template <class S>
+void ExpressionParser<S>::Expect(char symbol, const char* reason) {
     if (!Accept(symbol)) {
         Fail(position_, reason);
     }
 }
 
-void ExpressionParser::Fail(std::size_t position, std::string reason) const {
+template <class S>
+void ExpressionParser<S>::Fail(std::size_t position, std::string reason) const {
     throw EvaluationError(position, std::move(reason));
 }
 
-void ExpressionParser::FailOnCharacter() const {
+template <class S>
+void ExpressionParser<S>::FailOnCharacter() const {
     Fail(position_,
          std::string("unexpected character ").append(DescribeCharacter(text_[position_])));
 }
+
+template class ExpressionParser<NumericSemantics>;
+template class ExpressionParser<ProgramBuilder>;
 
 }  // namespace quillon

@@ -7,37 +7,48 @@
 
 #include "equations/argument_fold.hpp"
 #include "equations/builtin_function.hpp"
+#include "equations/expression_operator.hpp"
 
 namespace quillon {
 
-// Reads one equation by recursive descent and computes its value on the way, one function per
-// precedence level, loosest first. Nothing is allocated unless the text is wrong.
+// Reads one equation by recursive descent, one function per precedence level, loosest first.
+// What a level does with what it read is the Semantics' business: NumericSemantics computes
+// the value on the way (nothing is allocated unless the text is wrong); ProgramBuilder
+// records the steps, so that an equation read once runs every tick without reading text.
+// Both use this one grammar, so a compiled equation accepts exactly what the text does.
+//
+// Semantics provides: Value; Arguments; Number(double); Negate(Value); Not(Value, at);
+// Binary(op, Value, Value, at); AddArgument(Arguments&, Value); ArgumentCount(Arguments);
+// Call(function, Arguments, at); Finish(Value, end); Empty(); TokenLength(at) (0: no token
+// there) and Token(at). Failures throw EvaluationError.
+template <class Semantics>
 class ExpressionParser {
 public:
-    explicit ExpressionParser(std::string_view text) : text_(text) {}
+    using Value = typename Semantics::Value;
+
+    ExpressionParser(std::string_view text, Semantics& semantics)
+        : text_(text), semantics_(semantics) {}
 
     // Throws EvaluationError.
-    double ParseEquation();
+    Value ParseEquation();
 
 private:
-    double ParseOr();
-    double ParseAnd();
-    double ParseEquality();
-    double ParseRelation();
-    double ParseSum();
-    double ParseProduct();
-    double ParsePower();
-    double ParseUnary();
-    double ParsePrimary();
-    double ParseNumber();
-    double ParseParenthesised();
-    double ParseCall();
-    ArgumentFold ParseArguments(const BuiltinFunction& function);
-    double Apply(const BuiltinFunction& function, const ArgumentFold& arguments,
-                 std::size_t name_position) const;
+    Value ParseOr();
+    Value ParseAnd();
+    Value ParseEquality();
+    Value ParseRelation();
+    Value ParseSum();
+    Value ParseProduct();
+    Value ParsePower();
+    Value ParseUnary();
+    Value ParseToken();
+    Value ParsePrimary();
+    Value ParseNumber();
+    Value ParseParenthesised();
+    Value ParseCall();
+    typename Semantics::Arguments ParseArguments(const BuiltinFunction& function);
 
-    void RequireNumbers(double left, double right, std::size_t at, std::string_view op) const;
-    double Nested(double (ExpressionParser::*level)());
+    Value Nested(Value (ExpressionParser::*level)());
     double ReadNumber(std::size_t start) const;
     std::string_view ReadName();
     void SkipDigits();
@@ -52,8 +63,32 @@ private:
     [[noreturn]] void FailOnCharacter() const;
 
     std::string_view text_;
+    Semantics& semantics_;
     std::size_t position_ = 0;
     int depth_ = 0;
+};
+
+// Text quoted for an error message.
+std::string QuotedForMessage(std::string_view reason, std::string_view name);
+
+// Computes the value while reading: the evaluator.
+class NumericSemantics {
+public:
+    using Value = double;
+    using Arguments = ArgumentFold;
+
+    double Number(double value) const { return value; }
+    double Negate(double value) const { return -value; }
+    double Not(double operand, std::size_t at) const;
+    double Binary(ExpressionOperator op, double left, double right, std::size_t at) const;
+    void AddArgument(ArgumentFold& arguments, double value) const { arguments.Add(value); }
+    int ArgumentCount(const ArgumentFold& arguments) const { return arguments.count; }
+    double Call(const BuiltinFunction& function, const ArgumentFold& arguments,
+                std::size_t at) const;
+    double Finish(double value, std::size_t end) const;
+    double Empty() const { return 0.0; }
+    std::size_t TokenLength(std::size_t /*at*/) const { return 0; }
+    double Token(std::size_t /*at*/) const { return 0.0; }
 };
 
 }  // namespace quillon

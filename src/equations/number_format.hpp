@@ -22,4 +22,9 @@ std::string FormatSubstitutedNumber(double x, int decimals);
 // not terminated; returns its length.
 std::size_t FormatSubstitutedNumberInto(double x, int decimals, char* out);
 
+// The number the evaluator reads from that text, for a finite x: x itself where its shortest
+// digits fit `decimals` (from 10^(16 - decimals) up), otherwise the rounded text read back.
+// Zero and -0 read as 0.
+double SubstitutedValue(double x, int decimals);
+
 }  // namespace quillon

@@ -6,6 +6,7 @@
 
 #include "host/host_control.hpp"
 #include "host/sample_block.hpp"
+#include "host/window_block.hpp"
 
 namespace quillon {
 
@@ -13,7 +14,7 @@ namespace quillon {
 // at Start. Scan `history_depth` of `samples` is the current one.
 struct TickInputs {
     const SampleBlock& samples;
-    const SampleBlock& window;
+    const WindowBlock& window;
     int history_depth;
     bool statistics_in_use;
     std::int16_t data_window;

@@ -21,9 +21,19 @@ public:
     const std::string& SubstituteTokens(int slot, const std::string& equation,
                                         const TickInputs& inputs);
 
+    // The value the evaluator gives the slot's expression, bit for bit, with the same
+    // failures (SubstitutionError, EvaluationError), mostly without writing the text.
+    double EvaluateEquation(int slot, const std::string& equation, const TickInputs& inputs);
+    // The expression the last EvaluateEquation stood for, written now if it was not then.
+    const std::string& LastExpression();
+
 private:
+    CompiledEquation& Compiled(int slot, const std::string& equation, const TickInputs& inputs,
+                               double& host_value, int& channels);
+
     std::array<std::optional<CompiledEquation>, kSlotCount> compiled_;
     std::string expression_;
+    const CompiledEquation* unwritten_ = nullptr;  // the last evaluated, if its text is due
 };
 
 }  // namespace quillon

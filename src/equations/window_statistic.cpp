@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "equations/statistic_names.hpp"
@@ -13,7 +14,9 @@
 namespace quillon {
 namespace {
 
-void RequireWindow(const SampleBlock& window, int channel, int data_window) {
+using Samples = std::span<const double>;
+
+void RequireWindow(const WindowBlock& window, int channel, int data_window) {
     if (channel < 0 || channel >= window.Channels()) {
         throw SubstitutionError("the window block has no channel " + std::to_string(channel));
     }
@@ -23,40 +26,61 @@ void RequireWindow(const SampleBlock& window, int channel, int data_window) {
     }
 }
 
-double Minimum(const SampleBlock& w, int n, int size, HostControl& host) {
+// The first `size` scans of a channel, in one piece of memory.
+Samples WindowOf(const WindowBlock& window, int channel, int size) {
+    RequireWindow(window, channel, size);
+    if (!window.Holds(channel)) {
+        throw SubstitutionError("the window was read without channel " + std::to_string(channel));
+    }
+    return window.Series(channel).first(static_cast<std::size_t>(size));
+}
+
+// Starting from the range value, a sample replaces the running minimum only when strictly
+// smaller: the result is the range value unless the window's smallest sample (the oldest of
+// equal ones) is below it. A window of the whole block has that sample at hand.
+double Minimum(const WindowBlock& w, Samples x, int n, HostControl& host) {
     double m = host.UpperRange(static_cast<std::int16_t>(n));
-    for (int i = 0; i < size; ++i) {
-        if (m > w.At(n, i)) {
-            m = w.At(n, i);
+    if (x.size() == static_cast<std::size_t>(w.Scans())) {
+        const std::optional<double> smallest = w.SlidingMinimum(n);
+        return smallest && m > *smallest ? *smallest : m;
+    }
+    for (const double v : x) {
+        if (m > v) {
+            m = v;
         }
     }
     return m;
 }
 
-double Maximum(const SampleBlock& w, int n, int size, HostControl& host) {
+double Maximum(const WindowBlock& w, Samples x, int n, HostControl& host) {
     double m = host.LowerRange(static_cast<std::int16_t>(n));
-    for (int i = 0; i < size; ++i) {
-        if (m < w.At(n, i)) {
-            m = w.At(n, i);
+    if (x.size() == static_cast<std::size_t>(w.Scans())) {
+        const std::optional<double> largest = w.SlidingMaximum(n);
+        return largest && m < *largest ? *largest : m;
+    }
+    for (const double v : x) {
+        if (m < v) {
+            m = v;
         }
     }
     return m;
 }
 
 // Each sample is divided by the window size before it is added.
-double Average(const SampleBlock& w, int n, int size) {
+double Average(Samples x) {
+    const auto size = static_cast<double>(x.size());
     double a = 0.0;
-    for (int i = 0; i < size; ++i) {
-        a = a + w.At(n, i) / size;
+    for (const double v : x) {
+        a = a + v / size;
     }
     return a;
 }
 
 // The largest magnitude in the window, or 0 when a sample is not finite.
-double FiniteScale(const SampleBlock& w, int n, int size) {
+double FiniteScale(Samples x) {
     double largest = 0.0;
-    for (int i = 0; i < size; ++i) {
-        const double magnitude = std::fabs(w.At(n, i));
+    for (const double v : x) {
+        const double magnitude = std::fabs(v);
         if (!std::isfinite(magnitude)) {
             return 0.0;
         }
@@ -69,43 +93,57 @@ double FiniteScale(const SampleBlock& w, int n, int size) {
 // and only then, the samples are divided by the largest one first and the result multiplied
 // back, so that ordinary windows keep the usual order of summation bit for bit.
 template <typename Statistic>
-double WithoutOverflow(const SampleBlock& w, int n, int size, Statistic statistic) {
-    const double plain = statistic(w, n, size, 1.0);
+double WithoutOverflow(Samples x, Statistic statistic) {
+    const double plain = statistic(x, 1.0);
     if (std::isfinite(plain)) {
         return plain;
     }
-    const double scale = FiniteScale(w, n, size);
+    const double scale = FiniteScale(x);
     if (scale == 0.0) {
         return plain;  // a sample that is not a number: the statistic is not either
     }
-    return statistic(w, n, size, scale) * scale;
+    return statistic(x, scale) * scale;
 }
 
-double Rms(const SampleBlock& w, int n, int size) {
-    return WithoutOverflow(w, n, size, [](const SampleBlock& w, int n, int size, double scale) {
+// Dividing by a scale of 1 changes no sample, so the plain pass skips it.
+double Rms(Samples x) {
+    return WithoutOverflow(x, [](Samples x, double scale) {
+        const auto size = static_cast<double>(x.size());
         double s = 0.0;
-        for (int i = 0; i < size; ++i) {
-            const double x = w.At(n, i) / scale;
-            s = s + x * x / size;
+        if (scale == 1.0) {
+            for (const double v : x) {
+                s = s + v * v / size;
+            }
+        } else {
+            for (const double v : x) {
+                const double scaled = v / scale;
+                s = s + scaled * scaled / size;
+            }
         }
         return std::sqrt(s);
     });
 }
 
 // The mean divides the sum once; the deviations are divided one by one.
-double AcRms(const SampleBlock& w, int n, int size) {
-    return WithoutOverflow(w, n, size, [](const SampleBlock& w, int n, int size, double scale) {
-        double u = 0.0;
-        for (int i = 0; i < size; ++i) {
-            u = u + w.At(n, i) / scale;
-        }
-        u = u / size;
-        double s = 0.0;
-        for (int i = 0; i < size; ++i) {
-            const double d = w.At(n, i) / scale - u;
-            s = s + d * d / size;
-        }
-        return std::sqrt(s);
+template <bool kScaled>
+double ScaledAcRms(Samples x, double scale) {
+    const auto size = static_cast<double>(x.size());
+    double u = 0.0;
+    for (const double v : x) {
+        u = u + (kScaled ? v / scale : v);
+    }
+    u = u / size;
+    double s = 0.0;
+    for (const double v : x) {
+        const double d = (kScaled ? v / scale : v) - u;
+        s = s + d * d / size;
+    }
+    return std::sqrt(s);
+}
+
+double AcRms(Samples x) {
+    return WithoutOverflow(x, [](Samples x, double scale) {
+        return scale == 1.0 ? ScaledAcRms<false>(x, scale) : ScaledAcRms<true>(x, scale);
     });
 }
 
@@ -119,9 +157,14 @@ std::optional<int> DigitalInputChannel(HostControl& host) {
     return std::nullopt;
 }
 
-std::int32_t DigitalValue(const SampleBlock& w, int channel, int size) {
+// The digital statistics read the window's newest scan, which the block keeps for every
+// channel.
+std::int32_t DigitalValue(const WindowBlock& w, int channel, int size) {
     RequireWindow(w, channel, size);
-    const double v = std::floor(w.At(channel, size - 1));
+    if (w.Scans() != size && !w.Holds(channel)) {
+        throw SubstitutionError("the window was read without channel " + std::to_string(channel));
+    }
+    const double v = std::floor(w.Scans() == size ? w.Newest(channel) : w.At(channel, size - 1));
     if (!(v >= std::numeric_limits<std::int32_t>::min() &&
           v <= std::numeric_limits<std::int32_t>::max())) {
         throw SubstitutionError("the digital input reads " + std::to_string(v) +
@@ -130,7 +173,7 @@ std::int32_t DigitalValue(const SampleBlock& w, int channel, int size) {
     return static_cast<std::int32_t>(v);
 }
 
-double Digital(int statistic, int bit, const SampleBlock& w, int size, HostControl& host) {
+double Digital(int statistic, int bit, const WindowBlock& w, int size, HostControl& host) {
     const std::optional<int> channel = DigitalInputChannel(host);
     if (!channel) {
         return -1.0;
@@ -147,24 +190,24 @@ double Digital(int statistic, int bit, const SampleBlock& w, int size, HostContr
 
 }  // namespace
 
-double WindowStatistic(int statistic, int argument, const SampleBlock& window,
+double WindowStatistic(int statistic, int argument, const WindowBlock& window,
                        std::int16_t data_window, HostControl& host) {
     const int size = data_window < 1 ? 1 : data_window;
     if (statistic == kStatisticDigitalBit || statistic == kStatisticDigitalValue) {
         return Digital(statistic, argument, window, size, host);
     }
-    RequireWindow(window, argument, size);
+    const Samples x = WindowOf(window, argument, size);
     switch (statistic) {
         case kStatisticMin:
-            return Minimum(window, argument, size, host);
+            return Minimum(window, x, argument, host);
         case kStatisticMax:
-            return Maximum(window, argument, size, host);
+            return Maximum(window, x, argument, host);
         case kStatisticAverage:
-            return Average(window, argument, size);
+            return Average(x);
         case kStatisticRms:
-            return Rms(window, argument, size);
+            return Rms(x);
         case kStatisticAcRms:
-            return AcRms(window, argument, size);
+            return AcRms(x);
         default:
             throw SubstitutionError("unknown statistic " + std::to_string(statistic));
     }

@@ -7,6 +7,7 @@
 
 #include "host/host_error.hpp"
 #include "host/sample_block.hpp"
+#include "host/window_block.hpp"
 
 namespace quillon {
 
@@ -43,6 +44,13 @@ public:
     // Dispatch id 20 with (scans, 1): the newest scans, oldest first. The host may return
     // fewer scans than asked; callers check block.Scans().
     virtual void ReadScans(std::int16_t scans, SampleBlock& block) = 0;
+    // Dispatch id 20 for the window statistics: the same read, of which `block` keeps only
+    // the channels it selects (and every channel's newest scan). Hosts that can copy less
+    // than every channel's window override it.
+    virtual void ReadWindow(std::int16_t scans, WindowBlock& block) {
+        ReadScans(scans, block.Staging());
+        block.CopyFrom(block.Staging());
+    }
     // Dispatch id 21: the text describing a channel.
     virtual std::string ChannelText(std::int16_t channel) = 0;
 

@@ -24,7 +24,7 @@ using testing::RecordingHost;
 struct Tick {
     RecordingHost host;
     SampleBlock samples;
-    SampleBlock window;
+    WindowBlock window;
     int history_depth = 0;
     bool statistics = true;
     std::int16_t data_window = 2;
@@ -193,13 +193,15 @@ private:
 };
 
 void FillRandomly(Tick& tick, Generator& g) {
-    for (SampleBlock* block : {&tick.samples, &tick.window}) {
-        for (int c = 0; c < block->Channels(); ++c) {
-            for (int s = 0; s < block->Scans(); ++s) {
-                block->Set(c, s, g.Sample());
+    const auto fill = [&](auto& block) {
+        for (int c = 0; c < block.Channels(); ++c) {
+            for (int s = 0; s < block.Scans(); ++s) {
+                block.Set(c, s, g.Sample());
             }
         }
-    }
+    };
+    fill(tick.samples);
+    fill(tick.window);
     tick.host.host_value = g.Sample();
     tick.host.digital_channel = g.Pick(-1, tick.host.channels);
     tick.statistics = g.Pick(0, 3) > 0;

@@ -10,8 +10,8 @@
 namespace quillon {
 namespace {
 
-SampleBlock Window(const std::vector<double>& values, int channels = 1) {
-    SampleBlock block(channels, static_cast<int>(values.size()));
+WindowBlock Window(const std::vector<double>& values, int channels = 1) {
+    WindowBlock block(channels, static_cast<int>(values.size()));
     int scan = 0;
     for (double v : values) {
         for (int c = 0; c < channels; ++c) {
@@ -39,7 +39,7 @@ TEST_P(WindowStatisticTest, ComputesOverTheWindow) {
     host.upper_range = 10;
     host.lower_range = -10;
     host.digital_channel = 1;
-    const SampleBlock window = Window(c.window, 2);
+    const WindowBlock window = Window(c.window, 2);
     const double value = WindowStatistic(c.statistic, c.argument, window,
                                          static_cast<std::int16_t>(window.Scans()), host);
     EXPECT_NEAR(value, c.expected, 1e-12) << c.name;
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WindowStatisticTest, DigitalReadingsWithoutADigitalChannelAreMinusOne) {
     testing::RecordingHost host;
     host.channels = 2;
-    const SampleBlock window = Window({5}, 2);
+    const WindowBlock window = Window({5}, 2);
     EXPECT_EQ(WindowStatistic(5, 0, window, 1, host), -1);
     EXPECT_EQ(WindowStatistic(6, 0, window, 1, host), -1);
 }
@@ -74,7 +74,7 @@ TEST(WindowStatisticTest, TheLowerOfTwoDigitalChannelsIsUsed) {
     testing::RecordingHost host;
     host.channels = 3;
     host.digital_channel = 1;
-    SampleBlock window(3, 1);
+    WindowBlock window(3, 1);
     window.Set(1, 0, 6);
     window.Set(2, 0, 9);
     EXPECT_EQ(WindowStatistic(6, 0, window, 1, host), 6);
@@ -84,7 +84,7 @@ TEST(WindowStatisticTest, BadBlocksAreErrorsNotReads) {
     testing::RecordingHost host;
     host.channels = 2;
     host.digital_channel = 0;
-    const SampleBlock short_window = Window({1, 2}, 1);
+    const WindowBlock short_window = Window({1, 2}, 1);
     EXPECT_THROW(WindowStatistic(2, 0, short_window, 3, host), std::exception);
     EXPECT_THROW(WindowStatistic(2, 1, short_window, 2, host), std::exception);
     EXPECT_THROW(WindowStatistic(6, 0, Window({1e12}), 1, host), std::exception);

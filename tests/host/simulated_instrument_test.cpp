@@ -45,6 +45,26 @@ TEST_F(SimulatedInstrumentTest, ReadsNewestScansOldestFirst) {
     }
 }
 
+// The window read gives the same scans as the plain one: whole for the selected channels,
+// the newest for every channel; from the start, sliding on by a few scans or by more than a
+// window, in a short block and after it.
+TEST_F(SimulatedInstrumentTest, WindowReadKeepsTheSelectedChannelsOfThePlainRead) {
+    WindowBlock window;
+    window.Select({0, 2});
+    for (const double now : {0.01, 0.02, 0.05, 0.05, 0.06, 2.005, 2.03, 9.999, 10.5, 10.6}) {
+        now_ = now;
+        sim_.ReadWindow(6, window);
+        sim_.ReadScans(6, block_);
+        ASSERT_EQ(window.Scans(), block_.Scans()) << now;
+        EXPECT_EQ(window.HeldChannels(), (std::vector<std::int16_t>{0, 2}));
+        for (int scan = 0; scan < block_.Scans(); ++scan) {
+            EXPECT_EQ(window.At(0, scan), block_.At(0, scan)) << now;
+            EXPECT_EQ(window.At(2, scan), block_.At(2, scan)) << now;
+        }
+        EXPECT_EQ(window.Newest(1), block_.At(1, block_.Scans() - 1));
+    }
+}
+
 TEST_F(SimulatedInstrumentTest, RepeatsScanZeroBeforeEnoughScansExist) {
     now_ = 0.01;  // newest scan 1
     sim_.ReadScans(3, block_);

@@ -73,6 +73,23 @@ std::string BlockText(const SampleBlock& block) {
     return text.str();
 }
 
+// The selected channels' scans, then every channel's newest.
+std::string WindowText(const WindowBlock& block) {
+    std::ostringstream text;
+    for (const std::int16_t channel : block.HeldChannels()) {
+        text << channel << ":";
+        for (const double value : block.Series(channel)) {
+            text << " " << value;
+        }
+        text << "; ";
+    }
+    text << "newest:";
+    for (int c = 0; c < block.Channels(); ++c) {
+        text << " " << block.Newest(c);
+    }
+    return text.str();
+}
+
 std::string Number(double value) {
     std::ostringstream text;
     text << value;
@@ -236,6 +253,30 @@ const OperationCase kOperations[] = {
      kCall,
      {{VT_I2, 1, ""}, {VT_I4, 1, ""}},
      "0; 10"},
+    {"ReadVariantWindowOfOneChannel",
+     [](WinDaqHost& h) {
+         WindowBlock block;
+         block.Select({1});
+         h.ReadWindow(3, block);
+         return WindowText(block);
+     },
+     ReturnsScans(VT_VARIANT, 3, 3, 1, 5),
+     20,
+     kCall,
+     {{VT_I2, 3, ""}, {VT_I4, 1, ""}},
+     "1: 10 11 12; newest: 2 12 22"},
+    {"ReadDoubleWindowOfTwoChannels",
+     [](WinDaqHost& h) {
+         WindowBlock block;
+         block.Select({0, 2});
+         h.ReadWindow(2, block);
+         return WindowText(block);
+     },
+     ReturnsScans(VT_R8, 3, 2, -4, 0),
+     20,
+     kCall,
+     {{VT_I2, 2, ""}, {VT_I4, 1, ""}},
+     "0: 0 1; 2: 20 21; newest: 1 11 21"},
     {"ChannelTextByReference",
      [](WinDaqHost& h) { return h.ChannelText(2); },
      ReturnsText("Tank level"),

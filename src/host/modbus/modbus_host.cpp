@@ -119,6 +119,15 @@ void ModbusHost::WriteDigitalOutputs(std::int16_t word) {
 }
 
 void ModbusHost::ReadScans(std::int16_t scans, SampleBlock& block) {
+    ReadFromRing(scans, block);
+}
+
+void ModbusHost::ReadWindow(std::int16_t scans, WindowBlock& block) {
+    ReadFromRing(scans, block);
+}
+
+template <typename Block>
+void ModbusHost::ReadFromRing(std::int16_t scans, Block& block) {
     if (scans <= 0) {
         throw HostError("ReadScans: asked for " + std::to_string(scans) +
                         " scans; ask for at least 1");

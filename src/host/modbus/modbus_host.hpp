@@ -50,6 +50,7 @@ public:
     // and two timeouts), whatever failed in between; with OutputWriteRefused when the device
     // refused an output write since the last read.
     void ReadScans(std::int16_t scans, SampleBlock& block) override;
+    void ReadWindow(std::int16_t scans, WindowBlock& block) override;
     std::string ChannelText(std::int16_t channel) override;
 
     HostControl& Control() override { return *this; }
@@ -80,6 +81,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     int Channels() const;
+    // The ring's newest scans into a plain or a window block, after the checks of a read.
+    template <typename Block>
+    void ReadFromRing(std::int16_t scans, Block& block);
     void CheckChannel(std::int16_t channel, const char* operation) const;
     const DeviceDescription::Channel* AnalogChannel(std::int16_t channel) const;
     bool Answering(const ScanRing::Health& health) const;

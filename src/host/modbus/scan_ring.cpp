@@ -55,13 +55,45 @@ bool ScanRing::CopyNewest(int scans, SampleBlock& block) const {
         return false;
     }
     block.Resize(values_, scans);
-    const std::int64_t oldest_kept = std::max<std::int64_t>(0, pushed_ - capacity_);
     for (int position = 0; position < scans; ++position) {
-        const std::int64_t scan =
-            std::max(oldest_kept, pushed_ - 1 - static_cast<std::int64_t>(scans - 1 - position));
-        std::copy_n(Row(scan), values_, block.Scan(position));
+        std::copy_n(Row(ScanAt(position, scans)), values_, block.Scan(position));
     }
     return true;
+}
+
+// Under the lock only what the window lacks is copied: the scans pushed since its last read,
+// of the channels it keeps. A window that reaches back past the oldest scan kept (which
+// stands in for older ones) is copied whole once the ring has wrapped.
+bool ScanRing::CopyNewest(int scans, WindowBlock& block) const {
+    const std::lock_guard lock(mutex_);
+    if (pushed_ == 0) {
+        return false;
+    }
+    const std::int64_t newest = pushed_ - 1;
+    const bool slides = pushed_ <= capacity_ || newest - (scans - 1) >= pushed_ - capacity_;
+    const int fresh = block.BeginRead(values_, scans, newest, slides);
+    const std::vector<std::int16_t>& held = block.HeldChannels();
+    fresh_series_.resize(held.size());
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        fresh_series_[i] = block.FreshSeries(held[i]);
+    }
+    for (int i = 0; i < fresh; ++i) {
+        const double* row = Row(ScanAt(scans - fresh + i, scans));
+        for (std::size_t h = 0; h < held.size(); ++h) {
+            fresh_series_[h][i] = row[held[h]];
+        }
+    }
+    if (scans > 0) {
+        std::copy_n(Row(ScanAt(scans - 1, scans)), values_, block.NewestScan());
+    }
+    return true;
+}
+
+// The scan at `position` of a read of `scans`: before that many exist, the oldest kept one
+// stands in for the missing ones.
+std::int64_t ScanRing::ScanAt(int position, int scans) const {
+    const std::int64_t oldest_kept = std::max<std::int64_t>(0, pushed_ - capacity_);
+    return std::max(oldest_kept, pushed_ - 1 - static_cast<std::int64_t>(scans - 1 - position));
 }
 
 ScanRing::Health ScanRing::CurrentHealth(Time now) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/sample_block.hpp"
+#include "host/window_block.hpp"
 
 namespace quillon::modbus {
 
@@ -46,12 +47,16 @@ public:
     // one stands in for the missing ones. Returns false, leaving `block` as it was, while
     // there is no scan at all.
     bool CopyNewest(int scans, SampleBlock& block) const;
+    // The same scans into a window block: only its selected channels whole, and the newest
+    // scan of every channel.
+    bool CopyNewest(int scans, WindowBlock& block) const;
     // As it stands at `now` (the counts cover the minute before it).
     Health CurrentHealth(Time now = std::chrono::steady_clock::now()) const;
     int Capacity() const { return capacity_; }
 
 private:
     const double* Row(std::int64_t scan) const;
+    std::int64_t ScanAt(int position, int scans) const;
 
     const int values_;
     const int capacity_;
@@ -61,6 +66,7 @@ private:
     Health health_;
     std::deque<Time> refusals_;
     std::deque<Time> losses_;
+    mutable std::vector<double*> fresh_series_;  // where a window copy writes each channel
 };
 
 }  // namespace quillon::modbus

@@ -110,15 +110,26 @@ void SimulatedInstrument::WriteDigitalOutputs(std::int16_t word) {
 }
 
 void SimulatedInstrument::ReadScans(std::int16_t scans, SampleBlock& block) {
+    const double now = Now();
+    const std::int64_t newest = CheckedNewestScan(scans, now);
+    FillBlock(newest, ScansToReturn(scans, now), block);
+}
+
+void SimulatedInstrument::ReadWindow(std::int16_t scans, WindowBlock& block) {
+    const double now = Now();
+    const std::int64_t newest = CheckedNewestScan(scans, now);
+    FillWindow(newest, ScansToReturn(scans, now), block);
+}
+
+std::int64_t SimulatedInstrument::CheckedNewestScan(std::int16_t scans, double now) const {
     if (scans <= 0) {
         throw HostError("ReadScans: asked for " + std::to_string(scans) +
                         " scans; ask for at least 1");
     }
-    const double now = Now();
     CheckReadsWork(now);
     const std::int64_t newest = NewestScan(now);
     CheckRecordingLasts(newest);
-    FillBlock(newest, ScansToReturn(scans, now), block);
+    return newest;
 }
 
 // A moment within a millionth of a scan of a scan's own time counts as that scan: a tick on an
@@ -190,25 +201,58 @@ void SimulatedInstrument::CheckRecordingLasts(std::int64_t newest) const {
     }
 }
 
-void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
-    const auto channels = scenario_.channels.size();
-    block.Resize(static_cast<int>(channels), scans);
+template <typename Fill>
+void SimulatedInstrument::ForEachRow(std::int64_t newest, int scans, Fill fill) {
     if (const Recording* recording = scenario_.recording.get()) {
         const auto rows = static_cast<std::int64_t>(recording->rows);
         for (int position = 0; position < scans; ++position) {
             const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
             const std::int64_t row =
                 scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
-            std::copy_n(recording->Row(static_cast<std::size_t>(row)), channels,
-                        block.Scan(position));
+            fill(position, recording->Row(static_cast<std::size_t>(row)));
         }
         return;
     }
     cache_.Reserve(scans);
     for (int position = 0; position < scans; ++position) {
         const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
-        std::copy_n(cache_.Row(scan), channels, block.Scan(position));
+        fill(position, cache_.Row(scan));
     }
+}
+
+void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
+    const auto channels = scenario_.channels.size();
+    block.Resize(static_cast<int>(channels), scans);
+    ForEachRow(newest, scans, [&](int position, const double* row) {
+        std::copy_n(row, channels, block.Scan(position));
+    });
+}
+
+// Only the scans since the last window read, of the selected channels: a recording's from its
+// rows, a waveform's computed for those channels alone. Scans before the first stand in as
+// scan 0, the same for every read, so windows always slide.
+void SimulatedInstrument::FillWindow(std::int64_t newest, int scans, WindowBlock& block) {
+    const auto channels = scenario_.channels.size();
+    const int fresh = block.BeginRead(static_cast<int>(channels), scans, newest, true);
+    const std::vector<std::int16_t>& held = block.HeldChannels();
+    const Recording* recording = scenario_.recording.get();
+    const auto rows = recording != nullptr ? static_cast<std::int64_t>(recording->rows) : 0;
+    for (const std::int16_t channel : held) {
+        double* series = block.FreshSeries(channel);
+        const auto& waveform = scenario_.channels[static_cast<std::size_t>(channel)].waveform;
+        for (int i = 0; i < fresh; ++i) {
+            const std::int64_t scan = std::max<std::int64_t>(0, newest - (fresh - 1 - i));
+            if (recording == nullptr) {
+                series[i] = waveform.ValueAt(scan, scenario_.scan_rate);
+                continue;
+            }
+            const std::int64_t row =
+                scenario_.loop_recording ? scan % rows : std::min(scan, rows - 1);
+            series[i] = recording->Row(static_cast<std::size_t>(row))[channel];
+        }
+    }
+    ForEachRow(newest, 1,
+               [&](int, const double* row) { std::copy_n(row, channels, block.NewestScan()); });
 }
 
 }  // namespace quillon::sim

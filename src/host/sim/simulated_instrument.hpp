@@ -45,6 +45,8 @@ public:
     void WriteDigitalOutputs(std::int16_t word) override;
     // Before enough scans exist, the missing older ones repeat scan 0.
     void ReadScans(std::int16_t scans, SampleBlock& block) override;
+    // The same scans, only the window's selected channels whole.
+    void ReadWindow(std::int16_t scans, WindowBlock& block) override;
     std::string ChannelText(std::int16_t channel) override;
 
     HostControl& Control() override { return *this; }
@@ -65,7 +67,12 @@ private:
     void CheckRecordingLasts(std::int64_t newest) const;
     std::int64_t NewestScan(double now) const;
     int ScansToReturn(int asked, double now) const;
+    std::int64_t CheckedNewestScan(std::int16_t scans, double now) const;
+    // Hands `fill` each scan's row of channel values, oldest first.
+    template <typename Fill>
+    void ForEachRow(std::int64_t newest, int scans, Fill fill);
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
+    void FillWindow(std::int64_t newest, int scans, WindowBlock& block);
 
     Scenario scenario_;
     ScanCache cache_{scenario_};

@@ -55,62 +55,56 @@ double VariantNumber(const VARIANT& element) {
     return V_R8(&number);
 }
 
-template <typename Element, typename Convert>
-void Copy(const void* data, std::size_t count, double* out, Convert convert) {
-    const auto* elements = static_cast<const Element*>(data);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = convert(elements[i]);
-    }
-}
-
-template <typename Element>
-void CopyNumbers(const void* data, std::size_t count, double* out) {
-    Copy<Element>(data, count, out, [](Element e) { return static_cast<double>(e); });
-}
-
-void CopyElements(VARTYPE type, const void* data, std::size_t count, double* out) {
+// Hands `visit` the elements as their own type and a conversion of one element to double.
+template <typename Visit>
+void WithElements(VARTYPE type, const void* data, Visit visit) {
+    const auto number = [](auto e) { return static_cast<double>(e); };
     switch (type) {
         case VT_VARIANT:
-            return Copy<VARIANT>(data, count, out, VariantNumber);
+            return visit(static_cast<const VARIANT*>(data), VariantNumber);
         case VT_R8:
-            return CopyNumbers<double>(data, count, out);
+            return visit(static_cast<const double*>(data), number);
         case VT_R4:
-            return CopyNumbers<float>(data, count, out);
+            return visit(static_cast<const float*>(data), number);
         case VT_I2:
-            return CopyNumbers<std::int16_t>(data, count, out);
+            return visit(static_cast<const std::int16_t*>(data), number);
         case VT_I4:
         case VT_INT:
-            return CopyNumbers<std::int32_t>(data, count, out);
+            return visit(static_cast<const std::int32_t*>(data), number);
         case VT_UI1:
-            return CopyNumbers<std::uint8_t>(data, count, out);
+            return visit(static_cast<const std::uint8_t*>(data), number);
         case VT_UI2:
-            return CopyNumbers<std::uint16_t>(data, count, out);
+            return visit(static_cast<const std::uint16_t*>(data), number);
         case VT_UI4:
         case VT_UINT:
-            return CopyNumbers<std::uint32_t>(data, count, out);
+            return visit(static_cast<const std::uint32_t*>(data), number);
         default:
             Refuse("an array of variant type " + std::to_string(type) +
                    ", not numbers or variants");
     }
 }
 
-}  // namespace
-
-void ReadScanArray(const VARIANT& value, SampleBlock& block) {
-    auto* array = const_cast<SAFEARRAY*>(ArrayOf(value));
+struct ArrayShape {
     VARTYPE type = VT_EMPTY;
-    if (FAILED(::SafeArrayGetVartype(array, &type))) {
+    long channels = 0;
+    long scans = 0;
+};
+
+// Checks the array, shapes the block, and hands `fill` the locked elements.
+template <typename Block, typename Fill>
+void WithArrayData(const VARIANT& value, Block& block, Fill fill) {
+    auto* array = const_cast<SAFEARRAY*>(ArrayOf(value));
+    ArrayShape shape;
+    if (FAILED(::SafeArrayGetVartype(array, &shape.type))) {
         Refuse("an array whose element type is unknown");
     }
-    const long channels = Extent(array, 1);
-    const long scans = Extent(array, 2);
-    if (channels <= 0 || scans < 0) {
+    shape.channels = Extent(array, 1);
+    shape.scans = Extent(array, 2);
+    if (shape.channels <= 0 || shape.scans < 0) {
         Refuse("an array with no channels");
     }
-    // The left index varies fastest in memory, as a block keeps its values: channel by
-    // channel within each scan, oldest scan first.
-    block.Resize(static_cast<int>(channels), static_cast<int>(scans));
-    if (scans == 0) {
+    block.Resize(static_cast<int>(shape.channels), static_cast<int>(shape.scans));
+    if (shape.scans == 0) {
         return;
     }
     void* data = nullptr;
@@ -119,12 +113,48 @@ void ReadScanArray(const VARIANT& value, SampleBlock& block) {
         Refuse("an array that cannot be read: " + HresultText(locked));
     }
     try {
-        CopyElements(type, data, static_cast<std::size_t>(channels * scans), block.Scan(0));
+        fill(shape, data);
     } catch (...) {
         ::SafeArrayUnaccessData(array);
         throw;
     }
     ::SafeArrayUnaccessData(array);
+}
+
+}  // namespace
+
+// The left index varies fastest in memory, as a block keeps its values: channel by channel
+// within each scan, oldest scan first.
+void ReadScanArray(const VARIANT& value, SampleBlock& block) {
+    WithArrayData(value, block, [&](const ArrayShape& shape, const void* data) {
+        WithElements(shape.type, data, [&](const auto* elements, auto convert) {
+            const auto count = static_cast<std::size_t>(shape.channels * shape.scans);
+            double* out = block.Scan(0);
+            for (std::size_t i = 0; i < count; ++i) {
+                out[i] = convert(elements[i]);
+            }
+        });
+    });
+}
+
+void ReadScanArray(const VARIANT& value, WindowBlock& block) {
+    WithArrayData(value, block, [&](const ArrayShape& shape, const void* data) {
+        WithElements(shape.type, data, [&](const auto* elements, auto convert) {
+            const auto channels = static_cast<std::size_t>(shape.channels);
+            const auto scans = static_cast<std::size_t>(shape.scans);
+            for (const std::int16_t channel : block.HeldChannels()) {
+                double* series = block.SeriesData(channel);
+                const auto* element = elements + static_cast<std::size_t>(channel);
+                for (std::size_t scan = 0; scan < scans; ++scan, element += channels) {
+                    series[scan] = convert(*element);
+                }
+            }
+            const auto* newest = elements + (scans - 1) * channels;
+            for (std::size_t channel = 0; channel < channels; ++channel) {
+                block.NewestScan()[channel] = convert(newest[channel]);
+            }
+        });
+    });
 }
 
 }  // namespace quillon::windaq

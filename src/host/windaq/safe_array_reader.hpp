@@ -6,6 +6,7 @@
 #include <oaidl.h>
 
 #include "host/sample_block.hpp"
+#include "host/window_block.hpp"
 
 namespace quillon::windaq {
 
@@ -14,5 +15,8 @@ namespace quillon::windaq {
 // bounds, and whether its elements are variants, doubles, floats or integers. Anything else
 // raises HostError.
 void ReadScanArray(const VARIANT& value, SampleBlock& block);
+// The same array into a window block: only the channels it selects are converted whole, and
+// the newest scan of every channel.
+void ReadScanArray(const VARIANT& value, WindowBlock& block);
 
 }  // namespace quillon::windaq

@@ -244,6 +244,11 @@ void WinDaqHost::ReadScans(std::int16_t scans, SampleBlock& block) {
     ReadScanArray(result_.Value(), block);
 }
 
+void WinDaqHost::ReadWindow(std::int16_t scans, WindowBlock& block) {
+    Call(kReadScans, kCall, {Short(scans), Long(1)});
+    ReadScanArray(result_.Value(), block);
+}
+
 std::string WinDaqHost::ChannelText(std::int16_t channel) {
     Call(kChannelText, kCall, {ShortByReference(channel)});
     return result_.ToText(kChannelText);

@@ -41,6 +41,8 @@ public:
     void CompleteStartup() override;
     void WriteDigitalOutputs(std::int16_t word) override;
     void ReadScans(std::int16_t scans, SampleBlock& block) override;
+    // The same call; only the window's selected channels are converted out of the array.
+    void ReadWindow(std::int16_t scans, WindowBlock& block) override;
     std::string ChannelText(std::int16_t channel) override;
 
     HostControl& Control() override { return *this; }

@@ -124,5 +124,47 @@ TEST(ScanRing, GivesTheNewestScansOldestFirstAndRepeatsTheOldestBeforeThereAreEn
     EXPECT_EQ(block.At(0, 4), 6.0);
 }
 
+TEST(ScanRing, WindowCopyTakesOnlyTheSelectedChannelsAndEveryNewestValue) {
+    ScanRing ring(3, 4);
+    WindowBlock window;
+    window.Select({1});
+    EXPECT_FALSE(ring.CopyNewest(2, window));
+    for (double base : {10.0, 20.0, 30.0, 40.0, 50.0}) {
+        const double scan[] = {base, base + 1, base + 2};
+        ring.Push(scan, ScanRing::Time{});
+    }
+    ASSERT_TRUE(ring.CopyNewest(5, window));
+    EXPECT_EQ(window.HeldChannels(), (std::vector<std::int16_t>{1}));
+    const auto series = window.Series(1);
+    EXPECT_EQ((std::vector<double>(series.begin(), series.end())),
+              (std::vector{21.0, 21.0, 31.0, 41.0, 51.0}));
+    EXPECT_EQ((std::vector{window.Newest(0), window.Newest(2)}), (std::vector{50.0, 52.0}));
+}
+
+// Read after read, the window keeps what it had and takes only the new scans, before the ring
+// is full, after it wraps, and when the window reaches back past the oldest scan kept.
+TEST(ScanRing, SlidingWindowEqualsAFreshCopyAfterEveryPush) {
+    for (const int scans : {3, 6, 8}) {
+        ScanRing ring(2, 6);
+        WindowBlock window;
+        window.Select({1});
+        SampleBlock plain;
+        for (int pushed = 1; pushed <= 40; ++pushed) {
+            const double scan[] = {-1.0 * pushed, 1.0 * pushed};
+            ring.Push(scan, ScanRing::Time{});
+            if (pushed % 7 == 3) {
+                ring.Push(scan, ScanRing::Time{});  // two polls between reads
+            }
+            ASSERT_TRUE(ring.CopyNewest(scans, window));
+            ASSERT_TRUE(ring.CopyNewest(scans, plain));
+            for (int s = 0; s < scans; ++s) {
+                ASSERT_EQ(window.Series(1)[static_cast<std::size_t>(s)], plain.At(1, s))
+                    << scans << " scans, " << pushed << " pushed, scan " << s;
+            }
+            ASSERT_EQ(window.Newest(0), plain.At(0, scans - 1));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillon::modbus

@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: MIT
+// The whole tick at the largest sizes: 256 channels, a data window of 32,767 scans and ten
+// statistic tokens on ten channels, against the simulated instrument at 100,000 scans a second
+// and against a Modbus scan ring that one poll a tick feeds; and ten equations on 8 channels
+// without statistics. Builds against any version of the core with the same front door.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/addon.hpp"
+#include "bench/bench_ports.hpp"
+#include "host/modbus/scan_ring.hpp"
+#include "host/sim/simulated_instrument.hpp"
+#include "platform/no_key_state.hpp"
+#include "platform/process_launcher.hpp"
+#include "platform/prompter.hpp"
+#include "platform/sound_player.hpp"
+#include "platform/std_clock.hpp"
+
+namespace quillon::bench {
+namespace {
+
+class NoPrompter final : public Prompter {
+public:
+    void MessageBox(MessageIcon, const std::string&, const std::string&) override {}
+    std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+};
+class Silence final : public SoundPlayer {
+public:
+    void Play(const std::string&, std::int16_t) override {}
+};
+class NoLauncher final : public ProcessLauncher {
+public:
+    bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
+        return true;
+    }
+};
+
+sim::Scenario Scenario(int channels, int scan_rate) {
+    std::ostringstream text;
+    text << "channels " << channels << "\nscan-rate " << scan_rate << "\n";
+    for (int c = 0; c < channels; ++c) {
+        text << "channel " << c << " sine offset=" << c % 7 << " amplitude=2 period=" << 1 + c % 5
+             << "\n";
+    }
+    std::istringstream in(text.str());
+    return sim::ParseScenario(in, "bench");
+}
+
+// Ten slots, each an AC RMS over the window of its own channel.
+std::map<std::string, std::string> StatisticSettings(int data_window) {
+    std::map<std::string, std::string> keys = {
+        {"DataWindow", std::to_string(data_window)}, {"S8", "Set"}, {"S9", "Set"}};
+    for (int slot = 0; slot < 10; ++slot) {
+        const int channel = slot * 25;
+        keys["MathExpression" + std::to_string(slot)] =
+            "#acrms" + std::to_string(channel) + ">" + std::to_string(1 + slot % 3);
+    }
+    return keys;
+}
+
+// The tick benchmark's sample equations without statistics.
+std::map<std::string, std::string> PlainSettings() {
+    return {{"MathExpression0", "#2^2>=(#4+#5)"},
+            {"MathExpression1", "#0>3.3"},
+            {"MathExpression2", "20*log10(abs(#7)+1)>23"},
+            {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
+            {"MathExpression4", "min(#0,#6)<2"},
+            {"MathExpression5", "max(#1,#2,#4)>3.3"},
+            {"MathExpression6", "(#4+#5)>3"},
+            {"MathExpression7", "(#1<3)&(#5<5)"},
+            {"MathExpression8", "#C3-#A3>0.5"},
+            {"MathExpression9", "#B1>#1"},
+            {"S8", "Set"},
+            {"S9", "Set"},
+            {"DataWindow", "100"}};
+}
+
+// A host whose scans come from a Modbus scan ring, as the Modbus host's do; the rest from a
+// simulated instrument of as many channels.
+class RingHost final : public HostControl {
+public:
+    RingHost(sim::SimulatedInstrument& inner, modbus::ScanRing& ring)
+        : inner_(inner), ring_(ring) {}
+    void SetIdentification(const std::string& text) override { inner_.SetIdentification(text); }
+    std::string Identification() override { return inner_.Identification(); }
+    std::int16_t ChannelCount() override { return inner_.ChannelCount(); }
+    double HostValue() override { return inner_.HostValue(); }
+    double UpperRange(std::int16_t channel) override { return inner_.UpperRange(channel); }
+    double LowerRange(std::int16_t channel) override { return inner_.LowerRange(channel); }
+    std::int32_t InstrumentModel(std::int16_t selector) override {
+        return inner_.InstrumentModel(selector);
+    }
+    std::int16_t DigitalInputMark(std::int16_t channel) override {
+        return inner_.DigitalInputMark(channel);
+    }
+    void PrepareAcquisition() override {}
+    void CompleteStartup() override {}
+    void WriteDigitalOutputs(std::int16_t) override {}
+    void ReadScans(std::int16_t scans, SampleBlock& block) override {
+        ring_.CopyNewest(scans, block);
+    }
+#if __has_include("host/window_block.hpp")
+    void ReadWindow(std::int16_t scans, WindowBlock& block) override {
+        ring_.CopyNewest(scans, block);
+    }
+#endif
+    std::string ChannelText(std::int16_t channel) override {
+        return inner_.ChannelText(channel);
+    }
+
+private:
+    sim::SimulatedInstrument& inner_;
+    modbus::ScanRing& ring_;
+};
+
+struct Front {
+    explicit Front(HostControl& host, const std::map<std::string, std::string>& keys)
+        : settings(keys),
+          addon(Ports{host, settings, prompter, locale, clock, sound, launcher, keys_}) {
+        addon.Load("");
+    }
+    bool Running() { return addon.GetPanel().ScanTimerEnabled(); }
+
+    FixedSettings settings;
+    NoPrompter prompter;
+    PointLocale locale;
+    StdClock clock;
+    Silence sound;
+    NoLauncher launcher;
+    NoKeyState keys_;
+    Addon addon;
+};
+
+constexpr int kChannels = 256;
+constexpr int kWindow = 32767;
+
+void BM_TickSimulated256Channels32767Window(benchmark::State& state) {
+    double now = 1.0;
+    sim::SimulatedInstrument instrument(Scenario(kChannels, 100'000), [&now] { return now; });
+    Front front(instrument, StatisticSettings(kWindow));
+    if (!front.Running()) {
+        state.SkipWithError("the run did not start");
+        return;
+    }
+    for (auto _ : state) {
+        now += 0.01;
+        front.addon.ScanTick();
+    }
+    if (!front.Running()) {
+        state.SkipWithError(("the run stopped: " + front.addon.GetPanel().Status()).c_str());
+    }
+}
+BENCHMARK(BM_TickSimulated256Channels32767Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One poll between two ticks, as at 100 polls a second: at 100 ticks a second the tick takes
+// its CPU time times 100 of one core.
+void BM_TickModbusRing256Channels32767Window(benchmark::State& state) {
+    sim::SimulatedInstrument instrument(Scenario(kChannels, 1000), [] { return 1.0; });
+    modbus::ScanRing ring(kChannels, kWindow + 1);
+    std::vector<double> scan(kChannels);
+    for (int s = 0; s <= kWindow; ++s) {
+        for (int c = 0; c < kChannels; ++c) {
+            scan[static_cast<std::size_t>(c)] = (s * 7 + c) % 101 * 0.1;
+        }
+        ring.Push(scan.data(), modbus::ScanRing::Time{});
+    }
+    RingHost host(instrument, ring);
+    Front front(host, StatisticSettings(kWindow));
+    if (!front.Running()) {
+        state.SkipWithError("the run did not start");
+        return;
+    }
+    int poll = 0;
+    for (auto _ : state) {
+        scan[static_cast<std::size_t>(poll++ % kChannels)] += 0.5;
+        ring.Push(scan.data(), modbus::ScanRing::Time{});
+        front.addon.ScanTick();
+    }
+    if (!front.Running()) {
+        state.SkipWithError(("the run stopped: " + front.addon.GetPanel().Status()).c_str());
+    }
+}
+BENCHMARK(BM_TickModbusRing256Channels32767Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_TickTenEquations8ChannelsNoStatistics(benchmark::State& state) {
+    double now = 1.0;
+    sim::SimulatedInstrument instrument(Scenario(8, 1000), [&now] { return now; });
+    Front front(instrument, PlainSettings());
+    if (!front.Running()) {
+        state.SkipWithError("the run did not start");
+        return;
+    }
+    for (auto _ : state) {
+        now += 0.01;
+        front.addon.ScanTick();
+    }
+}
+BENCHMARK(BM_TickTenEquations8ChannelsNoStatistics)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quillon::bench
+
+BENCHMARK_MAIN();

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "equations/statistic_channels.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "equations/statistic_names.hpp"
+
+namespace quillon {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// As for the one-pass fill: a "#" after a letter, a digit or another "#" may complete a
+// token with a number inserted before it.
+bool MayBuildTokens(std::string_view equation) {
+    for (std::size_t i = 1; i < equation.size(); ++i) {
+        const char before = equation[i - 1];
+        if (equation[i] == '#' && (IsDigit(before) || IsLetter(before) || before == '#')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every channel number the digits at `at` can stand for: no leading zeros, within 16 bits.
+void AddChannelPrefixes(std::string_view equation, std::size_t at,
+                        std::vector<std::int16_t>& channels) {
+    if (at >= equation.size() || !IsDigit(equation[at])) {
+        return;
+    }
+    if (equation[at] == '0') {
+        channels.push_back(0);
+        return;
+    }
+    long value = 0;
+    for (std::size_t i = at; i < equation.size() && IsDigit(equation[i]); ++i) {
+        value = value * 10 + (equation[i] - '0');
+        if (value > std::numeric_limits<std::int16_t>::max()) {
+            return;
+        }
+        channels.push_back(static_cast<std::int16_t>(value));
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::int16_t>> StatisticChannels(
+    std::span<const std::string_view> equations) {
+    std::vector<std::int16_t> channels;
+    for (const std::string_view equation : equations) {
+        if (MayBuildTokens(equation)) {
+            return std::nullopt;
+        }
+        for (std::size_t at = equation.find('#'); at != std::string_view::npos;
+             at = equation.find('#', at + 1)) {
+            for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
+                const std::string_view name = kAdvancedFunctionNames[t];
+                if (equation.substr(at + 1, name.size()) == name) {
+                    AddChannelPrefixes(equation, at + 1 + name.size(), channels);
+                }
+            }
+        }
+    }
+    std::sort(channels.begin(), channels.end());
+    channels.erase(std::unique(channels.begin(), channels.end()), channels.end());
+    return channels;
+}
+
+void WindowSelection::SelectFor(std::span<const std::string_view> equations, WindowBlock& window) {
+    if (selected_ &&
+        std::equal(equations.begin(), equations.end(), equations_.begin(), equations_.end())) {
+        return;
+    }
+    equations_.assign(equations.begin(), equations.end());
+    selected_ = true;
+    if (auto channels = StatisticChannels(equations)) {
+        window.Select(std::move(*channels));
+    } else {
+        window.SelectAll();
+    }
+}
+
+}  // namespace quillon
