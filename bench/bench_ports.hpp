@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/locale.hpp"
+#include "platform/process_launcher.hpp"
 #include "platform/profile_store.hpp"
+#include "platform/prompter.hpp"
+#include "platform/sound_player.hpp"
 
 namespace quillon::bench {
 
@@ -33,6 +39,28 @@ public:
 
 private:
     std::map<std::string, std::string> values_;
+};
+
+// Boxes, sounds and mail launches that cost nothing and go nowhere.
+class NoPrompter final : public Prompter {
+public:
+    void MessageBox(MessageIcon, const std::string&, const std::string&) override {}
+    std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+class Silence final : public SoundPlayer {
+public:
+    void Play(const std::string&, std::int16_t) override {}
+};
+
+class NoLauncher final : public ProcessLauncher {
+public:
+    bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
+        return true;
+    }
 };
 
 }  // namespace quillon::bench

@@ -33,27 +33,6 @@ namespace {
 using testing::TempDirectory;
 using testing::TestBroker;
 
-class NoPrompter final : public Prompter {
-public:
-    void MessageBox(MessageIcon, const std::string&, const std::string&) override {}
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
-
-class Silence final : public SoundPlayer {
-public:
-    void Play(const std::string&, std::int16_t) override {}
-};
-
-class NoLauncher final : public ProcessLauncher {
-public:
-    bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
-        return true;
-    }
-};
-
 // One broker for the whole program, and the settings that reach it.
 struct Broker {
     TempDirectory directory;

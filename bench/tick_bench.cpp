@@ -20,27 +20,6 @@
 namespace quillon::bench {
 namespace {
 
-class NoPrompter final : public Prompter {
-public:
-    void MessageBox(MessageIcon, const std::string&, const std::string&) override {}
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-};
-
-class Silence final : public SoundPlayer {
-public:
-    void Play(const std::string&, std::int16_t) override {}
-};
-
-class NoLauncher final : public ProcessLauncher {
-public:
-    bool Launch(const std::string&, const std::vector<std::string>&, std::string&) override {
-        return true;
-    }
-};
-
 sim::Scenario Scenario(int channels) {
     std::ostringstream text;
     text << "channels " << channels << "\nscan-rate 1000\n";
