@@ -4,6 +4,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -83,7 +84,8 @@ void ReplyReceived(Conversation& talk, const std::string& line) {
     if (!final_line || line.find_first_not_of("0123456789") < 3) {
         return;
     }
-    const int code = std::stoi(line.substr(0, 3));
+    int code = 0;
+    std::from_chars(line.data(), line.data() + 3, code);  // three digits, checked above
     talk.replies.push_back({talk.command, talk.recipient, line, code});
     if (talk.command == "END" && code >= 200 && code < 300 && talk.accepted != nullptr &&
         *talk.accepted) {

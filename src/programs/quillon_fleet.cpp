@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // quillon-fleet: every Quillon instance that publishes to the broker, in one table.
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -63,9 +64,11 @@ bool ReadOptions(int argc, char** argv, Options& options) {
                 options.settings = value;
                 continue;
             }
-            char* end = nullptr;
-            options.max_age_seconds = std::strtoll(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || options.max_age_seconds <= 0) {
+            // Whole text, in range: "12x" and a number past the type's end are refused.
+            const auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), options.max_age_seconds);
+            if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+                options.max_age_seconds <= 0) {
                 std::cerr << "quillon-fleet: --max-age wants a number of seconds, not \"" << value
                           << "\"\n";
                 return false;

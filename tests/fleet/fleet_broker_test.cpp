@@ -427,5 +427,19 @@ TEST_F(FleetBrokerTest, ASilentBrokerIsAwayAndDoesNotHoldUpTheEnd) {
     EXPECT_GT(spooled, 0u);
 }
 
+// A --max-age must be a whole number of seconds, above 0 and in range: "12x" is not read as 12,
+// nor a number past the type's end as its largest value.
+TEST(FleetProgramOptions, AMaxAgeThatIsNotAWholeNumberOfSecondsIsRefused) {
+    TempDirectory directory;
+    for (const char* age : {"12x", "0", "-5", "", "99999999999999999999"}) {
+        ProgramStart start;
+        start.program = QUILLON_FLEET_PROGRAM;
+        start.arguments = {"--check", "--max-age", age, "--settings",
+                           (directory.Path() / "none.ini").string()};
+        const int status = RunningProgram(start).WaitForExit();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 64) << age;
+    }
+}
+
 }  // namespace
 }  // namespace quillon

@@ -2,7 +2,6 @@
 #include "host/modbus/modbus_host.hpp"
 
 #include <algorithm>
-#include <thread>
 
 #include "host/modbus/modbus_poller.hpp"
 #include "host/modbus/seconds_text.hpp"
@@ -17,7 +16,9 @@ using Seconds = std::chrono::duration<double>;
 // How often the status may say that polls came late, or failed.
 constexpr std::chrono::seconds kLatePollReportInterval{10};
 constexpr std::chrono::seconds kFailedPollReportInterval{1};
-constexpr std::chrono::milliseconds kPrepareCheckInterval{2};
+// The stop request is a flag to ask, not a signal to wait on: waits for the device end this
+// often to ask it.
+constexpr std::chrono::milliseconds kStopCheckInterval{50};
 constexpr std::string_view kNotAnswering = "device not answering: ";
 
 std::chrono::steady_clock::duration Ticks(double seconds) {
@@ -107,7 +108,7 @@ void ModbusHost::PrepareAcquisition() {
             throw HostError(std::string(kNotAnswering) + "no reply from " + DeviceAddress(device_) +
                             " within " + SecondsText(Seconds(deadline - asked).count()));
         }
-        std::this_thread::sleep_for(kPrepareCheckInterval);
+        ring_.WaitForNews(asked, std::min(deadline, Later(Clock::now(), kStopCheckInterval)));
     }
 }
 

@@ -11,14 +11,17 @@ ScanRing::ScanRing(int values_per_scan, int capacity)
       storage_(static_cast<std::size_t>(values_per_scan) * static_cast<std::size_t>(capacity)) {}
 
 void ScanRing::Push(const double* scan, Time arrived) {
-    const std::lock_guard lock(mutex_);
-    const auto slot = static_cast<std::size_t>(pushed_ % capacity_);
-    std::copy_n(scan, values_, storage_.begin() + static_cast<std::ptrdiff_t>(slot * values_));
-    ++pushed_;
-    ++health_.polls;
-    health_.newest_scan = arrived;
-    health_.failure.reset();
-    health_.refused = false;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto slot = static_cast<std::size_t>(pushed_ % capacity_);
+        std::copy_n(scan, values_, storage_.begin() + static_cast<std::ptrdiff_t>(slot * values_));
+        ++pushed_;
+        ++health_.polls;
+        health_.newest_scan = arrived;
+        health_.failure.reset();
+        health_.refused = false;
+    }
+    news_.notify_all();
 }
 
 namespace {
@@ -42,6 +45,15 @@ void ScanRing::ReportFailure(const std::string& failure, Time when, bool refused
     while (!times.empty() && times.front() < when - kCountedPeriod) {
         times.pop_front();
     }
+    news_.notify_all();
+}
+
+void ScanRing::WaitForNews(Time since, Time until) const {
+    std::unique_lock lock(mutex_);
+    news_.wait_until(lock, until, [&] {
+        return (health_.newest_scan && *health_.newest_scan >= since) ||
+               (health_.failed_at && *health_.failed_at >= since);
+    });
 }
 
 void ScanRing::CountLatePoll() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -50,6 +51,8 @@ public:
     // The same scans into a window block: only its selected channels whole, and the newest
     // scan of every channel.
     bool CopyNewest(int scans, WindowBlock& block) const;
+    // Waits until a scan or a failure has arrived at or after `since`, or until `until`.
+    void WaitForNews(Time since, Time until) const;
     // As it stands at `now` (the counts cover the minute before it).
     Health CurrentHealth(Time now = std::chrono::steady_clock::now()) const;
     int Capacity() const { return capacity_; }
@@ -61,6 +64,7 @@ private:
     const int values_;
     const int capacity_;
     mutable std::mutex mutex_;
+    mutable std::condition_variable news_;  // a scan or a failure came in
     std::vector<double> storage_;
     std::int64_t pushed_ = 0;
     Health health_;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
 #include <optional>
@@ -96,11 +97,13 @@ std::filesystem::path TemporaryFor(const std::filesystem::path& path, pid_t pid)
 }
 
 bool ProcessIsGone(const std::string& pid_text) {
-    if (pid_text.empty() || pid_text.find_first_not_of("0123456789") != std::string::npos ||
-        pid_text.size() > 9) {
+    pid_t pid = 0;
+    const auto [end, error] =
+        std::from_chars(pid_text.data(), pid_text.data() + pid_text.size(), pid);
+    if (pid_text.empty() || error != std::errc() || end != pid_text.data() + pid_text.size() ||
+        pid <= 0) {
         return false;
     }
-    const auto pid = static_cast<pid_t>(std::stoi(pid_text));
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <thread>
 #include <vector>
 
 #include "case_name.hpp"
@@ -122,6 +123,27 @@ TEST(ScanRing, GivesTheNewestScansOldestFirstAndRepeatsTheOldestBeforeThereAreEn
     ASSERT_TRUE(ring.CopyNewest(5, block));
     EXPECT_EQ(block.At(0, 0), 3.0);  // the oldest the ring still holds
     EXPECT_EQ(block.At(0, 4), 6.0);
+}
+
+// Start waits on the ring for the poller's news: a scan, or a failure, wakes it at once (a
+// missed wake-up would hold the test for a minute).
+TEST(ScanRing, AWaitEndsWithTheNextScanOrFailure) {
+    for (const bool fails : {false, true}) {
+        modbus::ScanRing ring(2, 4);
+        const auto asked = std::chrono::steady_clock::now();
+        std::thread poller([&] {
+            const double scan[2] = {1.0, 2.0};
+            if (fails) {
+                ring.ReportFailure("no reply", std::chrono::steady_clock::now(), false);
+            } else {
+                ring.Push(scan, std::chrono::steady_clock::now());
+            }
+        });
+        ring.WaitForNews(asked, asked + std::chrono::minutes(1));
+        poller.join();
+        const auto health = ring.CurrentHealth();
+        EXPECT_EQ(fails ? health.failed_at.has_value() : health.newest_scan.has_value(), true);
+    }
 }
 
 TEST(ScanRing, WindowCopyTakesOnlyTheSelectedChannelsAndEveryNewestValue) {
