@@ -75,7 +75,8 @@ double SubstitutedValue(double x, int decimals) {
     if (magnitude == 0.0) {
         return 0.0;
     }
-    char text[kFormattedNumberCapacity];
+    // Zeroed only to quiet a compiler that cannot see the text being written before it is read.
+    char text[kFormattedNumberCapacity]{};
     return ReadSubstituted(text, FormatSubstitutedNumberInto(x, decimals, text));
 }
 

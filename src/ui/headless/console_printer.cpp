@@ -66,7 +66,24 @@ void ConsolePrinter::PanelChanged(PanelField field, int slot) {
                 err_ << Timestamp() << " status: " << panel_.Status() << std::endl;
             }
             break;
-        default:
+        // Every field is named, so that a new one is a compiler warning here: the console
+        // says what an operator would see change, and the rest is the window's.
+        case PanelField::ModeEnabled:
+        case PanelField::ModeVisible:
+        case PanelField::Equation:
+        case PanelField::EquationEnabled:
+        case PanelField::EquationVisible:
+        case PanelField::LampVisible:
+        case PanelField::SwitchPosition:
+        case PanelField::EditEnabled:
+        case PanelField::ManualOutput:
+        case PanelField::MathMode:
+        case PanelField::GlobalKeys:
+        case PanelField::DataWindowText:
+        case PanelField::QuickReferenceEnabled:
+        case PanelField::Timers:
+        case PanelField::WindowGeometry:
+        case PanelField::Caption:
             break;
     }
 }

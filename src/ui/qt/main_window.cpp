@@ -400,8 +400,12 @@ void MainWindow::PanelChanged(PanelField field, int slot) {
         case PanelField::Status:
             ShowTitle();
             break;
-        default:
-            // Modes, equations, labels, manual outputs and the math switch are not drawn.
+        // Every field is named, so that a new one the window does not handle is a compiler
+        // warning here. Modes, equations, manual outputs and the math switch are not drawn.
+        case PanelField::Mode:
+        case PanelField::Equation:
+        case PanelField::ManualOutput:
+        case PanelField::MathMode:
             break;
     }
 }
