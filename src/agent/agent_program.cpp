@@ -20,15 +20,14 @@
 #include "agent/sent_ledger.hpp"
 #include "agent/smtp_sender.hpp"
 #include "platform/mail_agent_exit.hpp"
+#include "platform/whole_file.hpp"
 
 namespace quillon::agent {
 namespace {
 
 std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::string unused;
+    return ReadWholeFile(path, unused).value_or("");
 }
 
 int ExitCode(MailAgentExit status) {

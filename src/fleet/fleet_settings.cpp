@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/ini_file.hpp"
+#include "platform/whole_file.hpp"
 
 namespace quillon::fleet {
 namespace {
@@ -23,17 +24,6 @@ std::string HostName() {
         return "localhost";
     }
     return name;
-}
-
-std::optional<std::string> ReadText(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -112,7 +102,7 @@ std::optional<std::string> ReadPasswordFile(const std::string& path, std::string
         error = "password file " + path + " is not the user's own";
         return std::nullopt;
     }
-    const std::optional<std::string> text = ReadText(path, error);
+    const std::optional<std::string> text = ReadWholeFile(path, error);
     if (!text) {
         return std::nullopt;
     }
@@ -121,7 +111,7 @@ std::optional<std::string> ReadPasswordFile(const std::string& path, std::string
 }
 
 std::optional<FleetSettings> FleetSettings::Read(const std::string& path, std::string& error) {
-    const std::optional<std::string> text = ReadText(path, error);
+    const std::optional<std::string> text = ReadWholeFile(path, error);
     if (!text) {
         return std::nullopt;
     }

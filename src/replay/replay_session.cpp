@@ -13,6 +13,7 @@
 #include "host/sim/scenario.hpp"
 #include "platform/ini_file.hpp"
 #include "platform/seconds_duration.hpp"
+#include "platform/whole_file.hpp"
 #include "replay/svg_plot.hpp"
 
 namespace quillon {
@@ -112,10 +113,8 @@ void RequireInstanceSection(const ReplayOptions& options,
     const std::filesystem::path file = options.settings_file.empty()
                                            ? default_settings
                                            : std::filesystem::path(options.settings_file);
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    const IniFile settings(text.str());
+    std::string unused;  // no file: no sections, said below
+    const IniFile settings(ReadWholeFile(file, unused).value_or(""));
     if (settings.HasSection(options.instance)) {
         return;
     }

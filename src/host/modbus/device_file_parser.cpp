@@ -15,6 +15,7 @@
 
 #include "host/modbus/register_value.hpp"
 #include "host/sim/scenario_syntax.hpp"
+#include "platform/whole_file.hpp"
 
 namespace quillon::modbus {
 
@@ -156,12 +157,12 @@ std::string ReadDeviceText(const std::string& path) {
         throw DeviceFileError(path + ": too large: a device file has at most " +
                               std::to_string(kMaxDeviceFileBytes) + " bytes");
     }
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (!file || !(text << file.rdbuf())) {
+    std::string why;
+    const std::optional<std::string> text = ReadWholeFile(path, why);
+    if (!text) {
         throw DeviceFileError(path + ": cannot read");
     }
-    return text.str().substr(0, kMaxDeviceFileBytes);
+    return text->substr(0, kMaxDeviceFileBytes);
 }
 
 }  // namespace
