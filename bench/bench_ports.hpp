@@ -15,6 +15,25 @@
 
 namespace quillon::bench {
 
+// The benchmarks' sample equations: slots 0 to 8 as here (slot 8 looks three scans back),
+// slot 9 the equation given, both alarms in Set.
+inline std::map<std::string, std::string> SampleEquations(const std::string& slot9,
+                                                          int data_window) {
+    return {{"MathExpression0", "#2^2>=(#4+#5)"},
+            {"MathExpression1", "#0>3.3"},
+            {"MathExpression2", "20*log10(abs(#7)+1)>23"},  // a negative sample has no log
+            {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
+            {"MathExpression4", "min(#0,#6)<2"},
+            {"MathExpression5", "max(#1,#2,#4)>3.3"},
+            {"MathExpression6", "(#4+#5)>3"},
+            {"MathExpression7", "(#1<3)&(#5<5)"},
+            {"MathExpression8", "#C3-#A3>0.5"},
+            {"MathExpression9", slot9},
+            {"S8", "Set"},
+            {"S9", "Set"},
+            {"DataWindow", std::to_string(data_window)}};
+}
+
 // A locale whose answer costs nothing, so that it does not show in the figures.
 class PointLocale final : public Locale {
 public:

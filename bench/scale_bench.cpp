@@ -47,23 +47,6 @@ std::map<std::string, std::string> StatisticSettings(int data_window) {
     return keys;
 }
 
-// The tick benchmark's sample equations without statistics.
-std::map<std::string, std::string> PlainSettings() {
-    return {{"MathExpression0", "#2^2>=(#4+#5)"},
-            {"MathExpression1", "#0>3.3"},
-            {"MathExpression2", "20*log10(abs(#7)+1)>23"},
-            {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
-            {"MathExpression4", "min(#0,#6)<2"},
-            {"MathExpression5", "max(#1,#2,#4)>3.3"},
-            {"MathExpression6", "(#4+#5)>3"},
-            {"MathExpression7", "(#1<3)&(#5<5)"},
-            {"MathExpression8", "#C3-#A3>0.5"},
-            {"MathExpression9", "#B1>#1"},
-            {"S8", "Set"},
-            {"S9", "Set"},
-            {"DataWindow", "100"}};
-}
-
 // A host whose scans come from a Modbus scan ring, as the Modbus host's do; the rest from a
 // simulated instrument of as many channels.
 class RingHost final : public HostControl {
@@ -174,7 +157,7 @@ BENCHMARK(BM_TickModbusRing256Channels32767Window)->Unit(benchmark::kMillisecond
 void BM_TickTenEquations8ChannelsNoStatistics(benchmark::State& state) {
     double now = 1.0;
     sim::SimulatedInstrument instrument(Scenario(8, 1000), [&now] { return now; });
-    Front front(instrument, PlainSettings());
+    Front front(instrument, SampleEquations("#B1>#1", 100));
     if (!front.Running()) {
         state.SkipWithError("the run did not start");
         return;

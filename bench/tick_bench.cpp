@@ -31,33 +31,14 @@ sim::Scenario Scenario(int channels) {
     return sim::ParseScenario(in, "bench");
 }
 
-// The sample equations, with the two last slots taking history three scans deep and, when
-// asked, a window statistic.
-std::map<std::string, std::string> Settings(bool statistics, int data_window) {
-    std::map<std::string, std::string> keys = {
-        {"MathExpression0", "#2^2>=(#4+#5)"},
-        {"MathExpression1", "#0>3.3"},
-        {"MathExpression2", "20*log10(abs(#7)+1)>23"},  // a negative sample has no log
-        {"MathExpression3", "avg(#0,#2,#5,#5)<8 "},
-        {"MathExpression4", "min(#0,#6)<2"},
-        {"MathExpression5", "max(#1,#2,#4)>3.3"},
-        {"MathExpression6", "(#4+#5)>3"},
-        {"MathExpression7", "(#1<3)&(#5<5)"},
-        {"MathExpression8", "#C3-#A3>0.5"},
-        {"MathExpression9", statistics ? "#rms2>1.5" : "#B1>#1"},
-        {"S8", "Set"},
-        {"S9", "Set"},
-        {"DataWindow", std::to_string(data_window)}};
-    return keys;
-}
-
 void BM_MathTick(benchmark::State& state) {
     const int channels = static_cast<int>(state.range(0));
     const int data_window = static_cast<int>(state.range(1));
     double now = 1.0;
     sim::SimulatedInstrument instrument(Scenario(channels), [&now] { return now; });
     TimedHost host(instrument);
-    FixedSettings settings(Settings(data_window > 0, data_window > 0 ? data_window : 100));
+    FixedSettings settings(data_window > 0 ? SampleEquations("#rms2>1.5", data_window)
+                                           : SampleEquations("#B1>#1", 100));
     NoPrompter prompter;
     PointLocale locale;
     StdClock clock;
