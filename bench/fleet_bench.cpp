@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/event_logging.hpp"
 #include "bench/bench_ports.hpp"
 #include "bench/timed_host.hpp"
@@ -103,30 +103,30 @@ void BM_TickWithoutEvents(benchmark::State& state) {
     NoKeyState keys;
     const std::unique_ptr<Platform> platform = CreatePlatform();
     TempDirectory directory;
-    Addon addon(Ports{host, settings, prompter, locale, clock, sound, launcher, keys});
-    EventLogging logging(addon, clock, directory.Path() / "events");
+    Application application(Ports{host, settings, prompter, locale, clock, sound, launcher, keys});
+    EventLogging logging(application, clock, directory.Path() / "events");
     std::unique_ptr<fleet::FleetAddOn> fleet;
     if (state.range(0) == 1) {
-        fleet = std::make_unique<fleet::FleetAddOn>(RunParts{addon, logging, host, *platform},
+        fleet = std::make_unique<fleet::FleetAddOn>(RunParts{application, logging, host, *platform},
                                                     broker.Settings("tick"),
                                                     directory.Path() / "spool");
     }
-    addon.Load("");
+    application.Load("");
     logging.AttachInstanceFile();
     if (fleet) {
         fleet->Loaded();
     }
     for (int i = 0; i < 10; ++i) {  // the run's first decisions
         now += 0.01;
-        addon.ScanTick();
-        addon.AgentsFinished();
+        application.ScanTick();
+        application.AgentsFinished();
     }
     for (auto _ : state) {
         now += 0.01;
-        addon.ScanTick();
-        addon.AgentsFinished();
+        application.ScanTick();
+        application.AgentsFinished();
     }
-    if (!addon.GetPanel().ScanTimerEnabled()) {
+    if (!application.GetPanel().ScanTimerEnabled()) {
         state.SkipWithError("the run stopped");
     }
 }

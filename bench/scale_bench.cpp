@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "bench/bench_ports.hpp"
 #include "host/modbus/scan_ring.hpp"
 #include "host/sim/simulated_instrument.hpp"
@@ -88,10 +88,10 @@ private:
 struct Front {
     explicit Front(HostControl& host, const std::map<std::string, std::string>& keys)
         : settings(keys),
-          addon(Ports{host, settings, prompter, locale, clock, sound, launcher, keys_}) {
-        addon.Load("");
+          application(Ports{host, settings, prompter, locale, clock, sound, launcher, keys_}) {
+        application.Load("");
     }
-    bool Running() { return addon.GetPanel().ScanTimerEnabled(); }
+    bool Running() { return application.GetPanel().ScanTimerEnabled(); }
 
     FixedSettings settings;
     NoPrompter prompter;
@@ -100,7 +100,7 @@ struct Front {
     Silence sound;
     NoLauncher launcher;
     NoKeyState keys_;
-    Addon addon;
+    Application application;
 };
 
 constexpr int kChannels = 256;
@@ -116,10 +116,10 @@ void BM_TickSimulated256Channels32767Window(benchmark::State& state) {
     }
     for (auto _ : state) {
         now += 0.01;
-        front.addon.ScanTick();
+        front.application.ScanTick();
     }
     if (!front.Running()) {
-        state.SkipWithError(("the run stopped: " + front.addon.GetPanel().Status()).c_str());
+        state.SkipWithError(("the run stopped: " + front.application.GetPanel().Status()).c_str());
     }
 }
 BENCHMARK(BM_TickSimulated256Channels32767Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -146,10 +146,10 @@ void BM_TickModbusRing256Channels32767Window(benchmark::State& state) {
     for (auto _ : state) {
         scan[static_cast<std::size_t>(poll++ % kChannels)] += 0.5;
         ring.Push(scan.data(), modbus::ScanRing::Time{});
-        front.addon.ScanTick();
+        front.application.ScanTick();
     }
     if (!front.Running()) {
-        state.SkipWithError(("the run stopped: " + front.addon.GetPanel().Status()).c_str());
+        state.SkipWithError(("the run stopped: " + front.application.GetPanel().Status()).c_str());
     }
 }
 BENCHMARK(BM_TickModbusRing256Channels32767Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -164,7 +164,7 @@ void BM_TickTenEquations8ChannelsNoStatistics(benchmark::State& state) {
     }
     for (auto _ : state) {
         now += 0.01;
-        front.addon.ScanTick();
+        front.application.ScanTick();
     }
 }
 BENCHMARK(BM_TickTenEquations8ChannelsNoStatistics)->Unit(benchmark::kMicrosecond);

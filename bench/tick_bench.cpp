@@ -6,7 +6,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "bench/bench_ports.hpp"
 #include "bench/timed_host.hpp"
 #include "host/sim/simulated_instrument.hpp"
@@ -45,9 +45,9 @@ void BM_MathTick(benchmark::State& state) {
     Silence sound;
     NoLauncher launcher;
     NoKeyState keys;
-    Addon addon(Ports{host, settings, prompter, locale, clock, sound, launcher, keys});
-    addon.Load("");
-    if (!addon.GetPanel().ScanTimerEnabled()) {
+    Application application(Ports{host, settings, prompter, locale, clock, sound, launcher, keys});
+    application.Load("");
+    if (!application.GetPanel().ScanTimerEnabled()) {
         state.SkipWithError("the run did not start");
         return;
     }
@@ -55,11 +55,11 @@ void BM_MathTick(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         now += 0.01;
-        addon.ScanTick();
+        application.ScanTick();
     }
     const auto total = std::chrono::steady_clock::now() - start;
-    if (!addon.GetPanel().ScanTimerEnabled()) {
-        state.SkipWithError(("the run stopped: " + addon.GetPanel().Status()).c_str());
+    if (!application.GetPanel().ScanTimerEnabled()) {
+        state.SkipWithError(("the run stopped: " + application.GetPanel().Status()).c_str());
         return;
     }
     const double ticks = static_cast<double>(state.iterations());
@@ -68,8 +68,8 @@ void BM_MathTick(benchmark::State& state) {
     };
     state.counters["read_us"] = micros(host.read_time);
     state.counters["core_us"] = micros(total - host.read_time);
-    state.counters["history"] = addon.GetRunState().tokens.history_depth;
-    state.counters["statistics"] = addon.GetRunState().tokens.statistics_in_use ? 1 : 0;
+    state.counters["history"] = application.GetRunState().tokens.history_depth;
+    state.counters["statistics"] = application.GetRunState().tokens.statistics_in_use ? 1 : 0;
 }
 
 // Second argument: the data window, 0 for no statistics.

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <vector>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/timer_loop.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/no_key_state.hpp"
@@ -49,22 +49,22 @@ int main(int argc, char** argv) {
     quillon::ConsolePrompter prompter(std::cout);
     quillon::ConsoleSoundPlayer sound(std::cout, clock);
     quillon::NoKeyState keys;
-    quillon::Addon addon(quillon::Ports{host, platform->Profiles(), prompter,
+    quillon::Application application(quillon::Ports{host, platform->Profiles(), prompter,
                                         platform->UserLocale(), clock, sound, platform->Launcher(),
                                         keys});
-    addon.Load("-dsim -nTickPeriod");
+    application.Load("-dsim -nTickPeriod");
 
     std::vector<Clock::time_point> ticks;
     ticks.reserve(static_cast<std::size_t>(seconds * 110));
     std::atomic<bool> stop{false};
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    quillon::TimerLoop loop(addon, clock, [&] {
+    quillon::TimerLoop loop(application, clock, [&] {
         host.Service();
         stop = Clock::now() >= end;
     });
     loop.OnScanTick([&](Clock::time_point at) { ticks.push_back(at); });
     loop.Run([&stop] { return stop.load(); });
-    addon.Unload();
+    application.Unload();
 
     std::vector<double> periods;
     for (std::size_t i = 1; i < ticks.size(); ++i) {

@@ -19,8 +19,8 @@
 #include "agent/printable_text.hpp"
 #include "agent/sent_ledger.hpp"
 #include "agent/smtp_sender.hpp"
-#include "platform/mail_agent_exit.hpp"
-#include "platform/whole_file.hpp"
+#include "agent/contract/mail_agent_exit.hpp"
+#include "utility/whole_file.hpp"
 
 namespace quillon::agent {
 namespace {

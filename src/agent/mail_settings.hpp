@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "agent/mail_address.hpp"
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 
 namespace quillon::agent {
 

@@ -11,7 +11,7 @@
 #include "agent/printable_text.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
-#include "platform/mail_agent_exit.hpp"
+#include "agent/contract/mail_agent_exit.hpp"
 
 int main(int argc, char** argv) {
     // Files opened later must never become standard output.

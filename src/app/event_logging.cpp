@@ -5,17 +5,17 @@
 
 namespace quillon {
 
-EventLogging::EventLogging(Addon& addon, Clock& clock, std::filesystem::path folder)
-    : addon_(addon),
+EventLogging::EventLogging(Application& application, Clock& clock, std::filesystem::path folder)
+    : application_(application),
       folder_(std::move(folder)),
-      log_(clock, [&addon](const std::string& problem) { addon.GetPanel().SetStatus(problem); }) {
-    log_.FollowInstanceName(addon_.GetInstanceFacts().host_id);
+      log_(clock, [&application](const std::string& problem) { application.GetPanel().SetStatus(problem); }) {
+    log_.FollowInstanceName(application_.GetInstanceFacts().host_id);
     fan_out_.Add(&log_);
-    addon_.SetEventSink(&fan_out_);
+    application_.SetEventSink(&fan_out_);
 }
 
 EventLogging::~EventLogging() {
-    addon_.SetEventSink(nullptr);
+    application_.SetEventSink(nullptr);
     log_.Flush();
 }
 
@@ -24,7 +24,7 @@ std::filesystem::path EventLogging::DefaultEventFolderForLog() {
 }
 
 std::filesystem::path EventLogging::InstanceFile() const {
-    return folder_ / EventFileName(addon_.GetInstanceFacts().host_id);
+    return folder_ / EventFileName(application_.GetInstanceFacts().host_id);
 }
 
 void EventLogging::AttachInstanceFile() {

@@ -4,17 +4,17 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "events/event_log.hpp"
 
 namespace quillon {
 
-// A live run's event log: every event of the Addon goes to the instance's file under the
+// A live run's event log: every event of the Application goes to the instance's file under the
 // state folder ($XDG_STATE_HOME/quillon/events/HOSTID.jsonl), and to any further sink a front
 // end adds (the console's JSON lines). A file that cannot be written shows in the status.
 class EventLogging {
 public:
-    EventLogging(Addon& addon, Clock& clock,
+    EventLogging(Application& application, Clock& clock,
                  std::filesystem::path folder = DefaultEventFolderForLog());
     ~EventLogging();
     EventLogging(const EventLogging&) = delete;
@@ -32,7 +32,7 @@ public:
 private:
     static std::filesystem::path DefaultEventFolderForLog();
 
-    Addon& addon_;
+    Application& application_;
     std::filesystem::path folder_;
     EventLog log_;
     EventFanOut fan_out_;

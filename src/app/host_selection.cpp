@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/command_line.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #ifdef QUILLON_WITH_MODBUS
@@ -137,14 +137,14 @@ std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_t
     throw HostSelectionError("unknown host \"" + host_text + "\": this build has " + KnownHosts());
 }
 
-void ReportHostProblems(HostConnection& connection, Addon& addon) {
+void ReportHostProblems(HostConnection& connection, Application& application) {
     connection.SetProblemListener(
-        [&addon](const std::string& problem) { addon.GetPanel().SetStatus(problem); });
+        [&application](const std::string& problem) { application.GetPanel().SetStatus(problem); });
     if (connection.ConfirmsWritesLater()) {
-        addon.AwaitOutputConfirmations();
+        application.AwaitOutputConfirmations();
         connection.SetWriteConfirmationListener(
-            [&addon](std::int16_t word, const std::string& refusal) {
-                addon.OutputConfirmed(word, refusal);
+            [&application](std::int16_t word, const std::string& refusal) {
+                application.OutputConfirmed(word, refusal);
             });
     }
 }

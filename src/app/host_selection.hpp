@@ -9,7 +9,7 @@
 
 namespace quillon {
 
-class Addon;
+class Application;
 
 // The -d text names a host this build does not have.
 class HostSelectionError : public std::runtime_error {
@@ -27,6 +27,6 @@ std::unique_ptr<HostConnection> CreateSelectedHost(const std::string& argument_t
 std::string HostUsageText();
 
 // What a host reports between calls goes to the window's status, in every front end.
-void ReportHostProblems(HostConnection& connection, Addon& addon);
+void ReportHostProblems(HostConnection& connection, Application& application);
 
 }  // namespace quillon

@@ -12,7 +12,7 @@ class SoundPlayer;
 class ProcessLauncher;
 class KeyState;
 
-// The platform the application runs on; every reference outlives the Addon.
+// The platform the application runs on; every reference outlives the Application.
 struct Ports {
     HostControl& host;
     ProfileStore& profiles;

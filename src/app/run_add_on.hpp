@@ -6,14 +6,14 @@
 
 namespace quillon {
 
-class Addon;
+class Application;
 class EventLogging;
 class HostControl;
 class Platform;
 
 // What a live run is made of, for a part that a program adds beside it.
 struct RunParts {
-    Addon& addon;
+    Application& application;
     EventLogging& logging;
     HostControl& host;
     Platform& platform;

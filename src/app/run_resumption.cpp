@@ -5,7 +5,7 @@
 
 #include "control/agent_command.hpp"
 #include "platform/local_time.hpp"
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon {
 namespace {
@@ -17,14 +17,14 @@ std::string WholeSeconds(std::chrono::steady_clock::duration duration) {
 
 }  // namespace
 
-RunResumption::RunResumption(Addon& addon, HostConnection& host, Clock& clock,
+RunResumption::RunResumption(Application& application, HostConnection& host, Clock& clock,
                              std::optional<Duration> resume_after)
-    : addon_(addon), host_(host), clock_(clock), resume_after_(resume_after) {}
+    : application_(application), host_(host), clock_(clock), resume_after_(resume_after) {}
 
 void RunResumption::Service() {
     const Time now = clock_.Monotonic();
-    const bool running = addon_.GetPanel().ScanTimerEnabled();
-    if (running || addon_.GetRunState().stop_cause == StopCause::Operator) {
+    const bool running = application_.GetPanel().ScanTimerEnabled();
+    if (running || application_.GetRunState().stop_cause == StopCause::Operator) {
         stopped_at_.reset();  // going, or the operator's stop: nothing to tell or resume
         stop_notice_sent_ = false;
         return;
@@ -33,7 +33,7 @@ void RunResumption::Service() {
         NoteStop(now);
     }
     SendStopNoticeWhenDue(now);
-    if (resume_after_ && addon_.StoppedByHostFailure()) {
+    if (resume_after_ && application_.StoppedByHostFailure()) {
         TryResume(now);
     }
 }
@@ -41,16 +41,16 @@ void RunResumption::Service() {
 void RunResumption::NoteStop(Time now) {
     stopped_at_ = now;
     last_try_ = now;
-    stop_reason_ = addon_.GetPanel().Status();
+    stop_reason_ = application_.GetPanel().Status();
 }
 
 void RunResumption::SendStopNoticeWhenDue(Time now) {
-    const std::int32_t after = addon_.GetOperatorSettings().stop_email_after;
+    const std::int32_t after = application_.GetOperatorSettings().stop_email_after;
     if (after <= 0 || stop_notice_sent_ || now - *stopped_at_ < SecondsToDuration(after)) {
         return;
     }
     stop_notice_sent_ = true;
-    addon_.SendRunNotice(
+    application_.SendRunNotice(
         kRunStoppedEvent,
         "The run has been stopped for " + WholeSeconds(now - *stopped_at_) + ": " + stop_reason_);
 }
@@ -62,15 +62,15 @@ void RunResumption::TryResume(Time now) {
         return;
     }
     last_try_ = now;
-    if (!addon_.ResumeRun()) {
+    if (!application_.ResumeRun()) {
         return;
     }
     const std::string resumed = "Resumed at " + WallTime() + " after " +
                                 WholeSeconds(now - *stopped_at_) + " stopped (" + stop_reason_ +
                                 ")";
-    addon_.GetPanel().SetStatus(resumed);
+    application_.GetPanel().SetStatus(resumed);
     if (stop_notice_sent_) {
-        addon_.SendRunNotice(kRunResumedEvent, resumed);
+        application_.SendRunNotice(kRunResumedEvent, resumed);
     }
     stopped_at_.reset();
     stop_notice_sent_ = false;

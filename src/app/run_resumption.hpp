@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "host/host_connection.hpp"
 #include "platform/clock.hpp"
 
@@ -20,7 +20,7 @@ class RunResumption {
 public:
     using Duration = std::chrono::steady_clock::duration;
 
-    RunResumption(Addon& addon, HostConnection& host, Clock& clock,
+    RunResumption(Application& application, HostConnection& host, Clock& clock,
                   std::optional<Duration> resume_after);
 
     void Service();
@@ -33,7 +33,7 @@ private:
     void TryResume(Time now);
     std::string WallTime();
 
-    Addon& addon_;
+    Application& application_;
     HostConnection& host_;
     Clock& clock_;
     std::optional<Duration> resume_after_;

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "control/mode_switch.hpp"
-#include "platform/leading_number.hpp"
+#include "utility/leading_number.hpp"
 
 namespace quillon {
 namespace {

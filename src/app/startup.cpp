@@ -7,8 +7,8 @@
 #include "app/command_line.hpp"
 #include "control/instrument_models.hpp"
 #include "host/host_control.hpp"
-#include "platform/ini_file.hpp"
-#include "platform/leading_number.hpp"
+#include "utility/ini_file.hpp"
+#include "utility/leading_number.hpp"
 #include "platform/locale.hpp"
 #include "platform/profile_store.hpp"
 

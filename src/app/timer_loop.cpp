@@ -11,19 +11,19 @@ constexpr std::chrono::milliseconds kIdlePoll{10};
 
 }  // namespace
 
-TimerLoop::TimerLoop(Addon& addon, Clock& clock, Service service_host)
-    : addon_(addon),
+TimerLoop::TimerLoop(Application& application, Clock& clock, Service service_host)
+    : application_(application),
       clock_(clock),
       service_host_(std::move(service_host)),
-      timers_{Timer{kScanTimerPeriod, &Panel::ScanTimerEnabled, &Addon::ScanTick},
-              Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Addon::AlarmTick},
-              Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Addon::KeepAliveTick}} {}
+      timers_{Timer{kScanTimerPeriod, &Panel::ScanTimerEnabled, &Application::ScanTick},
+              Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Application::AlarmTick},
+              Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Application::KeepAliveTick}} {}
 
 void TimerLoop::Run(const std::function<bool()>& stop) {
-    while (!stop() && !addon_.Ended()) {
+    while (!stop() && !application_.Ended()) {
         clock_.SleepUntil(NextWake(clock_.Monotonic()));
         service_host_();
-        if (stop() || addon_.Ended()) {
+        if (stop() || application_.Ended()) {
             break;
         }
         FireDueTimers(clock_.Monotonic());
@@ -32,7 +32,7 @@ void TimerLoop::Run(const std::function<bool()>& stop) {
 
 TimerLoop::Time TimerLoop::NextWake(Time now) {
     Time wake = now + kIdlePoll;
-    Panel& panel = addon_.GetPanel();
+    Panel& panel = application_.GetPanel();
     for (Timer& timer : timers_) {
         const bool enabled = (panel.*timer.enabled)();
         if (enabled && !timer.running) {
@@ -47,7 +47,7 @@ TimerLoop::Time TimerLoop::NextWake(Time now) {
 }
 
 void TimerLoop::FireDueTimers(Time now) {
-    Panel& panel = addon_.GetPanel();
+    Panel& panel = application_.GetPanel();
     for (Timer& timer : timers_) {
         if (!timer.running || !(panel.*timer.enabled)() || timer.due > now) {
             continue;
@@ -55,13 +55,13 @@ void TimerLoop::FireDueTimers(Time now) {
         if (&timer == &timers_[0] && scan_observer_) {
             scan_observer_(clock_.Monotonic());
         }
-        (addon_.*timer.tick)();
+        (application_.*timer.tick)();
         timer.due += timer.period;
         const Time after = clock_.Monotonic();
         if (timer.due < after) {
             timer.due = after;  // overrun: the next tick follows at once, no backlog
         }
-        if (addon_.Ended()) {
+        if (application_.Ended()) {
             return;
         }
     }

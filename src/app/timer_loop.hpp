@@ -6,7 +6,7 @@
 #include <chrono>
 #include <functional>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "platform/clock.hpp"
 
 namespace quillon {
@@ -18,7 +18,7 @@ class TimerLoop {
 public:
     using Service = std::function<void()>;
 
-    TimerLoop(Addon& addon, Clock& clock, Service service_host);
+    TimerLoop(Application& application, Clock& clock, Service service_host);
 
     // Told the start of every scan tick, for measuring the period.
     void OnScanTick(std::function<void(std::chrono::steady_clock::time_point)> observer) {
@@ -34,7 +34,7 @@ private:
     struct Timer {
         std::chrono::milliseconds period;
         bool (Panel::*enabled)() const;
-        void (Addon::*tick)();
+        void (Application::*tick)();
         bool running = false;
         Time due{};
     };
@@ -42,7 +42,7 @@ private:
     Time NextWake(Time now);
     void FireDueTimers(Time now);
 
-    Addon& addon_;
+    Application& application_;
     Clock& clock_;
     Service service_host_;
     std::array<Timer, 3> timers_;

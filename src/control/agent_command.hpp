@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mail_agent_program.hpp"
+#include "agent/contract/mail_agent_program.hpp"
 
 namespace quillon {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/leading_number.hpp"
+#include "utility/leading_number.hpp"
 
 namespace quillon {
 namespace {

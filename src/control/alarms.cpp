@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "platform/local_time.hpp"
-#include "platform/mail_agent_exit.hpp"
+#include "agent/contract/mail_agent_exit.hpp"
 
 namespace quillon {
 

@@ -145,7 +145,7 @@ private:
     std::vector<EventSink*> sinks_;
 };
 
-// For an Addon nobody listens to, and a base for listeners that want only a few events.
+// For an Application nobody listens to, and a base for listeners that want only a few events.
 class NoEventSink : public EventSink {
 public:
     void TickStarted(std::uint64_t) override {}

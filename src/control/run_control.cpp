@@ -5,7 +5,7 @@
 
 #include "control/instrument_models.hpp"
 #include "control/mode_switch.hpp"
-#include "platform/leading_number.hpp"
+#include "utility/leading_number.hpp"
 
 namespace quillon {
 namespace {

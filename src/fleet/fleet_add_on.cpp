@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/event_logging.hpp"
 #include "control/channel_value_text.hpp"
 #include "events/iso_time.hpp"
@@ -66,11 +66,11 @@ FleetAddOn::FleetAddOn(const RunParts& parts, FleetSettings settings,
         lines_offered_ = true;
     });
     parts_.logging.AddSink(this);
-    parts_.addon.GetPanel().AddObserver(this);
+    parts_.application.GetPanel().AddObserver(this);
 }
 
 FleetAddOn::~FleetAddOn() {
-    parts_.addon.GetPanel().RemoveObserver(this);
+    parts_.application.GetPanel().RemoveObserver(this);
     if (changed_) {
         publisher_->OfferState(StateJson());
     }
@@ -80,10 +80,10 @@ FleetAddOn::~FleetAddOn() {
 
 void FleetAddOn::Loaded() {
     host_identification_ = parts_.host.Identification();
-    model_ = parts_.addon.GetInstanceFacts().instrument_model;
+    model_ = parts_.application.GetInstanceFacts().instrument_model;
     std::string error;
-    if (!publisher_->Start(parts_.addon.GetInstanceFacts().host_id, spool_root_, error)) {
-        parts_.addon.GetPanel().SetStatus("Fleet publishing off: " + error);
+    if (!publisher_->Start(parts_.application.GetInstanceFacts().host_id, spool_root_, error)) {
+        parts_.application.GetPanel().SetStatus("Fleet publishing off: " + error);
         return;
     }
     Changed();
@@ -141,7 +141,7 @@ void FleetAddOn::Idle() {
 }
 
 void FleetAddOn::OfferChannelsIfDue() {
-    const SampleHistory& history = parts_.addon.History();
+    const SampleHistory& history = parts_.application.History();
     const auto now = std::chrono::steady_clock::now();
     if (history.Size() == 0 || history.Recorded() == channels_recorded_ ||
         now - channels_sent_ < kChannelsInterval) {
@@ -150,11 +150,11 @@ void FleetAddOn::OfferChannelsIfDue() {
     channels_sent_ = now;
     channels_recorded_ = history.Recorded();
     const std::size_t newest = history.Size() - 1;
-    const std::string& separator = parts_.addon.GetInstanceFacts().decimal_separator;
+    const std::string& separator = parts_.application.GetInstanceFacts().decimal_separator;
     std::string out;
     JsonLine head(out);
     head.Text(state::kSite, settings_.site)
-        .Text(state::kInstance, parts_.addon.GetInstanceFacts().host_id)
+        .Text(state::kInstance, parts_.application.GetInstanceFacts().host_id)
         .Fixed("seconds", history.SecondsAt(newest), 3)
         .End();
     out.resize(out.rfind('}'));
@@ -177,7 +177,7 @@ void FleetAddOn::OfferChannelsIfDue() {
 
 void FleetAddOn::ReportNotices() {
     EventLog& log = parts_.logging.Log();
-    Panel& panel = parts_.addon.GetPanel();
+    Panel& panel = parts_.application.GetPanel();
     const std::string broker = settings_.BrokerName();
     for (const PublisherNotice& notice : publisher_->TakeNotices()) {
         switch (notice.kind) {
@@ -205,12 +205,12 @@ void FleetAddOn::ReportNotices() {
 }
 
 std::string FleetAddOn::StateJson() {
-    const Panel& panel = parts_.addon.GetPanel();
+    const Panel& panel = parts_.application.GetPanel();
     const bool running = panel.ScanTimerEnabled();
     std::string out;
     JsonLine head(out);
     head.Text(state::kSite, settings_.site)
-        .Text(state::kInstance, parts_.addon.GetInstanceFacts().host_id)
+        .Text(state::kInstance, parts_.application.GetInstanceFacts().host_id)
         .Text(state::kVersion, QUILLON_VERSION)
         .Boolean(state::kRunning, running)
         .Text(state::kStopReason, running ? "" : stop_reason_)
@@ -220,7 +220,7 @@ std::string FleetAddOn::StateJson() {
         .Boolean(state::kGlobalKey, panel.GlobalKeys())
         .Text(state::kHost, host_identification_)
         .Integer(state::kModel, model_)
-        .Integer(state::kKeepAlive, parts_.addon.GetRunState().keep_alive_countdown)
+        .Integer(state::kKeepAlive, parts_.application.GetRunState().keep_alive_countdown)
         .Text(state::kChanged, IsoLocalTime(changed_at_))
         .Integer(state::kChangedMs, std::chrono::duration_cast<std::chrono::milliseconds>(
                                         changed_at_.time_since_epoch())
@@ -264,7 +264,7 @@ RunAddOnMaker FleetAddOnMaker() {
         std::string error;
         std::optional<FleetSettings> settings = FleetSettings::Read(path, error);
         if (!settings) {
-            return std::make_unique<FleetSettingsProblem>(parts.addon.GetPanel(), error);
+            return std::make_unique<FleetSettingsProblem>(parts.application.GetPanel(), error);
         }
         return std::make_unique<FleetAddOn>(parts, std::move(*settings),
                                             UserStateFolder() / "mqtt");

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/ini_file.hpp"
-#include "platform/whole_file.hpp"
+#include "utility/ini_file.hpp"
+#include "utility/whole_file.hpp"
 
 namespace quillon::fleet {
 namespace {

@@ -24,7 +24,7 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
       sound_(clock_, span.from),
       launcher_(clock_, span.from),
       prompter_(clock_, span.from),
-      addon_(Ports{instrument_, settings, prompter_, locale, clock_, sound_, launcher_, keys_}),
+      application_(Ports{instrument_, settings, prompter_, locale, clock_, sound_, launcher_, keys_}),
       summary_(clock_, span.from, span.to, plot_columns),
       traces_(plot_columns, span.from, span.to) {
     fan_out_.Add(&summary_);
@@ -32,12 +32,12 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
 }
 
 void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
-    addon_.SetEventSink(&fan_out_);
-    addon_.SetTickObserver([this](const SampleBlock& samples, int scan, std::uint16_t) {
+    application_.SetEventSink(&fan_out_);
+    application_.SetTickObserver([this](const SampleBlock& samples, int scan, std::uint16_t) {
         traces_.Add(Now(), samples, scan);
     });
-    addon_.Load("-dreplay" + (instance.empty() ? std::string() : " -n" + instance));
-    Panel& panel = addon_.GetPanel();
+    application_.Load("-dreplay" + (instance.empty() ? std::string() : " -n" + instance));
+    Panel& panel = application_.GetPanel();
     if (!panel.ScanTimerEnabled()) {
         std::string why;
         for (const ReplayMoment& message : prompter_.Messages()) {
@@ -46,19 +46,19 @@ void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
         throw std::runtime_error("the run did not start" + (why.empty() ? "" : ": " + why));
     }
     // The host's exit ends the replay as it ends a live run: stopped, the exit e-mail sent.
-    instrument_.OnExit([this] { addon_.HostExited(); });
+    instrument_.OnExit([this] { application_.HostExited(); });
     NoteGaps();
     const double length = span_.to - span_.from;
     unsigned turns = 0;
     std::optional<double> resume_at;  // the run stopped in a gap: Start when the scans return
-    TimerLoop(addon_, clock_, [&] {
+    TimerLoop(application_, clock_, [&] {
         instrument_.Service();
-        addon_.AgentsFinished();
+        application_.AgentsFinished();
         FollowLatches();
         if (resume_at && Now() >= *resume_at) {
             resume_at.reset();
-            if (!panel.ScanTimerEnabled() && !addon_.Ended()) {
-                addon_.StartStopClicked();
+            if (!panel.ScanTimerEnabled() && !application_.Ended()) {
+                application_.StartStopClicked();
             }
         }
         if (progress && ++turns % kProgressTurns == 0) {
@@ -74,18 +74,18 @@ void ReplayEngine::Run(const std::string& instance, const Progress& progress) {
         resume_at = ResumeAfterGap();
         return !resume_at;
     });
-    if (!addon_.Ended()) {
-        addon_.StopRun("end of the replay");
+    if (!application_.Ended()) {
+        application_.StopRun("end of the replay");
     }
     summary_.Close(Now());
-    addon_.SetEventSink(nullptr);
+    application_.SetEventSink(nullptr);
     if (progress) {
         progress(1.0, length);
     }
 }
 
 void ReplayEngine::FollowLatches() {
-    const Panel& panel = addon_.GetPanel();
+    const Panel& panel = application_.GetPanel();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         std::optional<double>& since = latched_since_[static_cast<std::size_t>(slot)];
         if (!panel.Slot(slot).latched) {
@@ -97,7 +97,7 @@ void ReplayEngine::FollowLatches() {
             summary_.NoteLatched(slot);
         }
         if (ack_after_ && Now() - *since >= *ack_after_ - 1e-9) {
-            addon_.Acknowledge(slot, AckSource::Replay);
+            application_.Acknowledge(slot, AckSource::Replay);
             since.reset();
         }
     }
@@ -122,7 +122,7 @@ void ReplayEngine::NoteGaps() {
 
 // Where the scans return when the run stopped because a gap began; none otherwise.
 std::optional<double> ReplayEngine::ResumeAfterGap() const {
-    if (!recording_ || hold_gaps_ || addon_.Ended()) {
+    if (!recording_ || hold_gaps_ || application_.Ended()) {
         return std::nullopt;
     }
     const sim::Recording::Newest newest = recording_->NewestAt(Now(), 1e-6);

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "platform/no_key_state.hpp"
 #include "replay/replay_ports.hpp"
@@ -24,7 +24,7 @@ struct ReplaySpan {
     double to = 0.0;
 };
 
-// A recording run through the same Addon and timer loop as a live run, on a virtual clock:
+// A recording run through the same Application and timer loop as a live run, on a virtual clock:
 // the simulated instrument plays the recording at the clock's time, and nothing leaves the
 // process (no output reaches an instrument, no sound plays, no e-mail goes, no setting is
 // written).
@@ -56,7 +56,7 @@ public:
     const std::vector<ReplayMoment>& Emails() const { return launcher_.Emails(); }
     const std::vector<ReplayMoment>& Messages() const { return prompter_.Messages(); }
     std::vector<std::string> ChannelNames();
-    std::uint64_t Ticks() const { return addon_.Ticks(); }
+    std::uint64_t Ticks() const { return application_.Ticks(); }
     ReplaySpan Span() const { return span_; }
 
 private:
@@ -75,7 +75,7 @@ private:
     ReplayLauncher launcher_;
     ReplayPrompter prompter_;
     NoKeyState keys_;
-    Addon addon_;
+    Application application_;
     ReplaySummary summary_;
     TraceColumns traces_;
     EventFanOut fan_out_;

@@ -11,9 +11,9 @@
 #include "events/event_log.hpp"
 #include "events/rotating_event_file.hpp"
 #include "host/sim/scenario.hpp"
-#include "platform/ini_file.hpp"
-#include "platform/seconds_duration.hpp"
-#include "platform/whole_file.hpp"
+#include "utility/ini_file.hpp"
+#include "utility/seconds_duration.hpp"
+#include "utility/whole_file.hpp"
 #include "replay/svg_plot.hpp"
 
 namespace quillon {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "events/event_lines.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/recording_host.hpp"
@@ -43,18 +43,18 @@ TEST_P(CycleOverrunTest, SlowTicksAreCountedAndSaidOnceASecond) {
     host.block = SampleBlock(4, 1);
     testing::FakePorts ports;
     ports.StoreSettings("MathExpression8=1\nS8=Set\n");
-    Addon addon(ports.With(host));
+    Application application(ports.With(host));
     LineList log(ports.clock);
-    addon.SetEventSink(&log);
-    addon.SetTickObserver(
+    application.SetEventSink(&log);
+    application.SetTickObserver(
         [&](const SampleBlock&, int, std::uint16_t) { ports.clock.monotonic += c.took; });
-    addon.Load("");
-    addon.GetPanel().SetStatus("");
+    application.Load("");
+    application.GetPanel().SetStatus("");
     for (int tick = 0; tick < c.ticks; ++tick) {
-        addon.ScanTick();
+        application.ScanTick();
         ports.clock.monotonic += c.between;
     }
-    EXPECT_EQ(addon.GetPanel().Status(), c.status);
+    EXPECT_EQ(application.GetPanel().Status(), c.status);
     std::vector<std::string> overruns;
     for (const std::string& line : log.lines) {
         if (line.find("\"event\":\"cycle_overrun\"") != std::string::npos) {
@@ -71,7 +71,7 @@ TEST_P(CycleOverrunTest, SlowTicksAreCountedAndSaidOnceASecond) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Addon, CycleOverrunTest,
+    Application, CycleOverrunTest,
     ::testing::Values(
         // 100 ticks of 25 ms, 35 ms apart: a line at the first and then at the first tick a
         // second later (ticks 30, 59 and 88); the status line is the last line's.

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "fakes/fake_key_state.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
@@ -52,8 +52,8 @@ protected:
     RecordingSoundPlayer sound;
     RecordingLauncher launcher;
     FakeKeyState keys;
-    Addon addon{Ports{host, profiles, prompter, locale, clock, sound, launcher, keys}};
-    Panel& panel = addon.GetPanel();
+    Application application{Ports{host, profiles, prompter, locale, clock, sound, launcher, keys}};
+    Panel& panel = application.GetPanel();
 };
 
 }  // namespace quillon::testing

@@ -30,7 +30,7 @@ std::vector<std::string> Sequence(const std::vector<std::string>& calls) {
 
 TEST_F(StartupFixture, CallsTheHostInOrderAndStartsTheRun) {
     host.model = 480;
-    addon.Load("-dABC -nLab1");
+    application.Load("-dABC -nLab1");
     const std::vector<std::string> expected = {"read:SenderID",
                                                "1put:ABC",
                                                "read:MathExpression0",
@@ -46,25 +46,25 @@ TEST_F(StartupFixture, CallsTheHostInOrderAndStartsTheRun) {
     ASSERT_NE(start, host.calls.end());
     EXPECT_EQ(*(start + 1), "2");
     EXPECT_EQ(panel.Caption(), "Lab1");
-    EXPECT_EQ(addon.GetInstanceFacts().host_id, "Lab1");
+    EXPECT_EQ(application.GetInstanceFacts().host_id, "Lab1");
     EXPECT_EQ(panel.StartStopCaption(), "Stop");
     EXPECT_TRUE(panel.ScanTimerEnabled());
     EXPECT_EQ(panel.WindowHeight(), 2850);
 }
 
 TEST_F(StartupFixture, WithoutArgumentsNothingIsPutToTheHost) {
-    addon.Load("");
+    application.Load("");
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "1put:"), 0);
     EXPECT_EQ(host.calls.front(), "read:SenderID");
-    EXPECT_EQ(addon.GetInstanceFacts().host_id, "Quillon");
+    EXPECT_EQ(application.GetInstanceFacts().host_id, "Quillon");
 }
 
 TEST_F(StartupFixture, SettingsComeFromTheHostIdSection) {
     store.files["NorvaneAlarm.ini"] =
         "[Quillon]\nMathExpression0=#1<0\n[Lab1]\nMathExpression0=#2>5\n";
-    addon.Load("-d -nLab1");
+    application.Load("-d -nLab1");
     EXPECT_EQ(panel.Slot(0).equation, "#2>5");
-    addon.Unload();
+    application.Unload();
     EXPECT_NE(Settings().find("[Quillon]\nMathExpression0=#1<0\n[Lab1]\n"), std::string::npos);
 }
 
@@ -79,7 +79,7 @@ class StartupModelTest : public StartupFixture, public ::testing::WithParamInter
 
 TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     host.model = GetParam().model;
-    addon.Load("");
+    application.Load("");
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const bool hidden =
             std::count(GetParam().hidden_rows.begin(), GetParam().hidden_rows.end(), slot) > 0;
@@ -91,7 +91,7 @@ TEST_P(StartupModelTest, AdaptsTheOutputRowsToTheModel) {
     }
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "16:-32765"),
               GetParam().parks_outputs ? 1 : 0);
-    EXPECT_EQ(addon.GetRunState().first_slot, GetParam().first_slot);
+    EXPECT_EQ(application.GetRunState().first_slot, GetParam().first_slot);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -104,21 +104,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(StartupFixture, ModelWithFourOutputsDisablesAndEmptiesTheUpperSlots) {
     host.model = 149;
-    addon.Load("");
+    application.Load("");
     for (int slot = 4; slot < 8; ++slot) {
         const SlotState& s = panel.Slot(slot);
         EXPECT_FALSE(s.mode_enabled || s.equation_enabled || s.lamp_visible);
         EXPECT_EQ(s.equation, "");
     }
     EXPECT_TRUE(panel.Slot(3).lamp_visible);
-    addon.Unload();
+    application.Unload();
     EXPECT_NE(Settings().find("MathExpression7= \n"), std::string::npos);
 }
 
 TEST_F(StartupFixture, ModelBeyondSixteenBitsSaturates) {
     host.model = 100000;
-    addon.Load("");
-    EXPECT_EQ(addon.GetInstanceFacts().instrument_model, 32767);
+    application.Load("");
+    EXPECT_EQ(application.GetInstanceFacts().instrument_model, 32767);
 }
 
 struct LayoutCase {
@@ -131,8 +131,8 @@ class StartupLayoutTest : public StartupFixture,
 
 TEST_P(StartupLayoutTest, ThirdCharacterSevenSelectsTheHighByteLayout) {
     host.identification = GetParam().identification;
-    addon.Load("");
-    EXPECT_EQ(addon.GetInstanceFacts().high_byte_layout, GetParam().high_byte);
+    application.Load("");
+    EXPECT_EQ(application.GetInstanceFacts().high_byte_layout, GetParam().high_byte);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identifications, StartupLayoutTest,
@@ -153,8 +153,8 @@ class StartupSuffixTest : public StartupFixture,
 
 TEST_P(StartupSuffixTest, SenderSuffixComesFromTheAgentSettings) {
     store.files["pellomar.ini"] = GetParam().agent_settings;
-    addon.Load("");
-    EXPECT_EQ(addon.GetInstanceFacts().sender_suffix, GetParam().suffix);
+    application.Load("");
+    EXPECT_EQ(application.GetInstanceFacts().sender_suffix, GetParam().suffix);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,8 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(StartupFixture, DecimalSeparatorComesFromTheLocale) {
     locale.separator = ",";
-    addon.Load("");
-    EXPECT_EQ(addon.GetInstanceFacts().decimal_separator, ",");
+    application.Load("");
+    EXPECT_EQ(application.GetInstanceFacts().decimal_separator, ",");
 }
 
 }  // namespace

@@ -16,12 +16,12 @@ TEST(TimerLoopTest, EachTimerTicksOnItsPeriodOfTheClock) {
     host.block = SampleBlock(4, 1);
     testing::FakePorts ports;
     ports.StoreSettings("MathExpression8=1\nS8=Set\nAlarmInterval=0\n");
-    Addon addon(ports.With(host));
-    addon.Load("");
+    Application application(ports.With(host));
+    application.Load("");
     const auto start = ports.clock.Monotonic();
     int scan_ticks = 0;
     std::atomic<bool> stop{false};
-    TimerLoop loop(addon, ports.clock,
+    TimerLoop loop(application, ports.clock,
                    [&] { stop = ports.clock.Monotonic() - start >= std::chrono::seconds(3); });
     loop.OnScanTick([&](auto) { ++scan_ticks; });
     loop.Run([&stop] { return stop.load(); });
@@ -38,10 +38,10 @@ TEST(TimerLoopTest, KeepAliveEveryHalfMinuteOfTheClockOnlyWhileQuiet) {
         testing::FakePorts ports;
         ports.StoreSettings(std::string("S9=Set\nMathExpression9=") + equation +
                             "\nEmailAlarmInterval=1\nKeepAliveEmail=1\n");
-        Addon addon(ports.With(host));
-        addon.Load("");
+        Application application(ports.With(host));
+        application.Load("");
         const auto start = ports.clock.Monotonic();
-        TimerLoop loop(addon, ports.clock, [] {});
+        TimerLoop loop(application, ports.clock, [] {});
         loop.Run([&] { return ports.clock.Monotonic() - start >= std::chrono::seconds(65); });
         int queued = 0;
         for (const auto& launch : ports.launcher.launched) {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/hung_agents.hpp"
 #include "fakes/temp_directory.hpp"
@@ -42,15 +42,15 @@ protected:
         std::istringstream text(scenario);
         host_.emplace(sim::ParseScenario(text, "test"), [this] { return now_; });
         ports_.StoreSettings(settings);
-        addon_.emplace(ports_.With(*host_, launcher_));
-        host_->OnExit([this] { addon_->HostExited(); });
-        addon_->Load("");
+        application_.emplace(ports_.With(*host_, launcher_));
+        host_->OnExit([this] { application_->HostExited(); });
+        application_->Load("");
     }
     void RunUntil(double seconds) {
-        while (now_ < seconds - 1e-9 && !addon_->Ended()) {
+        while (now_ < seconds - 1e-9 && !application_->Ended()) {
             now_ += 0.01;
             host_->Service();
-            addon_->ScanTick();
+            application_->ScanTick();
         }
     }
     // The argument vectors of the agent's runs so far, waiting for `count` of them.
@@ -81,8 +81,8 @@ protected:
     double now_ = 0.0;
     std::optional<sim::SimulatedInstrument> host_;
     testing::FakePorts ports_;
-    std::optional<Addon> addon_;
-    Panel& panel() { return addon_->GetPanel(); }
+    std::optional<Application> application_;
+    Panel& panel() { return application_->GetPanel(); }
 
     // The count at the end of the status, "(N e-mails not sent so far)".
     std::smatch NotSentCount() {
@@ -133,7 +133,7 @@ TEST_F(AgentEndToEndTest, ARunOfTrueResultsSendsOnceAndAFalseOneRearms) {
 TEST_F(AgentEndToEndTest, HostExitSendsTheNoticeStopsSavesAndEnds) {
     Start("channels 1\nexit-at 0.2\n", "S9=Set\n");
     RunUntil(1.0);
-    EXPECT_TRUE(addon_->Ended());
+    EXPECT_TRUE(application_->Ended());
     EXPECT_FALSE(panel().ScanTimerEnabled());
     EXPECT_NE(ports_.profiles.files["NorvaneAlarm.ini"].find("EmailAlarmInterval=20"),
               std::string::npos);

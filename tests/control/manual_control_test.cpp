@@ -12,7 +12,7 @@
 namespace quillon {
 namespace {
 
-// Runs the controls' change handlers as the Addon does.
+// Runs the controls' change handlers as the Application does.
 class Handlers final : public PanelHandlers {
 public:
     Handlers(ModeSwitch& modes, ManualControl& manual) : modes_(modes), manual_(manual) {}

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "case_name.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/recording_host.hpp"
@@ -24,24 +24,24 @@ protected:
         host_.emplace(Scenario(scenario), [this] { return now_; });
         host_->SetOutputListener([this](double, std::int16_t word) { words_.push_back(word); });
         ports_.StoreSettings(settings);
-        addon_.emplace(ports_.With(*host_));
-        addon_->Load("");
+        application_.emplace(ports_.With(*host_));
+        application_->Load("");
     }
     // Runs the timer for `seconds` of scenario time, 10 ms a tick.
     void RunFor(double seconds) {
         for (const double end = now_ + seconds - 1e-9; now_ < end;) {
             now_ += 0.01;
-            addon_->ScanTick();
+            application_->ScanTick();
         }
     }
     std::vector<int> Words() const { return words_; }
-    Panel& panel() { return addon_->GetPanel(); }
+    Panel& panel() { return application_->GetPanel(); }
 
     double now_ = 0.0;
     std::vector<int> words_;  // every output word the instrument took
     std::optional<sim::SimulatedInstrument> host_;
     testing::FakePorts ports_;
-    std::optional<Addon> addon_;
+    std::optional<Application> application_;
 };
 
 constexpr const char* kStepScenario =
@@ -98,9 +98,9 @@ TEST_F(ScanCycleTest, ModesDecideEverySlotAndDisabledSelectorsAreSkipped) {
 
 TEST_F(ScanCycleTest, ManualModeDrivesTheOutputsThroughTheManualWordOnly) {
     Start("channels 1\nchannel 0 constant value=5\n", "S0=Force Set\nS1=Force Reset\n");
-    addon_->StartStopClicked();
+    application_->StartStopClicked();
     panel().SetMathMode(0);
-    addon_->StartStopClicked();
+    application_->StartStopClicked();
     ASSERT_TRUE(Words().empty());
     RunFor(0.05);
     // D0 went on once: the manual word, forced after Start; the cycle's word never goes out.
@@ -125,7 +125,7 @@ TEST_F(ScanCycleTest, AFailingEquationStopsTheRunAndItsTickWritesNothing) {
         std::vector<std::string>{"Error in equation for D3. Please fix the error and start again"});
     EXPECT_NE(panel().Status().find("D3"), std::string::npos);
     panel().SetEquation(3, "1");
-    addon_->StartStopClicked();
+    application_->StartStopClicked();
     RunFor(0.01);
     EXPECT_EQ(Words(), (std::vector<int>{8, 15}));
     EXPECT_EQ(panel().Status(), "");
@@ -146,9 +146,9 @@ class AudioAlarmTest : public ScanCycleTest,
 TEST_P(AudioAlarmTest, TheEmailSlotForcedOffLeavesARunningAlarmAlone) {
     Start("channels 1\nchannel 0 constant value=5\n", GetParam().settings);
     if (GetParam().manual) {
-        addon_->StartStopClicked();
+        application_->StartStopClicked();
         panel().SetMathMode(0);
-        addon_->StartStopClicked();
+        application_->StartStopClicked();
     }
     RunFor(0.5);
     EXPECT_EQ(ports_.sound.played.size(), GetParam().sounds);
@@ -173,17 +173,17 @@ TEST(AlarmEmailHostFailureTest, StopsTheRunAndKeepsTheEmailArmed) {
     host.fail_texts = true;
     testing::FakePorts ports;
     ports.StoreSettings("MathExpression9=1\nS9=Set\n");
-    Addon addon(ports.With(host));
-    addon.Load("");
-    addon.ScanTick();
-    EXPECT_FALSE(addon.GetPanel().ScanTimerEnabled());
+    Application application(ports.With(host));
+    application.Load("");
+    application.ScanTick();
+    EXPECT_FALSE(application.GetPanel().ScanTimerEnabled());
     EXPECT_EQ(ports.prompter.messages,
               std::vector<std::string>{"The scan cycle stopped: Alarm e-mail not sent: the host "
                                        "did not answer: no channel text"});
     EXPECT_TRUE(ports.launcher.launched.empty());
     host.fail_texts = false;
-    addon.StartStopClicked();
-    addon.ScanTick();
+    application.StartStopClicked();
+    application.ScanTick();
     EXPECT_EQ(ports.launcher.launched.size(), 1U);
 }
 
@@ -218,10 +218,10 @@ protected:
     std::vector<std::string> ReadsOfOneTick(const std::string& settings) {
         host_.block = SampleBlock(4, 200);
         ports_.StoreSettings(settings);
-        Addon addon(ports_.With(host_));
-        addon.Load("");
+        Application application(ports_.With(host_));
+        application.Load("");
         host_.calls.clear();
-        addon.ScanTick();
+        application.ScanTick();
         std::vector<std::string> reads;
         for (const std::string& call : host_.calls) {
             if (call.rfind("20:", 0) == 0) {

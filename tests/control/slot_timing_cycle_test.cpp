@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "case_name.hpp"
 #include "fakes/fake_ports.hpp"
 #include "host/sim/simulated_instrument.hpp"
@@ -34,12 +34,12 @@ protected:
     double now_ = 0.0;
     std::optional<sim::SimulatedInstrument> host_;
     testing::FakePorts ports_;
-    std::optional<Addon> addon_;
+    std::optional<Application> application_;
 
     void RunTo(double seconds) {
         while (now_ < seconds - 1e-9) {
             now_ += 0.01;
-            addon_->ScanTick();
+            application_->ScanTick();
         }
     }
 };
@@ -49,20 +49,20 @@ TEST_P(SlotTimingCycleTest, LampPerStep) {
     host_.emplace(sim::ParseScenario(scenario, "test"), [this] { return now_; });
     ports_.StoreSettings(std::string("MathExpression") + std::to_string(GetParam().slot) +
                          "=#0>3.3\n" + GetParam().settings);
-    addon_.emplace(ports_.With(*host_));
-    addon_->Load("");
+    application_.emplace(ports_.With(*host_));
+    application_->Load("");
     RunTo(0.05);
     std::string lamps;
     const std::string actions = GetParam().actions;
     for (std::size_t step = 0; step < actions.size(); ++step) {
         if (actions[step] == 'a') {
-            addon_->Acknowledge(Addon::kAllSlots, AckSource::Console);
+            application_->Acknowledge(Application::kAllSlots, AckSource::Console);
         } else if (actions[step] == 's') {
-            addon_->StartStopClicked();
-            addon_->StartStopClicked();
+            application_->StartStopClicked();
+            application_->StartStopClicked();
         }
         RunTo(0.05 + 0.1 * static_cast<double>(step + 1));
-        lamps += addon_->GetPanel().Slot(GetParam().slot).lamp == kLampActive ? '1' : '0';
+        lamps += application_->GetPanel().Slot(GetParam().slot).lamp == kLampActive ? '1' : '0';
     }
     EXPECT_EQ(lamps, GetParam().lamps);
     EXPECT_EQ(static_cast<int>(ports_.launcher.launched.size()), GetParam().emails);

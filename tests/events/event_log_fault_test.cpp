@@ -9,7 +9,7 @@
 #include <functional>
 #include <sstream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/event_logging.hpp"
 #include "events/rotating_event_file.hpp"
 #include "fakes/fake_ports.hpp"
@@ -120,14 +120,14 @@ protected:
         for (int tick = 0; tick < count; ++tick) {
             host.block.Set(0, 0, tick % 2 == 0 ? 2.0 : 0.0);  // slot 0 switches every tick
             ports.clock.SleepUntil(ports.clock.monotonic + std::chrono::milliseconds(10));
-            addon.ScanTick();
+            application.ScanTick();
         }
     }
 
     TempDirectory directory;
     RecordingHost host;
     FakePorts ports;
-    Addon addon{ports.With(host)};
+    Application application{ports.With(host)};
 };
 
 // Every line parses, none is cut, each names its instance, and every event is either in the
@@ -135,10 +135,10 @@ protected:
 TEST_P(LogFault, EveryLineParsesAndEveryLossIsCounted) {
     const LogFaultCase& c = GetParam();
     const std::filesystem::path folder = directory.Path() / "events";
-    EventLogging logging(addon, ports.clock, folder);
+    EventLogging logging(application, ports.clock, folder);
     CountingLines counter(ports.clock);
     logging.AddSink(&counter);
-    addon.Load("-dsim -n" + c.instance);
+    application.Load("-dsim -n" + c.instance);
     logging.AttachInstanceFile();
     Ticks(150);
     std::uint64_t before_fault = 0;
@@ -152,7 +152,7 @@ TEST_P(LogFault, EveryLineParsesAndEveryLossIsCounted) {
         Ticks(300);
     }
     Ticks(150);
-    addon.Unload();
+    application.Unload();
     logging.Log().Flush();
 
     const std::filesystem::path file = logging.InstanceFile();

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/event_logging.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/memory_event_file.hpp"
@@ -39,7 +39,7 @@ std::string EventOf(const std::string& line) {
     return line.substr(start, line.find('"', start) - start);
 }
 
-// A whole Addon whose events go to a log in memory.
+// A whole Application whose events go to a log in memory.
 class EventLogRun : public ::testing::Test {
 protected:
     EventLogRun() {
@@ -56,14 +56,14 @@ protected:
         auto memory = std::make_unique<MemoryEventFile>();
         file = memory.get();
         log.AttachFile(std::move(memory));
-        addon.SetEventSink(&log);
+        application.SetEventSink(&log);
     }
-    ~EventLogRun() override { addon.SetEventSink(nullptr); }
+    ~EventLogRun() override { application.SetEventSink(nullptr); }
 
     void Tick(double channel0) {
         host.block.Set(0, 0, channel0);
         ports.clock.SleepUntil(ports.clock.monotonic + std::chrono::milliseconds(10));
-        addon.ScanTick();
+        application.ScanTick();
     }
 
     std::vector<std::string> LoggedLines() {
@@ -73,7 +73,7 @@ protected:
 
     RecordingHost host;
     FakePorts ports;
-    Addon addon{ports.With(host)};
+    Application application{ports.With(host)};
     std::vector<std::string> reports;
     EventLog log{ports.clock, [this](const std::string& problem) { reports.push_back(problem); }};
     MemoryEventFile* file = nullptr;
@@ -83,21 +83,21 @@ protected:
 // switch on an equation, the alarms and the e-mail agent, a key, a hot key and the window's
 // Global Key switch, a failed output write that stops the run, and the host's exit.
 TEST_F(EventLogRun, AScriptedRunLogsEveryKindOfEventWithItsFields) {
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     Tick(0.0);
     Tick(2.0);
     ports.launcher.finished.push_back(
         {"pellomar", ports.launcher.launched.at(0).arguments, true, 0});
-    addon.AgentsFinished();
-    addon.CharacterTyped('a');
-    addon.GetPanel().SetGlobalKeys(true);
+    application.AgentsFinished();
+    application.CharacterTyped('a');
+    application.GetPanel().SetGlobalKeys(true);
     ports.keys.held = {17, 18, 'W'};
     Tick(2.0);
     ports.keys.held.clear();
     host.fail_writes = true;
-    addon.CharacterTyped('s');
+    application.CharacterTyped('s');
     Tick(2.0);
-    addon.HostExited();
+    application.HostExited();
 
     const std::vector<std::string> lines = LoggedLines();
     struct Expected {
@@ -147,7 +147,7 @@ TEST_F(EventLogRun, AScriptedRunLogsEveryKindOfEventWithItsFields) {
 // Every line is one JSON object with the common fields, checked by Python's own parser.
 TEST_F(EventLogRun, EveryLineIsAJsonObjectWithTimeMonotonicTimeAndTick) {
     ports.clock.wall = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 50));
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     Tick(0.0);
     Tick(2.0);
     log.Flush();
@@ -177,7 +177,7 @@ TEST_F(EventLogRun, EveryLineIsAJsonObjectWithTimeMonotonicTimeAndTick) {
 // Lines wait in memory and go out in one write at most once a second, and at once when a run
 // stops; never twice in one tick.
 TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     Tick(0.0);
     EXPECT_TRUE(file->writes.empty());
     for (int tick = 0; tick < 99; ++tick) {
@@ -186,7 +186,7 @@ TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
     EXPECT_EQ(file->writes.size(), 1U);
     Tick(2.0);
     EXPECT_EQ(file->writes.size(), 1U);
-    addon.StartStopClicked();
+    application.StartStopClicked();
     ASSERT_EQ(file->writes.size(), 2U);
     EXPECT_NE(file->writes.back().find(R"("event":"run_stop","reason":"operator")"),
               std::string::npos);
@@ -196,11 +196,11 @@ TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
 // are counted in the first line that gets through again.
 TEST_F(EventLogRun, AFailingFileIsReportedOnceAndTheRunGoesOn) {
     file->failure = "No space left on device";
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     for (int tick = 0; tick < 350; ++tick) {
         Tick(tick % 2 == 0 ? 2.0 : 0.0);
     }
-    EXPECT_TRUE(addon.GetPanel().ScanTimerEnabled());
+    EXPECT_TRUE(application.GetPanel().ScanTimerEnabled());
     ASSERT_EQ(reports.size(), 1U);
     EXPECT_EQ(reports[0],
               "Event log not written (No space left on device); the run goes on without it");
@@ -222,21 +222,21 @@ TEST(EventLogging, AStateFolderThatCannotBeMadeShowsInTheStatusOnceAndStopsNothi
     RecordingHost host;
     host.block = SampleBlock(4, 1);
     FakePorts ports;
-    Addon addon{ports.With(host)};
-    EventLogging logging(addon, ports.clock,
+    Application application{ports.With(host)};
+    EventLogging logging(application, ports.clock,
                          std::filesystem::path(directory.Write("events", "")) / "inner");
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     logging.AttachInstanceFile();
     std::vector<std::string> statuses;
     for (int tick = 0; tick < 300; ++tick) {
-        addon.GetPanel().SetEquation(0, tick % 2 == 0 ? "1" : "0");
+        application.GetPanel().SetEquation(0, tick % 2 == 0 ? "1" : "0");
         ports.clock.SleepUntil(ports.clock.monotonic + std::chrono::milliseconds(10));
-        addon.ScanTick();
-        if (statuses.empty() || statuses.back() != addon.GetPanel().Status()) {
-            statuses.push_back(addon.GetPanel().Status());
+        application.ScanTick();
+        if (statuses.empty() || statuses.back() != application.GetPanel().Status()) {
+            statuses.push_back(application.GetPanel().Status());
         }
     }
-    EXPECT_TRUE(addon.GetPanel().ScanTimerEnabled());
+    EXPECT_TRUE(application.GetPanel().ScanTimerEnabled());
     ASSERT_EQ(statuses.size(), 2U);
     EXPECT_EQ(statuses[1].rfind("Event log not written (", 0), 0U) << statuses[1];
     EXPECT_NE(statuses[1].find("inner"), std::string::npos) << statuses[1];

@@ -10,7 +10,7 @@
 
 namespace quillon::testing {
 
-// Every port but the host, as fakes, for tests that run a whole Addon.
+// Every port but the host, as fakes, for tests that run a whole Application.
 struct FakePorts {
     MemoryProfileStore profiles;
     FakePrompter prompter;

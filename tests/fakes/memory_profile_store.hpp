@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 #include "platform/profile_store.hpp"
 
 namespace quillon::testing {

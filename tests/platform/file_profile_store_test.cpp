@@ -15,7 +15,7 @@
 #include <functional>
 #include <sstream>
 
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 
 namespace quillon {
 namespace {

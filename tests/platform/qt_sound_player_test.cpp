@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "fakes/temp_directory.hpp"
-#include "platform/ding_wave.hpp"
+#include "utility/ding_wave.hpp"
 
 namespace quillon {
 namespace {

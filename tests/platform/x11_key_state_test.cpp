@@ -12,7 +12,7 @@
 #include <optional>
 #include <sstream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "case_name.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
@@ -187,22 +187,22 @@ TEST_F(X11KeyStateTest, DrivesTheModesWhileTheCycleRuns) {
     testing::FakeClock clock;
     testing::RecordingSoundPlayer sound;
     testing::RecordingLauncher launcher;
-    Addon addon(Ports{host, profiles, prompter, locale, clock, sound, launcher, *keys_});
-    addon.Load("");
-    ASSERT_TRUE(addon.GetPanel().ScanTimerEnabled());
-    addon.GetPanel().SetGlobalKeys(true);
+    Application application(Ports{host, profiles, prompter, locale, clock, sound, launcher, *keys_});
+    application.Load("");
+    ASSERT_TRUE(application.GetPanel().ScanTimerEnabled());
+    application.GetPanel().SetGlobalKeys(true);
 
     Xdotool({"keydown", "ctrl", "q"});
-    addon.ScanTick();
-    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Set");
+    application.ScanTick();
+    EXPECT_EQ(application.GetPanel().Slot(0).mode, "Set");
     Xdotool({"keydown", "alt"});
-    addon.ScanTick();
-    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Force Set");
+    application.ScanTick();
+    EXPECT_EQ(application.GetPanel().Slot(0).mode, "Force Set");
     Xdotool({"keyup", "q"});
     Xdotool({"keydown", "a"});
-    addon.ScanTick();
-    EXPECT_EQ(addon.GetPanel().Slot(0).mode, "Force Reset");
-    EXPECT_EQ(addon.GetPanel().Slot(1).mode, "Set");
+    application.ScanTick();
+    EXPECT_EQ(application.GetPanel().Slot(0).mode, "Force Reset");
+    EXPECT_EQ(application.GetPanel().Slot(1).mode, "Set");
 }
 
 TEST(X11KeyStateWithoutDisplayTest, ReadsEveryKeyAsNotHeld) {

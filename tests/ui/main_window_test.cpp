@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, TabOrder) {
 }
 
 TEST_F(MainWindowTest, PanelChangesReachTheControls) {
-    Panel& panel = addon_.GetPanel();
+    Panel& panel = application_.GetPanel();
     panel.SetStartStopCaption("Stop");
     EXPECT_EQ(Control<QPushButton>(kStartStop.ObjectName())->text(), QStringLiteral("Stop"));
     panel.SetEditEnabled(4, false);
@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, LampColourReachesTheLamp) {
                                     {0x8000000F, window_.palette().color(QPalette::Button)}};
     for (const Row& row : table) {
         SCOPED_TRACE(row.colour);
-        addon_.GetPanel().SetLampColour(6, row.colour);
+        application_.GetPanel().SetLampColour(6, row.colour);
         const QImage image = Control(kLamp.ObjectName(6))->grab().toImage();
         EXPECT_EQ(image.pixelColor(image.rect().center()), row.shown);
     }
@@ -180,9 +180,9 @@ TEST_F(MainWindowTest, SwitchesForwardTheOperatorsMoveAndFollowThePanel) {
         SCOPED_TRACE(row.slot);
         auto* position = Control<QScrollBar>(kModeSwitch.ObjectName(row.slot));
         position->setValue(row.position);
-        EXPECT_EQ(addon_.GetPanel().Slot(row.slot).switch_position, row.position);
-        EXPECT_EQ(addon_.GetPanel().Slot(row.slot).mode, row.mode);
-        addon_.GetPanel().SetSwitchPosition(row.slot, row.position == 1 ? 3 : 1);
+        EXPECT_EQ(application_.GetPanel().Slot(row.slot).switch_position, row.position);
+        EXPECT_EQ(application_.GetPanel().Slot(row.slot).mode, row.mode);
+        application_.GetPanel().SetSwitchPosition(row.slot, row.position == 1 ? 3 : 1);
         EXPECT_EQ(position->value(), row.position == 1 ? 3 : 1);
     }
 }
@@ -202,20 +202,20 @@ TEST_F(MainWindowTest, TimersFollowThePanel) {
         auto* timer = window_.findChild<QTimer*>(row.name);
         ASSERT_NE(timer, nullptr);
         EXPECT_FALSE(timer->isActive());
-        (addon_.GetPanel().*row.set)(true);
+        (application_.GetPanel().*row.set)(true);
         EXPECT_TRUE(timer->isActive());
         EXPECT_EQ(timer->interval(), row.interval);
-        (addon_.GetPanel().*row.set)(false);
+        (application_.GetPanel().*row.set)(false);
         EXPECT_FALSE(timer->isActive());
     }
     EXPECT_EQ(window_.findChild<QTimer*>(kScanTimer.ObjectName())->timerType(), Qt::PreciseTimer);
 }
 
-TEST_F(MainWindowTest, StartStopClickGoesToTheAddon) {
+TEST_F(MainWindowTest, StartStopClickGoesToTheApplication) {
     // Client height in pixels: the outer height in twips less the frame.
     const auto client_height = [](int outer) { return (outer - kFrameHeight) / 15; };
     QTest::mouseClick(Control(kStartStop.ObjectName()), Qt::LeftButton);
-    EXPECT_EQ(addon_.GetPanel().StartStopCaption(), "Stop");
+    EXPECT_EQ(application_.GetPanel().StartStopCaption(), "Stop");
     EXPECT_EQ(Control<QPushButton>(kStartStop.ObjectName())->text(), QStringLiteral("Stop"));
     EXPECT_TRUE(window_.findChild<QTimer*>(kScanTimer.ObjectName())->isActive());
     for (const QString& locked : {kDataWindow.ObjectName(), kQuickReference.ObjectName(),
@@ -234,15 +234,15 @@ TEST_F(MainWindowTest, StartStopClickGoesToTheAddon) {
 }
 
 TEST_F(MainWindowTest, StatusShowsInTitleAndStartStopTip) {
-    addon_.GetPanel().SetCaption("Rig 2");
-    addon_.GetPanel().SetStatus("Settings not saved");
+    application_.GetPanel().SetCaption("Rig 2");
+    application_.GetPanel().SetStatus("Settings not saved");
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2 - Settings not saved"));
     EXPECT_EQ(Control(kStartStop.ObjectName())->toolTip(), QStringLiteral("Settings not saved"));
-    addon_.GetPanel().SetStatus("");
+    application_.GetPanel().SetStatus("");
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Rig 2"));
 }
 
-TEST_F(MainWindowTest, TypedCharacterGoesToTheAddonFirstAndStillReachesTheControl) {
+TEST_F(MainWindowTest, TypedCharacterGoesToTheApplicationFirstAndStillReachesTheControl) {
     window_.show();
     auto* data_window = Control<QLineEdit>(kDataWindow.ObjectName());
     data_window->setFocus();
@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, TypedCharacterGoesToTheAddonFirstAndStillReachesTheContro
     ASSERT_EQ(previewed.size(), 1u);
     EXPECT_EQ(previewed[0], std::make_pair('1', QStringLiteral("100")));
     EXPECT_EQ(data_window->text(), QStringLiteral("1001"));
-    EXPECT_EQ(addon_.GetPanel().DataWindowText(), "1001");
+    EXPECT_EQ(application_.GetPanel().DataWindowText(), "1001");
 }
 
 TEST_F(MainWindowTest, HiddenLampsStayHiddenAndNothingMoves) {
@@ -263,8 +263,8 @@ TEST_F(MainWindowTest, HiddenLampsStayHiddenAndNothingMoves) {
     for (const Placement& placement : DisplayedControls()) {
         before.push_back(Control(placement.name)->geometry());
     }
-    addon_.GetPanel().SetLampVisible(3, false);
-    addon_.GetPanel().SetLampVisible(9, false);
+    application_.GetPanel().SetLampVisible(3, false);
+    application_.GetPanel().SetLampVisible(9, false);
     window_.show();
     for (int slot = 0; slot < 10; ++slot) {
         EXPECT_EQ(Control(kLamp.ObjectName(slot))->isVisible(), slot != 3 && slot != 9) << slot;
@@ -289,8 +289,8 @@ TEST_F(MainWindowTest, RowsTheInstrumentLacksAreHiddenOrLocked) {
         RecordingHost host;
         host.model = row.model;
         MemoryProfileStore profiles;
-        Addon addon(Ports{host, profiles, prompter_, locale_, clock_, sound_, launcher_, keys_});
-        MainWindow window(addon);
+        Application application(Ports{host, profiles, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        MainWindow window(application);
         window.show();
         window.Load("");  // the run starts: the switches stay usable, but the locked ones
         for (int slot = 0; slot < 10; ++slot) {
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, RowsTheInstrumentLacksAreHiddenOrLocked) {
     }
 }
 
-TEST_F(MainWindowTest, OperatorResizeIsBoundedByTheAddon) {
+TEST_F(MainWindowTest, OperatorResizeIsBoundedByTheApplication) {
     struct Row {
         QSize asked;
         int outer_width, outer_height;
@@ -320,8 +320,8 @@ TEST_F(MainWindowTest, OperatorResizeIsBoundedByTheAddon) {
         SCOPED_TRACE(row.outer_width);
         window_.resize(row.asked);
         DeliverPostedEvents();
-        EXPECT_EQ(addon_.GetPanel().WindowWidth(), row.outer_width);
-        EXPECT_EQ(addon_.GetPanel().WindowHeight(), row.outer_height);
+        EXPECT_EQ(application_.GetPanel().WindowWidth(), row.outer_width);
+        EXPECT_EQ(application_.GetPanel().WindowHeight(), row.outer_height);
         EXPECT_EQ(window_.size(), row.shown);
     }
 }
@@ -355,7 +355,7 @@ TEST_F(MainWindowTest, ALatchedLampShowsItsMarkAndAClickAcknowledgesIt) {
         "[Quillon]\nMathExpression3=1\nLatch3=1\nMathExpression5=1\nLatch5=1\n";
     window_.show();
     window_.Load("");
-    addon_.ScanTick();
+    application_.ScanTick();
     auto* lamp = Control<LampWidget>(kLamp.ObjectName(3));
     ASSERT_NE(lamp, nullptr);
     ASSERT_TRUE(lamp->Latched());
@@ -398,10 +398,10 @@ TEST_F(QtFrontEndTest, HostExitClosesTheWindow) {
     QSignalSpy closed(&front_end.Window(), &MainWindow::Closed);
     front_end.Window().show();
     host.Exit();
-    EXPECT_FALSE(front_end.GetAddon().Ended());  // told through the event loop
+    EXPECT_FALSE(front_end.GetApplication().Ended());  // told through the event loop
     QApplication::processEvents();
     QApplication::processEvents();
-    EXPECT_TRUE(front_end.GetAddon().Ended());
+    EXPECT_TRUE(front_end.GetApplication().Ended());
     EXPECT_FALSE(front_end.Window().isVisible());
     EXPECT_EQ(closed.count(), 1);
 }

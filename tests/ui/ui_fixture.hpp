@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "fakes/fake_key_state.hpp"
 #include "fakes/fake_platform.hpp"
 #include "fakes/memory_profile_store.hpp"
@@ -17,12 +17,12 @@
 
 namespace quillon::testing {
 
-// A real Addon on fake ports, with its window, not yet shown.
+// A real Application on fake ports, with its window, not yet shown.
 class UiFixture : public ::testing::Test {
 protected:
     UiFixture()
-        : addon_(Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_}),
-          window_(addon_) {}
+        : application_(Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_}),
+          window_(application_) {}
 
     template <typename T = QWidget>
     T* Control(const QString& name) {
@@ -41,7 +41,7 @@ protected:
     RecordingSoundPlayer sound_;
     RecordingLauncher launcher_;
     FakeKeyState keys_;
-    Addon addon_;
+    Application application_;
     MainWindow window_;
 };
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "case_name.hpp"
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 #include "platform/win32/win32_profile_store.hpp"
 
 namespace quillon::testing {

@@ -288,7 +288,7 @@ TEST_F(Win32WindowTest, TheHostsExitEndsWithoutTheOperator) {
     host_.Exit();
     Pump();
     Pump();
-    EXPECT_TRUE(front_end_->GetAddon().Ended());
+    EXPECT_TRUE(front_end_->GetApplication().Ended());
     EXPECT_TRUE(front_end_->Window().Closed());
 }
 

@@ -62,7 +62,7 @@ protected:
 
     HWND Window() { return front_end_->Window().Handle(); }
     HWND Control(int id) { return ::GetDlgItem(Window(), id); }
-    Panel& GetPanel() { return front_end_->GetAddon().GetPanel(); }
+    Panel& GetPanel() { return front_end_->GetApplication().GetPanel(); }
     void Click(int id);
     void Type(HWND target, wchar_t character);
     void TickScan() { ::SendMessageW(Window(), control_ids::kScanTickMessage, 0, 0); }

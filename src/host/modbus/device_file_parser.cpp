@@ -15,7 +15,7 @@
 
 #include "host/modbus/register_value.hpp"
 #include "host/sim/scenario_syntax.hpp"
-#include "platform/whole_file.hpp"
+#include "utility/whole_file.hpp"
 
 namespace quillon::modbus {
 

@@ -5,7 +5,7 @@
 
 #include "host/modbus/modbus_poller.hpp"
 #include "host/modbus/seconds_text.hpp"
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon::modbus {
 

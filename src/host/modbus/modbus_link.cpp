@@ -17,7 +17,7 @@
 #include <system_error>
 
 #include "host/modbus/seconds_text.hpp"
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon::modbus {
 

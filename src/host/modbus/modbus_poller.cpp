@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon::modbus {
 

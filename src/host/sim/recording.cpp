@@ -14,7 +14,7 @@
 #include "host/host_error.hpp"
 #include "host/sim/scenario.hpp"
 #include "host/sim/scenario_error.hpp"
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon::sim {
 namespace {

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 #include "platform/linux/file_lock.hpp"
 
 namespace quillon {

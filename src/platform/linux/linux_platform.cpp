@@ -8,7 +8,7 @@
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/stop_signals.hpp"
-#include "platform/mail_agent_program.hpp"
+#include "agent/contract/mail_agent_program.hpp"
 
 namespace quillon {
 

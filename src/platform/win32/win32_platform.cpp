@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/win32_platform.hpp"
 
-#include "platform/mail_agent_program.hpp"
+#include "agent/contract/mail_agent_program.hpp"
 #include "platform/win32/stop_events.hpp"
 
 namespace quillon {

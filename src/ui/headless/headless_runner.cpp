@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/event_logging.hpp"
 #include "app/host_selection.hpp"
 #include "app/run_resumption.hpp"
 #include "app/timer_loop.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/platform.hpp"
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 #include "ui/headless/console_event_lines.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
@@ -45,39 +45,39 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     ConsolePrompter prompter(notices, console_events);
     ConsoleSoundPlayer sound(notices, platform->SystemClock(), console_events);
     NoKeyState keys;  // no keyboard of its own: the global hot keys are off
-    Addon addon(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
+    Application application(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
                       platform->SystemClock(), sound, platform->Launcher(), keys});
     std::ostream null_stream(nullptr);
     std::ostream& readable = options.events_json ? null_stream : out;
-    ConsolePrinter printer(addon.GetPanel(), readable, err);
-    addon.GetPanel().AddObserver(&printer);
+    ConsolePrinter printer(application.GetPanel(), readable, err);
+    application.GetPanel().AddObserver(&printer);
     connection.SetOutputListener(
         [&](double s, std::int16_t word) { printer.OutputWritten(s, word); });
-    EventLogging logging(addon, platform->SystemClock());
-    json_lines.FollowInstanceName(addon.GetInstanceFacts().host_id);
+    EventLogging logging(application, platform->SystemClock());
+    json_lines.FollowInstanceName(application.GetInstanceFacts().host_id);
     if (options.events_json) {
         logging.AddSink(&json_lines);
     }
-    ReportHostProblems(connection, addon);
+    ReportHostProblems(connection, application);
     const std::unique_ptr<RunAddOn> add_on =
-        make_add_on ? make_add_on(RunParts{addon, logging, host, *platform}) : nullptr;
-    ConsolePrinter notice_printer(addon.GetPanel(), notices, err);
+        make_add_on ? make_add_on(RunParts{application, logging, host, *platform}) : nullptr;
+    ConsolePrinter notice_printer(application.GetPanel(), notices, err);
     const bool resumes = options.resume_after.has_value();
     host.OnExit([&] {
         if (resumes) {
             // The device may come back: tell about the absence, and wait for it.
             notice_printer.Line("host away for its exit time: exit notice sent, waiting for it");
-            addon.HostAway();
+            application.HostAway();
             return;
         }
         notice_printer.Line("host exited: stopping, saving the settings, ending");
-        addon.HostExited();
+        application.HostExited();
     });
     connection.SetStopProbe([] { return StopRequested().load(); });
     notice_printer.Line("Quillon " QUILLON_VERSION " headless; settings in " +
                         platform->ProfilePath(kSettingsFile));
     try {
-        addon.Load(options.argument_text, resumes);
+        application.Load(options.argument_text, resumes);
         logging.AttachInstanceFile();
         if (add_on) {
             add_on->Loaded();
@@ -93,33 +93,33 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     // an equation) ends the program, so that a service manager can restart it.
     // A run that --resume-after will start again is not at its end.
     const auto stopped_by_itself = [&] {
-        return options.exit_on_stop && !addon.Ended() && !addon.GetPanel().ScanTimerEnabled() &&
-               !(resumes && addon.StoppedByHostFailure());
+        return options.exit_on_stop && !application.Ended() && !application.GetPanel().ScanTimerEnabled() &&
+               !(resumes && application.StoppedByHostFailure());
     };
-    OperatorRequests requests(addon, notice_printer, OpenConsoleInput());
+    OperatorRequests requests(application, notice_printer, OpenConsoleInput());
     RunResumption resumption(
-        addon, connection, platform->SystemClock(),
+        application, connection, platform->SystemClock(),
         resumes ? std::optional(SecondsToDuration(*options.resume_after)) : std::nullopt);
     // A stop signal that came during start-up ends the loop before its first tick.
-    TimerLoop(addon, platform->SystemClock(), [&] {
+    TimerLoop(application, platform->SystemClock(), [&] {
         connection.Service();
         resumption.Service();
         requests.Service();
         platform->Service();  // e-mail agents that have finished
-        addon.AgentsFinished();
+        application.AgentsFinished();
         out.flush();  // what a slow reader has not taken yet
         err.flush();
     }).Run([&] { return StopRequested().load() || stopped_by_itself(); });
     const bool by_itself = !StopRequested().load() && stopped_by_itself();
-    if (!addon.Ended()) {
+    if (!application.Ended()) {
         notice_printer.Line(
             (by_itself ? std::string("the run stopped") : StopReason() + " received") +
             ": stopping, saving the settings, ending");
-        addon.Unload();
+        application.Unload();
     }
-    addon.GetPanel().RemoveObserver(&printer);
-    if (addon.SaveFailure()) {
-        err << "quillon: " << *addon.SaveFailure() << std::endl;
+    application.GetPanel().RemoveObserver(&printer);
+    if (application.SaveFailure()) {
+        err << "quillon: " << *application.SaveFailure() << std::endl;
         return kExitFailed;
     }
     return by_itself ? kExitStoppedByItself : kExitNormal;

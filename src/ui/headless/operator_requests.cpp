@@ -5,9 +5,9 @@
 
 namespace quillon {
 
-OperatorRequests::OperatorRequests(Addon& addon, ConsolePrinter& notices,
+OperatorRequests::OperatorRequests(Application& application, ConsolePrinter& notices,
                                    std::unique_ptr<ConsoleInput> input)
-    : addon_(addon),
+    : application_(application),
       notices_(notices),
       input_(std::move(input)),
       signals_seen_(AcknowledgeRequests()) {}
@@ -16,7 +16,7 @@ void OperatorRequests::Service() {
     // Signals that came together count as one request: acknowledging twice ends nothing more.
     if (const std::uint64_t signals = AcknowledgeRequests(); signals != signals_seen_) {
         signals_seen_ = signals;
-        Acknowledge(Addon::kAllSlots, AckSource::Signal, "SIGUSR1");
+        Acknowledge(Application::kAllSlots, AckSource::Signal, "SIGUSR1");
     }
     if (!input_) {
         return;
@@ -25,7 +25,7 @@ void OperatorRequests::Service() {
         const AcknowledgeCommand command = ParseAcknowledgeCommand(line);
         switch (command.kind) {
             case AcknowledgeCommand::Kind::All:
-                Acknowledge(Addon::kAllSlots, AckSource::Console, "ack all");
+                Acknowledge(Application::kAllSlots, AckSource::Console, "ack all");
                 break;
             case AcknowledgeCommand::Kind::Slot:
                 Acknowledge(command.slot, AckSource::Console,
@@ -41,7 +41,7 @@ void OperatorRequests::Service() {
 }
 
 void OperatorRequests::Acknowledge(int slot, AckSource source, const std::string& what) {
-    const int ended = addon_.Acknowledge(slot, source);
+    const int ended = application_.Acknowledge(slot, source);
     if (ended == 0) {
         notices_.Line(what + ": nothing latched");
     } else {

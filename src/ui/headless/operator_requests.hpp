@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "platform/platform.hpp"
 #include "ui/headless/console_printer.hpp"
 
@@ -15,13 +15,13 @@ namespace quillon {
 // slot or all. Each request says on the console what it ended.
 class OperatorRequests {
 public:
-    OperatorRequests(Addon& addon, ConsolePrinter& notices, std::unique_ptr<ConsoleInput> input);
+    OperatorRequests(Application& application, ConsolePrinter& notices, std::unique_ptr<ConsoleInput> input);
     void Service();
 
 private:
     void Acknowledge(int slot, AckSource source, const std::string& what);
 
-    Addon& addon_;
+    Application& application_;
     ConsolePrinter& notices_;
     std::unique_ptr<ConsoleInput> input_;
     std::uint64_t signals_seen_;

@@ -19,7 +19,7 @@
 #include <QSignalBlocker>
 #include <QWindow>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "panel/timer_periods.hpp"
 #include "panel/window_layout.hpp"
 #include "ui/qt/control_names.hpp"
@@ -73,8 +73,8 @@ void SyncTimer(QTimer& timer, bool enabled) {
 
 }  // namespace
 
-MainWindow::MainWindow(Addon& addon, QWidget* parent)
-    : QWidget(parent), addon_(addon), panel_(addon.GetPanel()), switch_style_(new SwitchStyle) {
+MainWindow::MainWindow(Application& application, QWidget* parent)
+    : QWidget(parent), application_(application), panel_(application.GetPanel()), switch_style_(new SwitchStyle) {
     switch_style_->setParent(this);
     setWindowIcon(ApplicationIcon());
     // The layout's 17-pixel controls were sized for an 8-point dialog font of about 11 pixels.
@@ -111,7 +111,7 @@ void MainWindow::CreateControls() {
         Place(lamp, layout::Lamp(slot));
         lamps_[static_cast<std::size_t>(slot)] = lamp;
         lamp->OnClicked([this, slot] {
-            Forward([this, slot] { addon_.Acknowledge(slot, AckSource::Window); });
+            Forward([this, slot] { application_.Acknowledge(slot, AckSource::Window); });
         });
 
         auto* position = new QScrollBar(Qt::Vertical, this);
@@ -218,16 +218,16 @@ void MainWindow::ConnectControls() {
                     Forward([this, slot, value] { panel_.SetSwitchPosition(slot, value); });
                 });
         connect(edit_buttons_[static_cast<std::size_t>(slot)], &QPushButton::clicked, this,
-                [this, slot] { Forward([this, slot] { addon_.EditEquationClicked(slot); }); });
+                [this, slot] { Forward([this, slot] { application_.EditEquationClicked(slot); }); });
     }
     connect(start_stop_, &QPushButton::clicked, this,
-            [this] { Forward([this] { addon_.StartStopClicked(); }); });
+            [this] { Forward([this] { application_.StartStopClicked(); }); });
     connect(quick_reference_, &QPushButton::clicked, this,
-            [this] { Forward([this] { addon_.QuickReferenceClicked(); }); });
+            [this] { Forward([this] { application_.QuickReferenceClicked(); }); });
     connect(alarm_settings_, &QPushButton::clicked, this,
-            [this] { Forward([this] { addon_.AlarmSettingsClicked(); }); });
+            [this] { Forward([this] { application_.AlarmSettingsClicked(); }); });
     connect(email_settings_, &QPushButton::clicked, this,
-            [this] { Forward([this] { addon_.EmailSettingsClicked(); }); });
+            [this] { Forward([this] { application_.EmailSettingsClicked(); }); });
     connect(data_window_, &QLineEdit::textEdited, this, [this](const QString& text) {
         Forward([this, &text] { panel_.SetDataWindowText(text.toStdString()); });
     });
@@ -259,20 +259,20 @@ void MainWindow::SetUpTimers() {
     keep_alive_timer_ = make(control_names::kKeepAliveTimer, kKeepAliveTimerPeriod);
     // A tick whose handler is still on the stack (a modal box is open) is skipped, not
     // nested.
-    const auto tick = [this](bool& busy, void (Addon::*handler)()) {
+    const auto tick = [this](bool& busy, void (Application::*handler)()) {
         if (busy) {
             return;
         }
         busy = true;
-        Forward([this, handler] { (addon_.*handler)(); });
+        Forward([this, handler] { (application_.*handler)(); });
         busy = false;
     };
     connect(scan_timer_, &QTimer::timeout, this,
-            [this, tick] { tick(scan_busy_, &Addon::ScanTick); });
+            [this, tick] { tick(scan_busy_, &Application::ScanTick); });
     connect(alarm_timer_, &QTimer::timeout, this,
-            [this, tick] { tick(alarm_busy_, &Addon::AlarmTick); });
+            [this, tick] { tick(alarm_busy_, &Application::AlarmTick); });
     connect(keep_alive_timer_, &QTimer::timeout, this,
-            [this, tick] { tick(keep_alive_busy_, &Addon::KeepAliveTick); });
+            [this, tick] { tick(keep_alive_busy_, &Application::KeepAliveTick); });
 }
 
 void MainWindow::StopTimers() {
@@ -297,11 +297,11 @@ void MainWindow::ShowAll() {
     }
 }
 
-// Modal boxes opened by an addon call let other events in, so calls nest: closing and ending
+// Modal boxes opened by an application call let other events in, so calls nest: closing and ending
 // wait until the outermost call has returned.
 template <typename Call>
 void MainWindow::Forward(Call&& call) {
-    ++addon_depth_;
+    ++application_depth_;
     try {
         call();
     } catch (const std::exception& error) {
@@ -309,16 +309,16 @@ void MainWindow::Forward(Call&& call) {
         qCritical("Quillon: %s", error.what());
         panel_.SetStatus(error.what());
     }
-    if (--addon_depth_ == 0) {
-        AfterAddonCalls();
+    if (--application_depth_ == 0) {
+        AfterApplicationCalls();
     }
 }
 
-void MainWindow::AfterAddonCalls() {
+void MainWindow::AfterApplicationCalls() {
     if (closed_) {
         return;
     }
-    if (addon_.Ended() && !ending_) {
+    if (application_.Ended() && !ending_) {
         ending_ = true;
         StopTimers();
         QMetaObject::invokeMethod(
@@ -334,11 +334,11 @@ void MainWindow::AfterAddonCalls() {
 // failed start-up always has, without the save of a normal close.
 void MainWindow::Load(const std::string& argument_text) {
     try {
-        ++addon_depth_;
-        addon_.Load(argument_text);
-        --addon_depth_;
+        ++application_depth_;
+        application_.Load(argument_text);
+        --application_depth_;
     } catch (const std::exception& error) {
-        --addon_depth_;
+        --application_depth_;
         QMessageBox::critical(this, QStringLiteral("Quillon"),
                               QStringLiteral("Quillon could not start: %1").arg(error.what()));
         ending_ = true;
@@ -348,13 +348,13 @@ void MainWindow::Load(const std::string& argument_text) {
             this, [this] { close(); }, Qt::QueuedConnection);
         return;
     }
-    if (addon_depth_ == 0) {
-        AfterAddonCalls();
+    if (application_depth_ == 0) {
+        AfterApplicationCalls();
     }
 }
 
 void MainWindow::HostExited() {
-    Forward([this] { addon_.HostExited(); });
+    Forward([this] { application_.HostExited(); });
 }
 
 void MainWindow::PanelChanged(PanelField field, int slot) {
@@ -497,7 +497,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             // One byte per character, as the host's code page gives it.
             if (character.unicode() < 0x100) {
                 const char byte = static_cast<char>(character.unicode());
-                Forward([this, byte] { addon_.CharacterTyped(byte); });
+                Forward([this, byte] { application_.CharacterTyped(byte); });
                 emit CharacterPreviewed(byte);
             }
         }
@@ -510,14 +510,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (addon_depth_ > 0) {
+    if (application_depth_ > 0) {
         close_pending_ = true;
         event->ignore();
         return;
     }
     closed_ = true;
     if (!ending_) {
-        Forward([this] { addon_.Unload(); });
+        Forward([this] { application_.Unload(); });
     }
     StopTimers();
     event->accept();
@@ -545,7 +545,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
         return;
     }
     Forward([this, size] {
-        addon_.Resize(PixelsToTwips(size.width()) + kFrameWidth,
+        application_.Resize(PixelsToTwips(size.width()) + kFrameWidth,
                       PixelsToTwips(size.height()) + kFrameHeight);
     });
     // The Panel may have bounded the size, or kept it unchanged without telling.

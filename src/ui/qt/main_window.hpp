@@ -20,17 +20,17 @@ class QScrollBar;
 
 namespace quillon {
 
-class Addon;
+class Application;
 class LampWidget;
 class SwitchStyle;
 
-// The Quillon window: draws the Addon's Panel in a fixed twips layout and forwards every
-// user action and timer tick to the Addon.
+// The Quillon window: draws the Application's Panel in a fixed twips layout and forwards every
+// user action and timer tick to the Application.
 class MainWindow final : public QWidget, public PanelObserver {
     Q_OBJECT
 
 public:
-    explicit MainWindow(Addon& addon, QWidget* parent = nullptr);
+    explicit MainWindow(Application& application, QWidget* parent = nullptr);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -47,7 +47,7 @@ signals:
     void Closed();
     // Start-up failed and was reported; the window closes without saving.
     void StartupFailed();
-    // A typed character has gone to the Addon, before the focused control sees the key.
+    // A typed character has gone to the Application, before the focused control sees the key.
     void CharacterPreviewed(char character);
     // The operator asked for the channels view (Ctrl+L, or the window's context menu).
     void ChannelsViewRequested();
@@ -71,7 +71,7 @@ private:
 
     template <typename Call>
     void Forward(Call&& call);
-    void AfterAddonCalls();
+    void AfterApplicationCalls();
 
     void ShowSlot(PanelField field, int slot);
     void ShowTimers();
@@ -80,7 +80,7 @@ private:
     QSize PanelClientSize() const;
     QPoint PanelPosition() const;
 
-    Addon& addon_;
+    Application& application_;
     Panel& panel_;
 
     SwitchStyle* switch_style_;  // a child of the window
@@ -98,8 +98,8 @@ private:
     QTimer* alarm_timer_ = nullptr;
     QTimer* keep_alive_timer_ = nullptr;
 
-    int addon_depth_ = 0;         // addon calls on the stack (modal boxes nest them)
-    bool close_pending_ = false;  // a close that came while an addon call was on the stack
+    int application_depth_ = 0;         // application calls on the stack (modal boxes nest them)
+    bool close_pending_ = false;  // a close that came while an application call was on the stack
     bool ending_ = false;         // the host exited: close without Unload
     bool closed_ = false;
     bool scan_busy_ = false;

@@ -10,9 +10,9 @@ namespace quillon {
 
 QtFrontEnd::QtFrontEnd(const FrontEndPorts& ports)
     : host_(ports.host),
-      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
+      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
                    ports.launcher, ports.keys}),
-      window_(addon_) {
+      window_(application_) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     prompter_.SetParentWidget(&window_);
     // The host may report its exit from inside one of its own calls, or from another thread:
@@ -46,10 +46,10 @@ int QtFrontEnd::Run(const std::string& argument_text, const std::function<void()
 
 // A save that failed at the end is the last thing the operator must hear of.
 int QtFrontEnd::ExitStatus(int event_loop_status) {
-    if (!addon_.SaveFailure()) {
+    if (!application_.SaveFailure()) {
         return event_loop_status;
     }
-    prompter_.MessageBox(MessageIcon::Critical, *addon_.SaveFailure(), "");
+    prompter_.MessageBox(MessageIcon::Critical, *application_.SaveFailure(), "");
     return 1;
 }
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "ui/qt/main_window.hpp"
 #include "ui/qt/qt_prompter.hpp"
 
@@ -29,7 +29,7 @@ struct FrontEndPorts {
     KeyState& keys;
 };
 
-// The Addon, its window and the modal boxes; a QApplication must exist first and the ports
+// The Application, its window and the modal boxes; a QApplication must exist first and the ports
 // must outlive this object.
 class QtFrontEnd {
 public:
@@ -45,13 +45,13 @@ public:
     int Run(const std::string& argument_text, const std::function<void()>& started = {});
     int ExitStatus(int event_loop_status);
 
-    Addon& GetAddon() { return addon_; }
+    Application& GetApplication() { return application_; }
     MainWindow& Window() { return window_; }
 
 private:
     HostControl& host_;
     QtPrompter prompter_;
-    Addon addon_;
+    Application application_;
     MainWindow window_;
     bool startup_failed_ = false;
 };

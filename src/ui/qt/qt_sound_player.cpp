@@ -9,7 +9,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
-#include "platform/ding_wave.hpp"
+#include "utility/ding_wave.hpp"
 #include "platform/sound_choice.hpp"
 
 namespace quillon {

@@ -70,11 +70,11 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options,
     X11KeyState keys;
     QtFrontEnd front_end({connection->Control(), platform->Profiles(), platform->UserLocale(),
                           platform->SystemClock(), sound, platform->Launcher(), keys});
-    ReportHostProblems(*connection, front_end.GetAddon());
-    EventLogging logging(front_end.GetAddon(), platform->SystemClock());
+    ReportHostProblems(*connection, front_end.GetApplication());
+    EventLogging logging(front_end.GetApplication(), platform->SystemClock());
     const std::unique_ptr<RunAddOn> add_on =
         make_add_on
-            ? make_add_on(RunParts{front_end.GetAddon(), logging, connection->Control(), *platform})
+            ? make_add_on(RunParts{front_end.GetApplication(), logging, connection->Control(), *platform})
             : nullptr;
     const std::unique_ptr<SimulatorWindow> instrument_window =
         ShowInstrumentWindow(*connection, front_end.Window());
@@ -83,12 +83,12 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options,
     QObject::connect(&service, &QTimer::timeout, [&connection, &platform, &front_end] {
         connection->Service();
         platform->Service();  // e-mail agents that have finished
-        front_end.GetAddon().AgentsFinished();
+        front_end.GetApplication().AgentsFinished();
     });
     service.start(kHostServiceMilliseconds);
 
     // The channels view: on request, with --view, and beside the demo instrument.
-    ChannelsWindow channels(front_end.GetAddon().History(), connection->Control());
+    ChannelsWindow channels(front_end.GetApplication().History(), connection->Control());
     const auto show_channels = [&channels] {
         channels.show();
         channels.raise();

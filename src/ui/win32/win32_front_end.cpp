@@ -9,9 +9,9 @@ namespace quillon {
 
 Win32FrontEnd::Win32FrontEnd(const Win32FrontEndPorts& ports)
     : host_(ports.host),
-      addon_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
+      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
                    ports.launcher, ports.keys}),
-      window_(addon_) {
+      window_(application_) {
     prompter_.SetOwner(window_.Handle());
     // The host may report its exit from inside one of its own calls: the window hears of it
     // from the message loop, once that call has returned.
@@ -22,12 +22,12 @@ Win32FrontEnd::Win32FrontEnd(const Win32FrontEndPorts& ports)
 
 Win32FrontEnd::~Win32FrontEnd() {
     host_.OnExit({});
-    channels_.reset();  // before the Addon whose history it reads
+    channels_.reset();  // before the Application whose history it reads
 }
 
 void Win32FrontEnd::ShowChannelsView() {
     if (!channels_) {
-        channels_ = std::make_unique<Win32ChannelsWindow>(addon_.History(), host_);
+        channels_ = std::make_unique<Win32ChannelsWindow>(application_.History(), host_);
     }
     channels_->Show(window_.Handle());
 }
@@ -47,9 +47,9 @@ int Win32FrontEnd::Run(const std::string& argument_text, bool channels_view) {
         return 1;
     }
     // A save that failed at the end is the last thing the operator must hear of.
-    if (addon_.SaveFailure()) {
+    if (application_.SaveFailure()) {
         prompter_.SetOwner(nullptr);
-        prompter_.MessageBox(MessageIcon::Critical, *addon_.SaveFailure(), "");
+        prompter_.MessageBox(MessageIcon::Critical, *application_.SaveFailure(), "");
         return 1;
     }
     return 0;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "ui/win32/win32_channels_window.hpp"
 #include "ui/win32/win32_main_window.hpp"
 #include "ui/win32/win32_prompter.hpp"
@@ -30,7 +30,7 @@ struct Win32FrontEndPorts {
     KeyState& keys;
 };
 
-// The Addon, its window and the modal boxes, on the calling thread; the ports must outlive
+// The Application, its window and the modal boxes, on the calling thread; the ports must outlive
 // this object.
 class Win32FrontEnd {
 public:
@@ -48,7 +48,7 @@ public:
     // for the loop of Run.
     void DispatchWaitingMessages();
 
-    Addon& GetAddon() { return addon_; }
+    Application& GetApplication() { return application_; }
     Win32MainWindow& Window() { return window_; }
     // Opens the channels view (made the first time) below the window.
     void ShowChannelsView();
@@ -59,7 +59,7 @@ private:
 
     HostControl& host_;
     Win32Prompter prompter_;
-    Addon addon_;
+    Application application_;
     Win32MainWindow window_;
     std::unique_ptr<Win32ChannelsWindow> channels_;
 };

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "panel/pictures.hpp"
 #include "panel/timer_periods.hpp"
 #include "platform/win32/com_text.hpp"
@@ -81,7 +81,7 @@ int SlotOf(HWND control, int base) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(Addon& addon) : addon_(addon), panel_(addon.GetPanel()) {
+Win32MainWindow::Win32MainWindow(Application& application) : application_(application), panel_(application.GetPanel()) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     RegisterWindowClass();
@@ -150,11 +150,11 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
             return 0;
         case WM_TIMER:
             if (w == control_ids::kAlarmTimerId && panel_.AlarmTimerEnabled()) {
-                Tick(alarm_busy_, &Addon::AlarmTick);
+                Tick(alarm_busy_, &Application::AlarmTick);
             } else if (w == control_ids::kKeepAliveTimerId && panel_.KeepAliveTimerEnabled()) {
-                Tick(keep_alive_busy_, &Addon::KeepAliveTick);
+                Tick(keep_alive_busy_, &Application::KeepAliveTick);
             } else if (w == ScanTickSource::kFallbackTimerId && panel_.ScanTimerEnabled()) {
-                Tick(scan_busy_, &Addon::ScanTick);
+                Tick(scan_busy_, &Application::ScanTick);
             } else if (w == control_ids::kServiceTimerId && service_ && !closed_) {
                 Forward([this] { service_(); });
             }
@@ -163,12 +163,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
             scan_ticks_->TickTaken();
             // A tick that waited in the queue past a Stop is dropped.
             if (panel_.ScanTimerEnabled() && !ending_) {
-                Tick(scan_busy_, &Addon::ScanTick);
+                Tick(scan_busy_, &Application::ScanTick);
             }
             return 0;
         case control_ids::kHostExitMessage:
             if (!closed_ && !ending_) {
-                Forward([this] { addon_.HostExited(); });
+                Forward([this] { application_.HostExited(); });
             }
             return 0;
         case kDpiChangedMessage:
@@ -326,11 +326,11 @@ void Win32MainWindow::ApplyLayout() {
     Place(email_settings_, layout::kEmailSettings);
 }
 
-// Modal boxes opened by an addon call run their own message loops, so calls nest: closing and
+// Modal boxes opened by an application call run their own message loops, so calls nest: closing and
 // ending wait until the outermost call has returned.
 template <typename Call>
 void Win32MainWindow::Forward(Call&& call) {
-    ++addon_depth_;
+    ++application_depth_;
     try {
         call();
     } catch (const std::exception& error) {
@@ -339,16 +339,16 @@ void Win32MainWindow::Forward(Call&& call) {
     } catch (...) {
         panel_.SetStatus("an unexpected error ended the last action");
     }
-    if (--addon_depth_ == 0) {
-        AfterAddonCalls();
+    if (--application_depth_ == 0) {
+        AfterApplicationCalls();
     }
 }
 
-void Win32MainWindow::AfterAddonCalls() {
+void Win32MainWindow::AfterApplicationCalls() {
     if (closed_) {
         return;
     }
-    if (addon_.Ended() && !ending_) {
+    if (application_.Ended() && !ending_) {
         ending_ = true;
         StopTimers();
         ::PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -359,24 +359,24 @@ void Win32MainWindow::AfterAddonCalls() {
 }
 
 // A tick whose handler is still on the stack (a modal box is open) is skipped, not nested.
-void Win32MainWindow::Tick(bool& busy, void (Addon::*handler)()) {
+void Win32MainWindow::Tick(bool& busy, void (Application::*handler)()) {
     if (busy || closed_) {
         return;
     }
     busy = true;
-    Forward([this, handler] { (addon_.*handler)(); });
+    Forward([this, handler] { (application_.*handler)(); });
     busy = false;
 }
 
 // Without its host or settings the program cannot run: report the failure and end, without
 // the save of a normal close.
 void Win32MainWindow::Load(const std::string& argument_text) {
-    ++addon_depth_;
+    ++application_depth_;
     try {
-        addon_.Load(argument_text);
-        --addon_depth_;
+        application_.Load(argument_text);
+        --application_depth_;
     } catch (const std::exception& error) {
-        --addon_depth_;
+        --application_depth_;
         startup_failed_ = true;
         ending_ = true;
         StopTimers();
@@ -385,8 +385,8 @@ void Win32MainWindow::Load(const std::string& argument_text) {
         ::PostMessageW(window_, WM_CLOSE, 0, 0);
         return;
     }
-    if (addon_depth_ == 0) {
-        AfterAddonCalls();
+    if (application_depth_ == 0) {
+        AfterApplicationCalls();
     }
 }
 
@@ -402,7 +402,7 @@ bool Win32MainWindow::PreviewMessage(MSG& message) {
     }
     if (message.message == WM_CHAR) {
         if (const std::optional<char> byte = CharacterByte(static_cast<wchar_t>(message.wParam))) {
-            Forward([this, byte] { addon_.CharacterTyped(*byte); });
+            Forward([this, byte] { application_.CharacterTyped(*byte); });
         }
     }
     // Tab, Shift+Tab and the arrow keys move between the controls, as in a dialog; every
@@ -423,26 +423,26 @@ void Win32MainWindow::Command(int id, int notification) {
         return;
     }
     if (id >= kEditEquationBase && id < kEditEquationBase + kSlotCount) {
-        Forward([this, id] { addon_.EditEquationClicked(id - kEditEquationBase); });
+        Forward([this, id] { application_.EditEquationClicked(id - kEditEquationBase); });
         return;
     }
     // A click on a lamp (STN_CLICKED, the same code as BN_CLICKED) acknowledges its latch.
     if (id >= kLampBase && id < kLampBase + kSlotCount) {
-        Forward([this, id] { addon_.Acknowledge(id - kLampBase, AckSource::Window); });
+        Forward([this, id] { application_.Acknowledge(id - kLampBase, AckSource::Window); });
         return;
     }
     switch (id) {
         case kStartStop:
-            Forward([this] { addon_.StartStopClicked(); });
+            Forward([this] { application_.StartStopClicked(); });
             break;
         case kQuickReference:
-            Forward([this] { addon_.QuickReferenceClicked(); });
+            Forward([this] { application_.QuickReferenceClicked(); });
             break;
         case kAlarmSettings:
-            Forward([this] { addon_.AlarmSettingsClicked(); });
+            Forward([this] { application_.AlarmSettingsClicked(); });
             break;
         case kEmailSettings:
-            Forward([this] { addon_.EmailSettingsClicked(); });
+            Forward([this] { application_.EmailSettingsClicked(); });
             break;
         case kGlobalKeys: {
             const bool checked = ::SendMessageW(global_keys_, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -586,7 +586,7 @@ void Win32MainWindow::DpiChanged(int dpi, const RECT& suggested) {
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
-// The operator resized the window: the Addon bounds the size, and the window takes it.
+// The operator resized the window: the Application bounds the size, and the window takes it.
 // The size comes with the message: while the system maximises the window, the client area it
 // reports may still be the old one.
 void Win32MainWindow::Resized(SIZE client) {
@@ -595,7 +595,7 @@ void Win32MainWindow::Resized(SIZE client) {
     }
     const int width = PixelsToTwips(client.cx, dpi_) + kFrameWidth;
     const int height = PixelsToTwips(client.cy, dpi_) + kFrameHeight;
-    Forward([this, width, height] { addon_.Resize(width, height); });
+    Forward([this, width, height] { application_.Resize(width, height); });
     ShowGeometry();
 }
 
@@ -613,12 +613,12 @@ void Win32MainWindow::CloseRequested() {
     if (closed_) {
         return;
     }
-    if (addon_depth_ > 0) {
+    if (application_depth_ > 0) {
         close_pending_ = true;
         return;
     }
     if (!ending_) {
-        Forward([this] { addon_.Unload(); });
+        Forward([this] { application_.Unload(); });
     }
     closed_ = true;
     StopTimers();

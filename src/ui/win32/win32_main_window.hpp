@@ -14,13 +14,13 @@
 
 namespace quillon {
 
-class Addon;
+class Application;
 
-// The Quillon window on Windows: draws the Addon's Panel in the twips layout at the window's
-// own DPI and forwards every user action and timer tick to the Addon, on the window's thread.
+// The Quillon window on Windows: draws the Application's Panel in the twips layout at the window's
+// own DPI and forwards every user action and timer tick to the Application, on the window's thread.
 class Win32MainWindow final : public PanelObserver {
 public:
-    explicit Win32MainWindow(Addon& addon);
+    explicit Win32MainWindow(Application& application);
     ~Win32MainWindow() override;
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
@@ -46,7 +46,7 @@ public:
     }
 
     // Every message of the thread passes here before it is dispatched: typed characters reach
-    // the Addon first (key preview), then Tab and the arrow keys move the focus. True when the
+    // the Application first (key preview), then Tab and the arrow keys move the focus. True when the
     // message has been handled.
     bool PreviewMessage(MSG& message);
 
@@ -66,8 +66,8 @@ private:
 
     template <typename Call>
     void Forward(Call&& call);
-    void AfterAddonCalls();
-    void Tick(bool& busy, void (Addon::*handler)());
+    void AfterApplicationCalls();
+    void Tick(bool& busy, void (Application::*handler)());
 
     void Command(int id, int notification);
     void SwitchMoved(HWND scroll_bar, int request, int thumb);
@@ -92,7 +92,7 @@ private:
     void ShowDataWindow();
     void StopTimers();
 
-    Addon& addon_;
+    Application& application_;
     Panel& panel_;
     HWND window_ = nullptr;
     HWND tool_tips_ = nullptr;
@@ -118,8 +118,8 @@ private:
     std::function<void()> service_;
     std::function<void()> channels_view_request_;
 
-    int addon_depth_ = 0;         // addon calls on the stack (modal boxes nest them)
-    bool close_pending_ = false;  // a close that came while an addon call was on the stack
+    int application_depth_ = 0;         // application calls on the stack (modal boxes nest them)
+    bool close_pending_ = false;  // a close that came while an application call was on the stack
     bool ending_ = false;         // the host exited or start-up failed: close without Unload
     bool closed_ = false;
     bool startup_failed_ = false;

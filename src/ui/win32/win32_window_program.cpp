@@ -56,7 +56,7 @@ int RunWin32WindowProgram(const ProgramOptions& options) {
     Win32KeyState keys;
     Win32FrontEnd front_end({connection->Control(), platform->Profiles(), platform->UserLocale(),
                              platform->SystemClock(), sound, platform->Launcher(), keys});
-    ReportHostProblems(*connection, front_end.GetAddon());
+    ReportHostProblems(*connection, front_end.GetApplication());
 #ifdef QUILLON_WITH_WINDAQ
     // The host's control lives on the window, as on a form, and ends with it.
     if (auto* control = dynamic_cast<windaq::WinDaqHost*>(connection.get())) {
@@ -66,7 +66,7 @@ int RunWin32WindowProgram(const ProgramOptions& options) {
     front_end.Window().SetService([&connection, &platform, &front_end] {
         connection->Service();
         platform->Service();  // e-mail agents that have finished
-        front_end.GetAddon().AgentsFinished();
+        front_end.GetApplication().AgentsFinished();
     });
     return front_end.Run(options.argument_text, options.view);
 }

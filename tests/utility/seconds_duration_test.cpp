@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/seconds_duration.hpp"
+#include "utility/seconds_duration.hpp"
 
 #include <gtest/gtest.h>
 

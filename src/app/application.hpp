@@ -35,14 +35,16 @@
 
 namespace quillon {
 
-// Owns the window's state and its controllers, and offers the window's events as plain
-// calls. Front ends draw the Panel and forward input here; nothing here blocks.
-class Addon final : private PanelHandlers, private PanelObserver {
+// The application core of one instance: it owns the Panel (the window's state), the instance's
+// facts and settings, every controller (run control, scan cycle, output word, manual control,
+// hot keys, alarms, the settings dialogs) and the tick history, and offers the window's events
+// as plain calls. Front ends draw the Panel and forward input here; nothing here blocks.
+class Application final : private PanelHandlers, private PanelObserver {
 public:
-    explicit Addon(const Ports& ports);
-    ~Addon() override;
-    Addon(const Addon&) = delete;
-    Addon& operator=(const Addon&) = delete;
+    explicit Application(const Ports& ports);
+    ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     Panel& GetPanel() { return panel_; }
     const InstanceFacts& GetInstanceFacts() const { return facts_; }
@@ -52,7 +54,7 @@ public:
     const SampleHistory& History() const { return history_; }
 
     // Where events go (run start and stop, slot changes and why, modes, output writes,
-    // alarms, agents); set it before Load. The sink outlives the Addon.
+    // alarms, agents); set it before Load. The sink outlives the Application.
     void SetEventSink(EventSink* events);
     // For a host that learns later whether the device took an output word: output writes
     // reach the events only with the device's answer, given to OutputConfirmed.

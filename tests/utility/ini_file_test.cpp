@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/ini_file.hpp"
+#include "utility/ini_file.hpp"
 
 #include <gtest/gtest.h>
 

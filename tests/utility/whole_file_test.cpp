@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/whole_file.hpp"
+#include "utility/whole_file.hpp"
 
 #include <gtest/gtest.h>
 

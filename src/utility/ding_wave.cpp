@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/ding_wave.hpp"
+#include "utility/ding_wave.hpp"
 
 #include <cmath>
 #include <numbers>

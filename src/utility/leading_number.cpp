@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/leading_number.hpp"
+#include "utility/leading_number.hpp"
 
 #include <charconv>
 #include <optional>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/addon.hpp"
+#include "app/application.hpp"
 
 #include "app/startup.hpp"
 #include "app/window_bounds.hpp"
@@ -8,7 +8,7 @@
 
 namespace quillon {
 
-Addon::Addon(const Ports& ports)
+Application::Application(const Ports& ports)
     : ports_(ports),
       preparation_(ports.host, ports.prompter, evaluator_),
       mode_switch_(panel_),
@@ -42,12 +42,12 @@ Addon::Addon(const Ports& ports)
     hot_keys_.SetAcknowledgeAll([this] { Acknowledge(kAllSlots, AckSource::HotKey); });
 }
 
-Addon::~Addon() {
+Application::~Application() {
     panel_.RemoveObserver(this);
     panel_.SetHandlers(nullptr);
 }
 
-void Addon::SetEventSink(EventSink* events) {
+void Application::SetEventSink(EventSink* events) {
     events_ = events ? events : &no_events_;
     EventSink* controllers = events_;
     if (confirmed_outputs_) {
@@ -61,21 +61,21 @@ void Addon::SetEventSink(EventSink* events) {
     alarms_.SetEventSink(controllers);
 }
 
-void Addon::AwaitOutputConfirmations() {
+void Application::AwaitOutputConfirmations() {
     if (!confirmed_outputs_) {
         confirmed_outputs_ = std::make_unique<ConfirmedOutputEvents>(*events_);
         SetEventSink(events_);
     }
 }
 
-void Addon::OutputConfirmed(std::int16_t word, const std::string& refusal) {
+void Application::OutputConfirmed(std::int16_t word, const std::string& refusal) {
     if (confirmed_outputs_) {
         confirmed_outputs_->Confirm(word, refusal);
     }
 }
 
 template <typename Action>
-void Addon::From(ChangeSource source, Action action) {
+void Application::From(ChangeSource source, Action action) {
     const ChangeSource outer = change_source_;
     change_source_ = source;
     try {
@@ -87,7 +87,7 @@ void Addon::From(ChangeSource source, Action action) {
     change_source_ = outer;
 }
 
-void Addon::Load(const std::string& argument_text, bool wait_for_host) {
+void Application::Load(const std::string& argument_text, bool wait_for_host) {
     // Start-up puts the saved modes on the switches before it starts the run.
     From(ChangeSource::Settings, [&] {
         Startup(ports_, panel_, facts_, settings_, run_control_).Run(argument_text, wait_for_host);
@@ -100,12 +100,12 @@ void Addon::Load(const std::string& argument_text, bool wait_for_host) {
     }
 }
 
-void Addon::Resize(int width, int height) {
+void Application::Resize(int width, int height) {
     const WindowSize bounded = BoundWindowSize({width, height});
     panel_.SetWindowSize(bounded.width, bounded.height);
 }
 
-void Addon::Unload() {
+void Application::Unload() {
     if (run_control_.Running()) {
         run_control_.StartStop("the program is ending");
         panel_.SetScanTimerEnabled(false);
@@ -113,7 +113,7 @@ void Addon::Unload() {
     SaveSettings();
 }
 
-void Addon::HostExited() {
+void Application::HostExited() {
     events_->HostExited();
     Report(alarms_.SendHostExitNotice());
     if (run_control_.Running()) {
@@ -123,24 +123,24 @@ void Addon::HostExited() {
     ended_ = true;
 }
 
-void Addon::HostAway() {
+void Application::HostAway() {
     events_->HostExited();
     Report(alarms_.SendHostExitNotice());
 }
 
-bool Addon::StoppedByHostFailure() const {
+bool Application::StoppedByHostFailure() const {
     return !run_control_.Running() && run_.stop_cause == StopCause::HostFailed;
 }
 
-bool Addon::ResumeRun() {
+bool Application::ResumeRun() {
     return run_control_.Resume();
 }
 
-void Addon::SendRunNotice(const char* event_word, const std::string& what_happened) {
+void Application::SendRunNotice(const char* event_word, const std::string& what_happened) {
     Report(alarms_.SendRunNotice(event_word, what_happened));
 }
 
-void Addon::SaveSettings() {
+void Application::SaveSettings() {
     const SaveResult result = settings_.SaveSetupInfo();
     if (!result.Ok()) {
         save_failure_ = "Settings not saved (" + std::to_string(result.failed_keys) +
@@ -149,17 +149,17 @@ void Addon::SaveSettings() {
     }
 }
 
-void Addon::StartStopClicked() {
+void Application::StartStopClicked() {
     run_control_.StartStop();
 }
 
-void Addon::StopRun(std::string_view reason) {
+void Application::StopRun(std::string_view reason) {
     if (run_control_.Running()) {
         run_control_.StartStop(reason);
     }
 }
 
-void Addon::ScanTick() {
+void Application::ScanTick() {
     if (run_control_.Running()) {
         const auto start = ports_.clock.Monotonic();
         events_->TickStarted(++ticks_);
@@ -171,17 +171,17 @@ void Addon::ScanTick() {
     }
 }
 
-void Addon::AlarmTick() {
+void Application::AlarmTick() {
     if (panel_.AlarmTimerEnabled()) {
         alarms_.AlarmTick();
     }
 }
 
-void Addon::KeepAliveTick() {
+void Application::KeepAliveTick() {
     Report(alarms_.KeepAliveTick(scan_cycle_.LatestSamples(), run_control_.Running()));
 }
 
-void Addon::AgentsFinished() {
+void Application::AgentsFinished() {
     for (const FinishedProcess& agent : ports_.launcher.TakeFinished()) {
         const std::optional<std::string> outcome = alarms_.AgentFinished(agent);
         if (outcome && agent.arguments.size() > 2) {
@@ -192,29 +192,29 @@ void Addon::AgentsFinished() {
     events_->Idle();
 }
 
-void Addon::CharacterTyped(char character) {
+void Application::CharacterTyped(char character) {
     if (panel_.KeyPreview()) {
         From(ChangeSource::Key, [&] { manual_control_.CharacterTyped(character); });
     }
 }
 
-void Addon::QuickReferenceClicked() {
+void Application::QuickReferenceClicked() {
     ShowQuickReference(panel_, ports_.prompter);
 }
 
-void Addon::EditEquationClicked(int slot) {
+void Application::EditEquationClicked(int slot) {
     EditEquation(slot, panel_, ports_.prompter);
 }
 
-void Addon::AlarmSettingsClicked() {
+void Application::AlarmSettingsClicked() {
     settings_dialogs_.AlarmDialog();
 }
 
-void Addon::EmailSettingsClicked() {
+void Application::EmailSettingsClicked() {
     settings_dialogs_.EmailIntervalDialog();
 }
 
-int Addon::Acknowledge(int slot, AckSource source) {
+int Application::Acknowledge(int slot, AckSource source) {
     int ended = 0;
     for (int each = 0; each < kSlotCount; ++each) {
         if ((slot == kAllSlots || slot == each) && scan_cycle_.Acknowledge(each)) {
@@ -225,11 +225,11 @@ int Addon::Acknowledge(int slot, AckSource source) {
     return ended;
 }
 
-void Addon::SwitchChanged(int slot) {
+void Application::SwitchChanged(int slot) {
     mode_switch_.SwitchChanged(slot);
 }
 
-void Addon::PanelChanged(PanelField field, int slot) {
+void Application::PanelChanged(PanelField field, int slot) {
     switch (field) {
         case PanelField::Mode:
             ReportModeChange(slot);
@@ -257,7 +257,7 @@ void Addon::PanelChanged(PanelField field, int slot) {
     }
 }
 
-void Addon::ReportModeChange(int slot) {
+void Application::ReportModeChange(int slot) {
     std::string& logged = logged_modes_[static_cast<std::size_t>(slot)];
     const SlotState& state = panel_.Slot(slot);
     if (state.mode != logged) {
@@ -269,11 +269,11 @@ void Addon::ReportModeChange(int slot) {
     }
 }
 
-void Addon::ManualOutputChanged(int output) {
+void Application::ManualOutputChanged(int output) {
     Report(manual_control_.ManualOutputChanged(output));
 }
 
-void Addon::StartAudioAlarm() {
+void Application::StartAudioAlarm() {
     const bool starts = !panel_.AlarmTimerEnabled();
     alarms_.StartAudioAlarm();
     if (starts) {
@@ -281,7 +281,7 @@ void Addon::StartAudioAlarm() {
     }
 }
 
-void Addon::SendAlarmEmail(const SampleBlock& samples) {
+void Application::SendAlarmEmail(const SampleBlock& samples) {
     const std::optional<std::string> problem = alarms_.SendAlarmEmail(samples);
     if (!problem) {
         history_.AddMark(SecondsSinceStart(), SampleHistory::MarkKind::Email);
@@ -289,7 +289,7 @@ void Addon::SendAlarmEmail(const SampleBlock& samples) {
     Report(problem);
 }
 
-void Addon::RecordTick(const SampleBlock& samples, int scan) {
+void Application::RecordTick(const SampleBlock& samples, int scan) {
     std::uint16_t active = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (panel_.Slot(slot).lamp == kLampActive) {
@@ -303,7 +303,7 @@ void Addon::RecordTick(const SampleBlock& samples, int scan) {
 }
 
 // The view's time axis: seconds since the first tick, on the monotonic clock.
-double Addon::SecondsSinceStart() {
+double Application::SecondsSinceStart() {
     const auto now = ports_.clock.Monotonic();
     if (!first_tick_) {
         first_tick_ = now;
@@ -311,7 +311,7 @@ double Addon::SecondsSinceStart() {
     return std::chrono::duration<double>(now - *first_tick_).count();
 }
 
-void Addon::Report(const std::optional<std::string>& problem) {
+void Application::Report(const std::optional<std::string>& problem) {
     if (problem) {
         panel_.SetStatus(*problem);
     }

@@ -9,8 +9,8 @@ namespace {
 using testing::StartupFixture;
 
 TEST_F(StartupFixture, ClosingWhileRunningStopsThenSaves) {
-    addon.Load("");
-    addon.Unload();
+    application.Load("");
+    application.Unload();
     EXPECT_EQ(panel.StartStopCaption(), "Start");
     EXPECT_FALSE(panel.ScanTimerEnabled());
     EXPECT_NE(Settings().find("EmailAlarmInterval=20"), std::string::npos);
@@ -18,10 +18,10 @@ TEST_F(StartupFixture, ClosingWhileRunningStopsThenSaves) {
 
 // A run that never had timing keys saves none: the section ends as it always did.
 TEST_F(StartupFixture, AFirstSaveAfterARunHasNoTimingKeys) {
-    addon.Load("");
-    addon.ScanTick();
-    addon.Acknowledge(Addon::kAllSlots, AckSource::Window);
-    addon.Unload();
+    application.Load("");
+    application.ScanTick();
+    application.Acknowledge(Application::kAllSlots, AckSource::Window);
+    application.Unload();
     const std::string saved = Settings();
     EXPECT_EQ(saved.find("Delay"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("Latch"), std::string::npos) << saved;
@@ -31,54 +31,54 @@ TEST_F(StartupFixture, AFirstSaveAfterARunHasNoTimingKeys) {
 // A delay out of range is said in the status line once the run is up (Start clears it).
 TEST_F(StartupFixture, ATimingKeyOutOfRangeIsSaidAfterStart) {
     store.files["NorvaneAlarm.ini"] = "[Quillon]\nOnDelay3=-1\n";
-    addon.Load("");
+    application.Load("");
     EXPECT_TRUE(panel.ScanTimerEnabled());
     EXPECT_EQ(panel.Status(), "OnDelay3=-1 is outside 0 to 3600000 ms: read as 0");
 }
 
 TEST_F(StartupFixture, ClosingWhileStoppedOnlySaves) {
-    addon.Load("");
-    addon.StartStopClicked();
+    application.Load("");
+    application.StartStopClicked();
     panel.SetEquation(0, "#1>0");
-    addon.Unload();
+    application.Unload();
     EXPECT_EQ(panel.StartStopCaption(), "Start");
     EXPECT_NE(Settings().find("MathExpression0=#1>0\n"), std::string::npos);
 }
 
 TEST_F(StartupFixture, AFailedSaveIsReportedOnceInTheStatus) {
-    addon.Load("");
+    application.Load("");
     store.fail_writes = true;
-    addon.Unload();
+    application.Unload();
     EXPECT_EQ(panel.Status(), "Settings not saved (46 keys): disk full");
-    EXPECT_EQ(addon.SaveFailure(), panel.Status());  // the front end ends with it, status 1
+    EXPECT_EQ(application.SaveFailure(), panel.Status());  // the front end ends with it, status 1
 }
 
 TEST_F(StartupFixture, AFailedSaveAtHostExitIsKeptForTheFrontEnd) {
-    addon.Load("");
+    application.Load("");
     store.fail_writes = true;
-    addon.HostExited();
-    EXPECT_TRUE(addon.Ended());
-    EXPECT_TRUE(addon.SaveFailure().has_value());
+    application.HostExited();
+    EXPECT_TRUE(application.Ended());
+    EXPECT_TRUE(application.SaveFailure().has_value());
 }
 
 // Defaults would drive every output from "#0>3.3": an existing file that cannot be read, or
 // an instance name that cannot head a section, stops start-up before the run.
 TEST_F(StartupFixture, StartupStopsWhenTheSettingsCannotBeUsed) {
     store.unreadable = true;
-    EXPECT_THROW(addon.Load(""), std::runtime_error);
+    EXPECT_THROW(application.Load(""), std::runtime_error);
     EXPECT_FALSE(panel.ScanTimerEnabled());
     store.unreadable = false;
     for (const char* name : {"-d -nLab\t", "-d -nX]\n[Lab9", "-d -nA\rB"}) {
-        EXPECT_THROW(addon.Load(name), std::runtime_error) << name;
+        EXPECT_THROW(application.Load(name), std::runtime_error) << name;
         EXPECT_FALSE(panel.ScanTimerEnabled());
     }
     EXPECT_TRUE(Settings().empty());
 }
 
 TEST_F(StartupFixture, HostExitStopsSavesAndEnds) {
-    addon.Load("");
-    addon.HostExited();
-    EXPECT_TRUE(addon.Ended());
+    application.Load("");
+    application.HostExited();
+    EXPECT_TRUE(application.Ended());
     EXPECT_FALSE(panel.ScanTimerEnabled());
     EXPECT_FALSE(Settings().empty());
 }
@@ -87,26 +87,26 @@ TEST_F(StartupFixture, HostExitStopsSavesAndEnds) {
 TEST_F(StartupFixture, EveryTickIsKeptForTheViewWithTheLampsItLeft) {
     store.files["NorvaneAlarm.ini"] = "[Quillon]\nMathExpression0=1\nMathExpression1=0\n";
     host.block = SampleBlock(4, 1);
-    addon.Load("");
+    application.Load("");
     for (int tick = 0; tick < 3; ++tick) {
-        addon.ScanTick();
+        application.ScanTick();
     }
-    const SampleHistory& history = addon.History();
+    const SampleHistory& history = application.History();
     ASSERT_EQ(history.Size(), 3U);
     EXPECT_EQ(history.Channels(), 4);
     EXPECT_EQ(history.ActiveSlotsAt(2) & 0b11, 0b01);
 }
 
 TEST_F(StartupFixture, ResizeKeepsTheWindowInBounds) {
-    addon.Resize(300, 6000);
+    application.Resize(300, 6000);
     EXPECT_EQ(panel.WindowWidth(), 480);
     EXPECT_EQ(panel.WindowHeight(), 5505);
 }
 
 TEST_F(StartupFixture, AnEndedAgentsOutcomeReachesTheStatusLine) {
-    addon.Load("");
+    application.Load("");
     launcher.finished = {{"pellomar", {"Global", "Norvane", "Alarm", "x"}, true, 4}};
-    addon.AgentsFinished();
+    application.AgentsFinished();
     EXPECT_EQ(
         panel.Status().rfind("Alarm e-mail queued, but it cannot leave: the mail password", 0), 0U)
         << panel.Status();
@@ -124,10 +124,10 @@ class KeepAliveThroughSettings : public StartupFixture,
 // The samples are 0: "#0>3.3" stays false (all quiet), "#0<1" stays true.
 TEST_P(KeepAliveThroughSettings, SendsOnlyWhenSwitchedOnAndAllIsQuiet) {
     store.files["NorvaneAlarm.ini"] = "[Quillon]\nS9=Set\n" + GetParam().settings;
-    addon.Load("");
+    application.Load("");
     for (int tick = 0; tick < 2; ++tick) {
-        addon.ScanTick();
-        addon.KeepAliveTick();
+        application.ScanTick();
+        application.KeepAliveTick();
     }
     int keep_alives = 0;
     for (const auto& launch : launcher.launched) {
