@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     quillon::ConsoleSoundPlayer sound(std::cout, clock);
     quillon::NoKeyState keys;
     quillon::Application application(quillon::Ports{host, platform->Profiles(), prompter,
-                                        platform->UserLocale(), clock, sound, platform->Launcher(),
-                                        keys});
+                                                    platform->UserLocale(), clock, sound,
+                                                    platform->Launcher(), keys});
     application.Load("-dsim -nTickPeriod");
 
     std::vector<Clock::time_point> ticks;

@@ -11,15 +11,15 @@
 #include <sstream>
 #include <thread>
 
+#include "agent/contract/mail_agent_exit.hpp"
 #include "agent/deliverer.hpp"
 #include "agent/deliverer_lock.hpp"
-#include "agent/durable_file.hpp"
 #include "agent/outbox_watch.hpp"
 #include "agent/password_file.hpp"
 #include "agent/printable_text.hpp"
 #include "agent/sent_ledger.hpp"
 #include "agent/smtp_sender.hpp"
-#include "agent/contract/mail_agent_exit.hpp"
+#include "platform/linux/durable_file.hpp"
 #include "utility/whole_file.hpp"
 
 namespace quillon::agent {

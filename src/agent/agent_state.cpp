@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "agent/durable_file.hpp"
 #include "agent/printable_text.hpp"
+#include "platform/linux/durable_file.hpp"
 #include "platform/local_time.hpp"
 
 namespace quillon::agent {

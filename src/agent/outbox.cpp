@@ -2,7 +2,6 @@
 #include "agent/outbox.hpp"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +14,8 @@
 #include <random>
 #include <sstream>
 
-#include "agent/durable_file.hpp"
 #include "agent/printable_text.hpp"
+#include "platform/linux/durable_file.hpp"
 
 namespace quillon::agent {
 namespace {
@@ -69,16 +68,6 @@ std::vector<std::string> MessageNames(const std::filesystem::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// A temporary file's name holds its writer's process id: ".tmp-1234-...".
-bool WriterAlive(const std::string& temporary_name) {
-    const std::string rest = temporary_name.substr(std::strlen(DurableFile::kTemporaryPrefix));
-    const std::optional<long long> pid = WholeInteger(rest.substr(0, rest.find('-')));
-    if (!pid || *pid <= 0 || *pid > 1 << 30) {
-        return false;
-    }
-    return kill(static_cast<pid_t>(*pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace
@@ -170,16 +159,8 @@ bool Outbox::MoveToFailed(const std::string& name, const std::string& reason, st
 }
 
 void Outbox::RemoveStaleTemporaries(std::chrono::seconds older_than) {
-    const auto limit = std::filesystem::file_time_type::clock::now() - older_than;
     for (const std::filesystem::path& folder : {queue_, queue_.parent_path(), failed_}) {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind(DurableFile::kTemporaryPrefix, 0) == 0 &&
-                (entry.last_write_time(ignored) < limit || !WriterAlive(name))) {
-                std::filesystem::remove(entry.path(), ignored);
-            }
-        }
+        DurableFile::RemoveStaleTemporaries(folder, older_than);
     }
 }
 

@@ -8,10 +8,10 @@
 
 #include "agent/agent_program.hpp"
 #include "agent/agent_state.hpp"
+#include "agent/contract/mail_agent_exit.hpp"
 #include "agent/printable_text.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
-#include "agent/contract/mail_agent_exit.hpp"
 
 int main(int argc, char** argv) {
     // Files opened later must never become standard output.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "agent/durable_file.hpp"
+#include "platform/linux/durable_file.hpp"
 
 namespace quillon::agent {
 

@@ -8,7 +8,9 @@ namespace quillon {
 EventLogging::EventLogging(Application& application, Clock& clock, std::filesystem::path folder)
     : application_(application),
       folder_(std::move(folder)),
-      log_(clock, [&application](const std::string& problem) { application.GetPanel().SetStatus(problem); }) {
+      log_(clock, [&application](const std::string& problem) {
+          application.GetPanel().SetStatus(problem);
+      }) {
     log_.FollowInstanceName(application_.GetInstanceFacts().host_id);
     fan_out_.Add(&log_);
     application_.SetEventSink(&fan_out_);

@@ -7,10 +7,10 @@
 #include "app/command_line.hpp"
 #include "control/instrument_models.hpp"
 #include "host/host_control.hpp"
-#include "utility/ini_file.hpp"
-#include "utility/leading_number.hpp"
 #include "platform/locale.hpp"
 #include "platform/profile_store.hpp"
+#include "utility/ini_file.hpp"
+#include "utility/leading_number.hpp"
 
 namespace quillon {
 namespace {

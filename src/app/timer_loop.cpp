@@ -17,7 +17,8 @@ TimerLoop::TimerLoop(Application& application, Clock& clock, Service service_hos
       service_host_(std::move(service_host)),
       timers_{Timer{kScanTimerPeriod, &Panel::ScanTimerEnabled, &Application::ScanTick},
               Timer{kAlarmTimerPeriod, &Panel::AlarmTimerEnabled, &Application::AlarmTick},
-              Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled, &Application::KeepAliveTick}} {}
+              Timer{kKeepAliveTimerPeriod, &Panel::KeepAliveTimerEnabled,
+                    &Application::KeepAliveTick}} {}
 
 void TimerLoop::Run(const std::function<bool()>& stop) {
     while (!stop() && !application_.Ended()) {

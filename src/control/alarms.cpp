@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/local_time.hpp"
 #include "agent/contract/mail_agent_exit.hpp"
+#include "platform/local_time.hpp"
 
 namespace quillon {
 

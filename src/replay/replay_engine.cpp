@@ -24,7 +24,8 @@ ReplayEngine::ReplayEngine(sim::Scenario scenario, ReplaySpan span,
       sound_(clock_, span.from),
       launcher_(clock_, span.from),
       prompter_(clock_, span.from),
-      application_(Ports{instrument_, settings, prompter_, locale, clock_, sound_, launcher_, keys_}),
+      application_(
+          Ports{instrument_, settings, prompter_, locale, clock_, sound_, launcher_, keys_}),
       summary_(clock_, span.from, span.to, plot_columns),
       traces_(plot_columns, span.from, span.to) {
     fan_out_.Add(&summary_);

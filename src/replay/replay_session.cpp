@@ -11,10 +11,10 @@
 #include "events/event_log.hpp"
 #include "events/rotating_event_file.hpp"
 #include "host/sim/scenario.hpp"
+#include "replay/svg_plot.hpp"
 #include "utility/ini_file.hpp"
 #include "utility/seconds_duration.hpp"
 #include "utility/whole_file.hpp"
-#include "replay/svg_plot.hpp"
 
 namespace quillon {
 namespace {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "utility/ini_file.hpp"
 #include "platform/profile_store.hpp"
+#include "utility/ini_file.hpp"
 
 namespace quillon::testing {
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/file_profile_store.hpp"
 
+#include "platform/linux/durable_file.hpp"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -157,8 +159,7 @@ TEST_F(FileProfileStoreTest, CreatesDirectoryAndFileAndReadsBack) {
     EXPECT_EQ(store.Read("test.ini", "Q", "k", "fallback"), "fallback");
     ASSERT_TRUE(store.Write("test.ini", "Q", "k", "  value  "));
     EXPECT_EQ(store.Read("test.ini", "q", "K", "fallback"), "value");
-    EXPECT_FALSE(
-        std::filesystem::exists(dir_ / "nested" / ("test.ini.new." + std::to_string(::getpid()))));
+    EXPECT_FALSE(std::filesystem::exists(DurableFile::TemporaryFor(dir_ / "nested" / "test.ini")));
 }
 
 TEST_F(FileProfileStoreTest, UnwritableLocationIsReportedNotThrown) {

@@ -187,7 +187,8 @@ TEST_F(X11KeyStateTest, DrivesTheModesWhileTheCycleRuns) {
     testing::FakeClock clock;
     testing::RecordingSoundPlayer sound;
     testing::RecordingLauncher launcher;
-    Application application(Ports{host, profiles, prompter, locale, clock, sound, launcher, *keys_});
+    Application application(
+        Ports{host, profiles, prompter, locale, clock, sound, launcher, *keys_});
     application.Load("");
     ASSERT_TRUE(application.GetPanel().ScanTimerEnabled());
     application.GetPanel().SetGlobalKeys(true);

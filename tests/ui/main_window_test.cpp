@@ -289,7 +289,8 @@ TEST_F(MainWindowTest, RowsTheInstrumentLacksAreHiddenOrLocked) {
         RecordingHost host;
         host.model = row.model;
         MemoryProfileStore profiles;
-        Application application(Ports{host, profiles, prompter_, locale_, clock_, sound_, launcher_, keys_});
+        Application application(
+            Ports{host, profiles, prompter_, locale_, clock_, sound_, launcher_, keys_});
         MainWindow window(application);
         window.show();
         window.Load("");  // the run starts: the switches stay usable, but the locked ones

@@ -21,7 +21,8 @@ namespace quillon::testing {
 class UiFixture : public ::testing::Test {
 protected:
     UiFixture()
-        : application_(Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_}),
+        : application_(
+              Ports{host_, profiles_, prompter_, locale_, clock_, sound_, launcher_, keys_}),
           window_(application_) {}
 
     template <typename T = QWidget>

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "case_name.hpp"
-#include "utility/ini_file.hpp"
 #include "platform/win32/win32_profile_store.hpp"
+#include "utility/ini_file.hpp"
 
 namespace quillon::testing {
 namespace {

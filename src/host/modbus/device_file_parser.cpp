@@ -14,21 +14,21 @@
 #include <system_error>
 
 #include "host/modbus/register_value.hpp"
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 #include "utility/whole_file.hpp"
 
 namespace quillon::modbus {
 
 namespace {
 
-using sim::FindKeyword;
-using sim::JoinChoices;
-using sim::ParseInteger;
-using sim::ParseNumber;
-using sim::ParseSeconds;
-using sim::Quoted;
+using syntax::FindNamed;
+using syntax::JoinChoices;
+using syntax::ParseInteger;
+using syntax::ParseNumber;
+using syntax::ParseSeconds;
+using syntax::Quoted;
+using syntax::SplitSetting;
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
 constexpr int kLastAddress = 65535;
 constexpr int kDigitalBits = 8;
@@ -69,42 +69,14 @@ constexpr NamedType kNumberTypes[] = {
     {"uint32", NumberType::Uint32}, {"float32", NumberType::Float32},
 };
 
-template <typename Entry, std::size_t N>
-const Entry& Choose(const Entry (&entries)[N], const std::string& word, std::string_view what) {
-    for (const Entry& entry : entries) {
-        if (entry.name == word) {
-            return entry;
-        }
-    }
-    std::vector<std::string_view> names;
-    for (const Entry& entry : entries) {
-        names.push_back(entry.name);
-    }
-    throw std::invalid_argument("unknown " + std::string(what) + " " + Quoted(word) +
-                                "; expected " + JoinChoices(names));
-}
-
 std::uint16_t ParseAddress(const std::string& text, int span, std::string_view what) {
     return static_cast<std::uint16_t>(ParseInteger(text, what, 0, kLastAddress + 1 - span));
 }
 
-// "name=value" into its two halves.
-std::pair<std::string, std::string> Setting(const std::string& word) {
-    const std::size_t equals = word.find('=');
-    if (equals == std::string::npos) {
-        throw std::invalid_argument("expected a setting name=value, got " + Quoted(word));
-    }
-    return {word.substr(0, equals), word.substr(equals + 1)};
-}
-
 void ParseRange(const std::string& value, DeviceDescription::Channel& channel) {
-    const std::size_t comma = value.find(',');
-    if (comma == std::string::npos) {
-        throw std::invalid_argument("range must be written UPPER,LOWER, got " + Quoted(value));
-    }
-    const double upper = ParseNumber(value.substr(0, comma), "range upper value");
-    const double lower = ParseNumber(value.substr(comma + 1), "range lower value");
+    const auto [upper, lower] = syntax::ParseRange(value);
     if (upper <= lower) {
+        const std::size_t comma = value.find(',');
         throw std::invalid_argument(
             "range is written UPPER,LOWER with UPPER above LOWER, got " + Quoted(value) +
             "; did you mean range=" + value.substr(comma + 1) + "," + value.substr(0, comma) + "?");
@@ -115,7 +87,7 @@ void ParseRange(const std::string& value, DeviceDescription::Channel& channel) {
 
 void ParseChannelSetting(const std::string& word, DeviceDescription::Channel& channel,
                          std::vector<std::string>& given) {
-    const auto [name, value] = Setting(word);
+    const auto [name, value] = SplitSetting(word);
     if (std::find(given.begin(), given.end(), name) != given.end()) {
         throw std::invalid_argument("channel setting " + name + " is given twice");
     }
@@ -188,29 +160,22 @@ const std::vector<DeviceFileParser::Keyword>& DeviceFileParser::Keywords() {
 
 DeviceDescription DeviceFileParser::Parse(std::istream& in) {
     device_.file = source_;
-    std::string line;
-    while (std::getline(in, line)) {
-        ++line_;
-        if (line_ == 1 && line.rfind(kUtf8Mark, 0) == 0) {
-            line.erase(0, kUtf8Mark.size());
-        }
+    syntax::ForEachLine(in, [this](int number, const std::string& line) {
+        line_ = number;
         ParseLine(line);
+    });
+    if (in.bad()) {
+        throw DeviceFileError(source_ + ": read error after line " + std::to_string(line_));
     }
     return Finish();
 }
 
 void DeviceFileParser::ParseLine(const std::string& line) {
     try {
-        const Words words = sim::SplitScenarioLine(line);
-        if (words.empty()) {
-            return;
+        const Words words = syntax::SplitLine(line);
+        if (!words.empty()) {
+            syntax::Dispatch(*this, Keywords(), words);
         }
-        const Keyword& keyword = FindKeyword(Keywords(), words.front());
-        const Words values(words.begin() + 1, words.end());
-        if (values.size() < keyword.least || values.size() > keyword.most) {
-            throw std::invalid_argument("expected " + Quoted(keyword.usage));
-        }
-        (this->*keyword.handler)(values);
     } catch (const std::invalid_argument& error) {
         FailAt(line_, error.what());
     }
@@ -270,9 +235,7 @@ void DeviceFileParser::ParseIdentification(const Words& values) {
 
 void DeviceFileParser::ParseModel(const Words& values) {
     keywords_set_.Mark("model", line_);
-    device_.model = static_cast<std::int32_t>(
-        ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
-                     std::numeric_limits<std::int32_t>::max()));
+    device_.model = syntax::ParseModel(values[0]);
 }
 
 void DeviceFileParser::ParseHostValue(const Words& values) {
@@ -288,12 +251,12 @@ void DeviceFileParser::ParseChannel(const Words& values) {
                                     std::to_string(previous->second.first));
     }
     DeviceDescription::Channel channel;
-    channel.source.table = Choose(kChannelSources, values[1], "channel source").table;
+    channel.source.table = FindNamed(kChannelSources, values[1], "channel source").table;
     std::size_t next = 3;
     const bool bit = channel.source.table == Table::DiscreteInputs;
     channel.source.type = bit ? NumberType::Bit : NumberType::Int16;
     if (!bit && values.size() > next && values[next].find('=') == std::string::npos) {
-        channel.source.type = Choose(kNumberTypes, values[next++], "number type").type;
+        channel.source.type = FindNamed(kNumberTypes, values[next++], "number type").type;
     }
     channel.source.address =
         ParseAddress(values[2], RegisterCount(channel.source.type), "channel address");
@@ -307,12 +270,12 @@ void DeviceFileParser::ParseChannel(const Words& values) {
 void DeviceFileParser::ParseDigital(const Words& values) {
     keywords_set_.Mark("digital", line_);
     DeviceDescription::DigitalInput digital;
-    digital.source.table = Choose(kDigitalSources, values[0], "digital source").table;
+    digital.source.table = FindNamed(kDigitalSources, values[0], "digital source").table;
     const bool bits = digital.source.table == Table::DiscreteInputs;
     digital.source.type = bits ? NumberType::Bit : NumberType::Uint16;
     digital.source.address = ParseAddress(values[1], bits ? kDigitalBits : 1, "digital address");
     if (values.size() == 3) {
-        const auto [name, value] = Setting(values[2]);
+        const auto [name, value] = SplitSetting(values[2]);
         if (name != "text") {
             throw std::invalid_argument("unknown digital setting " + Quoted(name) +
                                         "; expected text");
@@ -325,7 +288,7 @@ void DeviceFileParser::ParseDigital(const Words& values) {
 void DeviceFileParser::ParseOutputs(const Words& values) {
     keywords_set_.Mark("outputs", line_);
     DeviceDescription::Outputs outputs;
-    outputs.table = Choose(kOutputTargets, values[0], "output target").table;
+    outputs.table = FindNamed(kOutputTargets, values[0], "output target").table;
     const int span = outputs.table == Table::Coils ? kOutputs : 1;
     outputs.address = ParseAddress(values[1], span, "outputs address");
     device_.outputs = outputs;

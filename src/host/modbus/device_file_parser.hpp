@@ -9,7 +9,7 @@
 
 #include "host/modbus/device_description.hpp"
 #include "host/modbus/device_file_error.hpp"
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 
 namespace quillon::modbus {
 
@@ -22,15 +22,8 @@ public:
     DeviceDescription Parse(std::istream& in);
 
 private:
-    using Words = std::vector<std::string>;
-    using Handler = void (DeviceFileParser::*)(const Words&);
-    struct Keyword {
-        const char* name;
-        const char* usage;
-        std::size_t least;  // values after the keyword
-        std::size_t most;
-        Handler handler;
-    };
+    using Words = syntax::Words;
+    using Keyword = syntax::Keyword<DeviceFileParser>;
 
     static const std::vector<Keyword>& Keywords();
 
@@ -57,7 +50,7 @@ private:
     std::string source_;
     int line_ = 0;
     DeviceDescription device_;
-    sim::KeywordsSet keywords_set_;
+    syntax::KeywordsSet keywords_set_;
     std::map<int, std::pair<int, DeviceDescription::Channel>> channels_;  // index: line, channel
     std::optional<bool> layout_high_;
 };

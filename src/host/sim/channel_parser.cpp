@@ -6,11 +6,16 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 
 namespace quillon::sim {
 
 namespace {
+
+using syntax::JoinChoices;
+using syntax::ParseInteger;
+using syntax::ParseNumber;
+using syntax::ParseSeconds;
 
 struct Kind {
     struct Parameter {
@@ -42,14 +47,7 @@ std::string KindChoices() {
 }
 
 const Kind& FindKind(std::string_view name) {
-    const auto& kinds = Kinds();
-    const auto found = std::find_if(kinds.begin(), kinds.end(),
-                                    [&](const Kind& kind) { return kind.name == name; });
-    if (found == kinds.end()) {
-        throw std::invalid_argument("unknown waveform \"" + std::string(name) + "\"; expected " +
-                                    KindChoices());
-    }
-    return *found;
+    return syntax::FindNamed(Kinds(), name, "waveform");
 }
 
 }  // namespace
@@ -106,12 +104,7 @@ void ChannelParser::ParseParameter(const std::string& name, const std::string& v
 }
 
 void ChannelParser::ParseRange(const std::string& value) {
-    const auto comma = value.find(',');
-    if (comma == std::string::npos) {
-        throw std::invalid_argument("range must be written UPPER,LOWER, got \"" + value + "\"");
-    }
-    channel_.upper_range = ParseNumber(value.substr(0, comma), "range upper value");
-    channel_.lower_range = ParseNumber(value.substr(comma + 1), "range lower value");
+    std::tie(channel_.upper_range, channel_.lower_range) = syntax::ParseRange(value);
 }
 
 void ChannelParser::MarkGiven(const std::string& name) {

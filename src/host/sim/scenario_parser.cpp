@@ -9,48 +9,49 @@
 #include <string_view>
 
 #include "host/sim/channel_parser.hpp"
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 
 namespace quillon::sim {
 
 namespace {
 
+using syntax::ParseInteger;
+using syntax::ParseNumber;
+using syntax::ParseSeconds;
+using syntax::Quoted;
+
 // Beyond this, floor(elapsed * rate) stops being an exact scan index within a human lifetime.
 constexpr double kMaxScanRate = 1'000'000.0;
-// Editors on Windows start UTF-8 files with it.
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kAnyCount = std::numeric_limits<std::size_t>::max();
 constexpr std::int64_t kMaxBlockScans = std::numeric_limits<std::int16_t>::max();
 
 }  // namespace
 
 const std::vector<ScenarioParser::Keyword>& ScenarioParser::Keywords() {
     static const std::vector<Keyword> keywords = {
-        {"channels", "channels COUNT", 1, &ScenarioParser::ParseChannels},
-        {"scan-rate", "scan-rate SCANS_PER_SECOND", 1, &ScenarioParser::ParseScanRate},
-        {"identification", "identification TEXT", 1, &ScenarioParser::ParseIdentification},
-        {"model", "model NUMBER", 1, &ScenarioParser::ParseModel},
-        {"host-value", "host-value NUMBER", 1, &ScenarioParser::ParseHostValue},
-        {"output-log", "output-log PATH", 1, &ScenarioParser::ParseOutputLog},
-        {"channel", "channel INDEX WAVEFORM SETTINGS...", 0, &ScenarioParser::ParseChannel},
-        {"fail-reads-from", "fail-reads-from SECONDS", 1, &ScenarioParser::ParseFailReadsFrom},
-        {"short-blocks-from", "short-blocks-from SECONDS scans=COUNT", 2,
+        {"channels", "channels COUNT", 1, 1, &ScenarioParser::ParseChannels},
+        {"scan-rate", "scan-rate SCANS_PER_SECOND", 1, 1, &ScenarioParser::ParseScanRate},
+        {"identification", "identification TEXT", 1, 1, &ScenarioParser::ParseIdentification},
+        {"model", "model NUMBER", 1, 1, &ScenarioParser::ParseModel},
+        {"host-value", "host-value NUMBER", 1, 1, &ScenarioParser::ParseHostValue},
+        {"output-log", "output-log PATH", 1, 1, &ScenarioParser::ParseOutputLog},
+        {"channel", "channel INDEX WAVEFORM SETTINGS...", 1, kAnyCount,
+         &ScenarioParser::ParseChannel},
+        {"fail-reads-from", "fail-reads-from SECONDS", 1, 1, &ScenarioParser::ParseFailReadsFrom},
+        {"short-blocks-from", "short-blocks-from SECONDS scans=COUNT", 2, 2,
          &ScenarioParser::ParseShortBlocksFrom},
-        {"exit-at", "exit-at SECONDS", 1, &ScenarioParser::ParseExitAt},
-        {"recording", "recording PATH [loop] [digital=CHANNEL]", 0,
+        {"exit-at", "exit-at SECONDS", 1, 1, &ScenarioParser::ParseExitAt},
+        {"recording", "recording PATH [loop] [digital=CHANNEL]", 1, kAnyCount,
          &ScenarioParser::ParseRecording},
     };
     return keywords;
 }
 
 Scenario ScenarioParser::Parse(std::istream& in) {
-    std::string line;
-    while (std::getline(in, line)) {
-        ++line_;
-        if (line_ == 1 && line.rfind(kUtf8Mark, 0) == 0) {
-            line.erase(0, kUtf8Mark.size());
-        }
+    syntax::ForEachLine(in, [this](int number, const std::string& line) {
+        line_ = number;
         ParseLine(line);
-    }
+    });
     if (in.bad()) {
         throw ScenarioError(source_ + ": read error after line " + std::to_string(line_));
     }
@@ -59,23 +60,13 @@ Scenario ScenarioParser::Parse(std::istream& in) {
 
 void ScenarioParser::ParseLine(const std::string& line) {
     try {
-        const Words words = SplitScenarioLine(line);
+        const Words words = syntax::SplitLine(line);
         if (!words.empty()) {
-            Dispatch(words);
+            syntax::Dispatch(*this, Keywords(), words);
         }
     } catch (const std::invalid_argument& error) {
         FailAt(line_, error.what());
     }
-}
-
-void ScenarioParser::Dispatch(const Words& words) {
-    const Keyword& keyword = FindKeyword(Keywords(), words.front());
-    const Words values(words.begin() + 1, words.end());
-    const bool counted = keyword.values != 0;
-    if ((counted && values.size() != keyword.values) || (!counted && values.empty())) {
-        throw std::invalid_argument("expected \"" + std::string(keyword.usage) + "\"");
-    }
-    (this->*keyword.handler)(values);
 }
 
 void ScenarioParser::ParseChannels(const Words& values) {
@@ -99,9 +90,7 @@ void ScenarioParser::ParseIdentification(const Words& values) {
 
 void ScenarioParser::ParseModel(const Words& values) {
     keywords_set_.Mark("model", line_);
-    scenario_.model = static_cast<std::int32_t>(
-        ParseInteger(values[0], "model", std::numeric_limits<std::int32_t>::min(),
-                     std::numeric_limits<std::int32_t>::max()));
+    scenario_.model = syntax::ParseModel(values[0]);
 }
 
 void ScenarioParser::ParseHostValue(const Words& values) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/sim/scenario.hpp"
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 
 namespace quillon::sim {
 
@@ -21,14 +21,8 @@ public:
     Scenario Parse(std::istream& in);
 
 private:
-    using Words = std::vector<std::string>;
-    using Handler = void (ScenarioParser::*)(const Words&);
-    struct Keyword {
-        const char* name;
-        const char* usage;
-        std::size_t values;  // words after the keyword; 0: any number
-        Handler handler;
-    };
+    using Words = syntax::Words;
+    using Keyword = syntax::Keyword<ScenarioParser>;
     struct PendingChannel {
         int line;
         Scenario::Channel channel;
@@ -37,7 +31,6 @@ private:
     static const std::vector<Keyword>& Keywords();
 
     void ParseLine(const std::string& line);
-    void Dispatch(const Words& words);
 
     void ParseChannels(const Words& values);
     void ParseScanRate(const Words& values);
@@ -63,7 +56,7 @@ private:
     bool loop_recording_ = false;
     Scenario scenario_;
     std::optional<int> channel_count_;
-    KeywordsSet keywords_set_;
+    syntax::KeywordsSet keywords_set_;
     std::map<int, PendingChannel> channels_;
 };
 

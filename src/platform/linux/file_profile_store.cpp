@@ -12,14 +12,16 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "utility/ini_file.hpp"
+#include "platform/linux/durable_file.hpp"
 #include "platform/linux/file_lock.hpp"
+#include "utility/ini_file.hpp"
 
 namespace quillon {
 namespace {
 
 constexpr int kMostLinkHops = 40;
-constexpr const char* kTemporaryInfix = ".new.";
+// A write takes milliseconds: a temporary file older than this was left by a killed save.
+constexpr std::chrono::seconds kStaleTemporaryAge{60};
 
 std::string ErrnoText() {
     return std::strerror(errno);
@@ -92,43 +94,6 @@ std::filesystem::path ResolveLinks(std::filesystem::path path) {
     return path;
 }
 
-std::filesystem::path TemporaryFor(const std::filesystem::path& path, pid_t pid) {
-    return path.string() + kTemporaryInfix + std::to_string(pid);
-}
-
-bool ProcessIsGone(const std::string& pid_text) {
-    pid_t pid = 0;
-    const auto [end, error] =
-        std::from_chars(pid_text.data(), pid_text.data() + pid_text.size(), pid);
-    if (pid_text.empty() || error != std::errc() || end != pid_text.data() + pid_text.size() ||
-        pid <= 0) {
-        return false;
-    }
-    return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
-}
-
-// Temporary files of saves that a killed process never finished.
-void RemoveStaleTemporaries(const std::filesystem::path& path) {
-    const std::string prefix = path.filename().string() + kTemporaryInfix;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(prefix) && ProcessIsGone(name.substr(prefix.size()))) {
-            std::filesystem::remove(entry.path(), error);
-        }
-    }
-}
-
-bool SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 // A rename gives the file a new inode owned by us: only where that changes nothing the user
 // set up (one link, our own file or root, a folder we may write).
 bool CanReplaceByRename(const std::filesystem::path& path, const struct stat& status) {
@@ -173,7 +138,8 @@ bool FileProfileStore::WriteSection(const std::string& file, const std::string& 
     if (!lock) {
         return Fail(lock_error);
     }
-    RemoveStaleTemporaries(path);
+    DurableFile::RemoveStaleTemporaries(path.parent_path(), kStaleTemporaryAge,
+                                        path.filename().string());
     // The user made it read-only on purpose: not even root writes it.
     if ((lock->Status().st_mode & 0222) == 0) {
         return Fail("cannot write " + path.string() + ": the file is read-only");
@@ -200,30 +166,9 @@ bool FileProfileStore::Save(const std::filesystem::path& path, const struct stat
 
 bool FileProfileStore::ReplaceByRename(const std::filesystem::path& path, const struct stat& status,
                                        const std::string& text) {
-    const std::filesystem::path temporary = TemporaryFor(path, ::getpid());
-    ::unlink(temporary.c_str());
-    const int fd =
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 0600);
-    if (fd < 0) {
-        return Fail("cannot write " + temporary.string() + ": " + ErrnoText());
-    }
-    // Owner first: a change of owner clears the set-id bits that the mode then restores.
-    if (::fchown(fd, status.st_uid, status.st_gid) != 0) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), status.st_gid);
-    }
-    const bool written =
-        ::fchmod(fd, status.st_mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    const std::string reason = ErrnoText();
-    ::close(fd);
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = written ? ErrnoText() : reason;
-        ::unlink(temporary.c_str());
-        return Fail("cannot write " + path.string() + ": " + why);
-    }
-    if (!SyncFolder(path.parent_path())) {
-        return Fail("cannot sync the folder of " + path.string() + ": " + ErrnoText());
-    }
-    return true;
+    std::string error;
+    const DurableFile::Keep keep{status.st_uid, status.st_gid, status.st_mode};
+    return DurableFile::Write(path, text, error, keep) || Fail(error);
 }
 
 bool FileProfileStore::WriteInPlace(const std::filesystem::path& path, const std::string& text) {

@@ -3,12 +3,12 @@
 
 #include <unistd.h>
 
+#include "agent/contract/mail_agent_program.hpp"
 #include "platform/linux/acknowledge_signal.hpp"
 #include "platform/linux/posix_console_input.hpp"
 #include "platform/linux/profile_directory.hpp"
 #include "platform/linux/standard_descriptors.hpp"
 #include "platform/linux/stop_signals.hpp"
-#include "agent/contract/mail_agent_program.hpp"
 
 namespace quillon {
 

@@ -13,7 +13,6 @@
 #include "app/timer_loop.hpp"
 #include "platform/no_key_state.hpp"
 #include "platform/platform.hpp"
-#include "utility/seconds_duration.hpp"
 #include "ui/headless/console_event_lines.hpp"
 #include "ui/headless/console_printer.hpp"
 #include "ui/headless/console_prompter.hpp"
@@ -21,6 +20,7 @@
 #include "ui/headless/console_stream_buffer.hpp"
 #include "ui/headless/console_writer.hpp"
 #include "ui/headless/operator_requests.hpp"
+#include "utility/seconds_duration.hpp"
 
 namespace quillon {
 namespace {
@@ -46,7 +46,7 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     ConsoleSoundPlayer sound(notices, platform->SystemClock(), console_events);
     NoKeyState keys;  // no keyboard of its own: the global hot keys are off
     Application application(Ports{host, platform->Profiles(), prompter, platform->UserLocale(),
-                      platform->SystemClock(), sound, platform->Launcher(), keys});
+                                  platform->SystemClock(), sound, platform->Launcher(), keys});
     std::ostream null_stream(nullptr);
     std::ostream& readable = options.events_json ? null_stream : out;
     ConsolePrinter printer(application.GetPanel(), readable, err);
@@ -93,7 +93,8 @@ int RunWithHost(HostConnection& connection, const ProgramOptions& options, std::
     // an equation) ends the program, so that a service manager can restart it.
     // A run that --resume-after will start again is not at its end.
     const auto stopped_by_itself = [&] {
-        return options.exit_on_stop && !application.Ended() && !application.GetPanel().ScanTimerEnabled() &&
+        return options.exit_on_stop && !application.Ended() &&
+               !application.GetPanel().ScanTimerEnabled() &&
                !(resumes && application.StoppedByHostFailure());
     };
     OperatorRequests requests(application, notice_printer, OpenConsoleInput());

@@ -15,7 +15,8 @@ namespace quillon {
 // slot or all. Each request says on the console what it ended.
 class OperatorRequests {
 public:
-    OperatorRequests(Application& application, ConsolePrinter& notices, std::unique_ptr<ConsoleInput> input);
+    OperatorRequests(Application& application, ConsolePrinter& notices,
+                     std::unique_ptr<ConsoleInput> input);
     void Service();
 
 private:

@@ -74,7 +74,10 @@ void SyncTimer(QTimer& timer, bool enabled) {
 }  // namespace
 
 MainWindow::MainWindow(Application& application, QWidget* parent)
-    : QWidget(parent), application_(application), panel_(application.GetPanel()), switch_style_(new SwitchStyle) {
+    : QWidget(parent),
+      application_(application),
+      panel_(application.GetPanel()),
+      switch_style_(new SwitchStyle) {
     switch_style_->setParent(this);
     setWindowIcon(ApplicationIcon());
     // The layout's 17-pixel controls were sized for an 8-point dialog font of about 11 pixels.
@@ -217,8 +220,9 @@ void MainWindow::ConnectControls() {
                 [this, slot](int value) {
                     Forward([this, slot, value] { panel_.SetSwitchPosition(slot, value); });
                 });
-        connect(edit_buttons_[static_cast<std::size_t>(slot)], &QPushButton::clicked, this,
-                [this, slot] { Forward([this, slot] { application_.EditEquationClicked(slot); }); });
+        connect(
+            edit_buttons_[static_cast<std::size_t>(slot)], &QPushButton::clicked, this,
+            [this, slot] { Forward([this, slot] { application_.EditEquationClicked(slot); }); });
     }
     connect(start_stop_, &QPushButton::clicked, this,
             [this] { Forward([this] { application_.StartStopClicked(); }); });
@@ -546,7 +550,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     }
     Forward([this, size] {
         application_.Resize(PixelsToTwips(size.width()) + kFrameWidth,
-                      PixelsToTwips(size.height()) + kFrameHeight);
+                            PixelsToTwips(size.height()) + kFrameHeight);
     });
     // The Panel may have bounded the size, or kept it unchanged without telling.
     ShowGeometry();

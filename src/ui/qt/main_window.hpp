@@ -98,7 +98,7 @@ private:
     QTimer* alarm_timer_ = nullptr;
     QTimer* keep_alive_timer_ = nullptr;
 
-    int application_depth_ = 0;         // application calls on the stack (modal boxes nest them)
+    int application_depth_ = 0;   // application calls on the stack (modal boxes nest them)
     bool close_pending_ = false;  // a close that came while an application call was on the stack
     bool ending_ = false;         // the host exited: close without Unload
     bool closed_ = false;

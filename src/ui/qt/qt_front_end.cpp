@@ -10,8 +10,8 @@ namespace quillon {
 
 QtFrontEnd::QtFrontEnd(const FrontEndPorts& ports)
     : host_(ports.host),
-      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
-                   ports.launcher, ports.keys}),
+      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock,
+                         ports.sound, ports.launcher, ports.keys}),
       window_(application_) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     prompter_.SetParentWidget(&window_);

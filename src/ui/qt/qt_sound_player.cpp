@@ -9,8 +9,8 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
-#include "utility/ding_wave.hpp"
 #include "platform/sound_choice.hpp"
+#include "utility/ding_wave.hpp"
 
 namespace quillon {
 namespace {

@@ -73,9 +73,9 @@ int RunWindowProgram(int argc, char** argv, const ProgramOptions& options,
     ReportHostProblems(*connection, front_end.GetApplication());
     EventLogging logging(front_end.GetApplication(), platform->SystemClock());
     const std::unique_ptr<RunAddOn> add_on =
-        make_add_on
-            ? make_add_on(RunParts{front_end.GetApplication(), logging, connection->Control(), *platform})
-            : nullptr;
+        make_add_on ? make_add_on(RunParts{front_end.GetApplication(), logging,
+                                           connection->Control(), *platform})
+                    : nullptr;
     const std::unique_ptr<SimulatorWindow> instrument_window =
         ShowInstrumentWindow(*connection, front_end.Window());
 

@@ -9,8 +9,8 @@ namespace quillon {
 
 Win32FrontEnd::Win32FrontEnd(const Win32FrontEndPorts& ports)
     : host_(ports.host),
-      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock, ports.sound,
-                   ports.launcher, ports.keys}),
+      application_(Ports{ports.host, ports.profiles, prompter_, ports.locale, ports.clock,
+                         ports.sound, ports.launcher, ports.keys}),
       window_(application_) {
     prompter_.SetOwner(window_.Handle());
     // The host may report its exit from inside one of its own calls: the window hears of it

@@ -81,7 +81,8 @@ int SlotOf(HWND control, int base) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(Application& application) : application_(application), panel_(application.GetPanel()) {
+Win32MainWindow::Win32MainWindow(Application& application)
+    : application_(application), panel_(application.GetPanel()) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     RegisterWindowClass();

@@ -46,8 +46,8 @@ public:
     }
 
     // Every message of the thread passes here before it is dispatched: typed characters reach
-    // the Application first (key preview), then Tab and the arrow keys move the focus. True when the
-    // message has been handled.
+    // the Application first (key preview), then Tab and the arrow keys move the focus. True when
+    // the message has been handled.
     bool PreviewMessage(MSG& message);
 
     void PanelChanged(PanelField field, int slot) override;
@@ -118,7 +118,7 @@ private:
     std::function<void()> service_;
     std::function<void()> channels_view_request_;
 
-    int application_depth_ = 0;         // application calls on the stack (modal boxes nest them)
+    int application_depth_ = 0;   // application calls on the stack (modal boxes nest them)
     bool close_pending_ = false;  // a close that came while an application call was on the stack
     bool ending_ = false;         // the host exited or start-up failed: close without Unload
     bool closed_ = false;

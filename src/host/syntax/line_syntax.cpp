@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "host/sim/scenario_syntax.hpp"
+#include "host/syntax/line_syntax.hpp"
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
-namespace quillon::sim {
+namespace quillon::syntax {
 
 namespace {
 
@@ -30,8 +31,8 @@ std::size_t AppendQuoted(std::string_view line, std::size_t at, std::string& wor
 
 }  // namespace
 
-std::vector<std::string> SplitScenarioLine(std::string_view line) {
-    std::vector<std::string> words;
+Words SplitLine(std::string_view line) {
+    Words words;
     std::string word;
     bool in_word = false;
     std::size_t at = 0;
@@ -94,6 +95,29 @@ std::int64_t ParseInteger(std::string_view text, std::string_view what, std::int
     return value;
 }
 
+std::pair<std::string, std::string> SplitSetting(const std::string& word) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) {
+        throw std::invalid_argument("expected a setting name=value, got " + Quoted(word));
+    }
+    return {word.substr(0, equals), word.substr(equals + 1)};
+}
+
+std::pair<double, double> ParseRange(const std::string& value) {
+    const std::size_t comma = value.find(',');
+    if (comma == std::string::npos) {
+        throw std::invalid_argument("range must be written UPPER,LOWER, got " + Quoted(value));
+    }
+    return {ParseNumber(value.substr(0, comma), "range upper value"),
+            ParseNumber(value.substr(comma + 1), "range lower value")};
+}
+
+std::int32_t ParseModel(std::string_view text) {
+    return static_cast<std::int32_t>(ParseInteger(text, "model",
+                                                  std::numeric_limits<std::int32_t>::min(),
+                                                  std::numeric_limits<std::int32_t>::max()));
+}
+
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -109,4 +133,4 @@ std::string JoinChoices(const std::vector<std::string_view>& choices) {
     return joined;
 }
 
-}  // namespace quillon::sim
+}  // namespace quillon::syntax
