@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <map>
-#include <regex>
 #include <string>
 
 #include "replay/replay_summary.hpp"
@@ -14,20 +13,32 @@ namespace {
 
 constexpr int kColumns = 1000;
 
+// The value of `name="..."` in `element` ("" where it has none).
+std::string Attribute(const std::string& element, const std::string& name) {
+    const std::string key = " " + name + "=\"";
+    const std::size_t from = element.find(key);
+    if (from == std::string::npos) {
+        return "";
+    }
+    const std::size_t start = from + key.size();
+    return element.substr(start, element.find('"', start) - start);
+}
+
 // Column by column, the opacity of the slot's band there ("" where it is not shaded).
 std::map<int, std::string> ShadedColumns(const std::string& svg, int slot) {
     const std::string start = "<g class=\"band\" data-slot=\"" + std::to_string(slot) + "\">";
     const std::size_t from = svg.find(start);
     const std::string band = svg.substr(from, svg.find("</g>", from) - from);
-    const std::regex rect(
-        R"re(<rect class="on" x="(\d+)" y="\d+" width="(\d+)" height="\d+" fill="#d01010" )re"
-        R"re(fill-opacity="([0-9.]+)"/>)re");
+    const std::string rect_start = "<rect class=\"on\" ";
     std::map<int, std::string> shaded;
-    for (std::sregex_iterator it(band.begin(), band.end(), rect), end; it != end; ++it) {
-        const int x = std::stoi((*it)[1]) - 90;
-        for (int column = x; column < x + std::stoi((*it)[2]); ++column) {
+    for (std::size_t at = band.find(rect_start); at != std::string::npos;
+         at = band.find(rect_start, at + 1)) {
+        const std::string rect = band.substr(at, band.find("/>", at) - at);
+        EXPECT_EQ(Attribute(rect, "fill"), "#d01010") << rect;
+        const int x = std::stoi(Attribute(rect, "x")) - 90;
+        for (int column = x; column < x + std::stoi(Attribute(rect, "width")); ++column) {
             EXPECT_EQ(shaded.count(column), 0U) << "two rects in column " << column;
-            shaded[column] = (*it)[3];
+            shaded[column] = Attribute(rect, "fill-opacity");
         }
     }
     return shaded;

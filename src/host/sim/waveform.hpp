@@ -56,7 +56,11 @@ private:
     using Shape =
         std::variant<ConstantShape, SineShape, SquareShape, RampShape, NoiseShape, StepsShape>;
 
-    explicit Waveform(Shape shape) : shape_(std::move(shape)) {}
+    // Built in place: moving a whole Shape in made GCC see the vector of a StepsShape that
+    // was never there (a false -Wmaybe-uninitialized at -O1).
+    template <typename Alternative>
+    explicit Waveform(Alternative shape)
+        : shape_(std::in_place_type<Alternative>, std::move(shape)) {}
 
     static double Value(const ConstantShape& shape, std::int64_t scan, double seconds);
     static double Value(const SineShape& shape, std::int64_t scan, double seconds);
