@@ -21,7 +21,9 @@ public:
     virtual HostControl& Control() = 0;
     // Work the host does between ticks (a scripted exit, news from a poller); never blocks.
     virtual void Service() = 0;
-    // Every digital-output word the instrument took, at the host's time in seconds.
+    // Every digital-output word the instrument took, at seconds since the run's Start: the
+    // host's first PrepareAcquisition (start-up's, just before its Start), on the host's own
+    // clock, so that every host's listener reads the same kind of number.
     virtual void SetOutputListener(OutputListener listener) = 0;
     // What went wrong inside the host without failing a call, for the operator.
     virtual void SetProblemListener(ProblemListener listener) = 0;

@@ -14,17 +14,40 @@ fi
 # The package list of setup.sh: the words between "packages=(" and ")".
 installed=" $(sed -n '/^packages=(/,/^)/p' "$root/tools/setup.sh" | sed '1d;$d' | tr -s ' \n' ' ') "
 
-missing=0
-# Words of the script outside comments and quotes that name a program on this system.
+# Words of the script outside comments and quotes that name a program on this system, with the
+# paths a package may list it under (merged /usr: /bin as well as /usr/bin).
+declare -A path_of
+candidates=()
 for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" "$root/tools/check_run.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
     # The layer check names the source folders (src/view, ...), not programs.
     [ ! -d "$root/src/$word" ] || continue
     path="$(command -v "$word" 2>/dev/null || true)"
     [[ "$path" == /* ]] || continue
+    path_of[$word]="$path"
+    candidates+=("$path" "$(readlink -f "$path")" "${path#/usr}")
+done
+
+# One dpkg search for every path: each search reads the whole package database.
+declare -A package_of
+while IFS= read -r line; do
+    [[ "$line" == *": /"* ]] || continue
+    packages="${line%%: /*}"
+    file="/${line#*: /}"
+    first="${packages%%,*}"
+    [ -n "${package_of[$file]:-}" ] || package_of[$file]="${first%%:*}"
+done < <(dpkg -S "${candidates[@]}" 2>/dev/null || true)
+
+declare -A essential_of
+while read -r package essential; do
+    essential_of[$package]="$essential"
+done < <(dpkg-query -W -f='${Package} ${Essential}\n' "${package_of[@]}" 2>/dev/null || true)
+
+missing=0
+for word in $(printf '%s\n' "${!path_of[@]}" | sort); do
+    path="${path_of[$word]}"
     package=""
-    # Merged /usr: the package may list the program under /bin.
     for candidate in "$path" "$(readlink -f "$path")" "${path#/usr}"; do
-        package="$(dpkg -S "$candidate" 2>/dev/null | head -n 1 | cut -d: -f1 || true)"
+        package="${package_of[$candidate]:-}"
         [ -z "$package" ] || break
     done
     if [ -z "$package" ]; then
@@ -32,8 +55,7 @@ for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/too
         missing=1
         continue
     fi
-    essential="$(dpkg-query -W -f='${Essential}' "$package" 2>/dev/null || true)"
-    if [[ "$installed" != *" $package "* && "$essential" != yes ]]; then
+    if [[ "$installed" != *" $package "* && "${essential_of[$package]:-}" != yes ]]; then
         echo "test.sh runs $word, from package $package, which setup.sh does not install"
         missing=1
     fi

@@ -84,6 +84,9 @@ std::int16_t ModbusHost::DigitalInputMark(std::int16_t channel) {
 }
 
 void ModbusHost::PrepareAcquisition() {
+    if (!run_started_) {
+        run_started_ = Clock::now();
+    }
     if (Answering(ring_.CurrentHealth())) {
         return;  // the ring is fresh: Start need not wait for the next poll
     }
@@ -163,7 +166,8 @@ void ModbusHost::Service() {
             continue;
         }
         if (output_listener_) {
-            output_listener_(Seconds(written.when - started_).count(), written.word);
+            output_listener_(Seconds(written.when - run_started_.value_or(started_)).count(),
+                             written.word);
         }
         if (write_confirmation_) {
             write_confirmation_(written.word, "");

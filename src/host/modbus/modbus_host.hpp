@@ -97,6 +97,7 @@ private:
     OutputRequests requests_;
     std::unique_ptr<ModbusPoller> poller_;  // last: stops before what it uses goes
     Clock::time_point started_ = Clock::now();
+    std::optional<Clock::time_point> run_started_;  // the first PrepareAcquisition
     Clock::duration stale_after_;
     OutputListener output_listener_;
     ProblemListener problem_listener_;

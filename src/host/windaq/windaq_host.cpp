@@ -54,9 +54,8 @@ std::string NotInstalled(HRESULT result) {
     throw HostError("cannot create the host's control (WINDAQLib.WinDaq): " + HresultText(result));
 }
 
-double Seconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -225,6 +224,9 @@ std::int16_t WinDaqHost::DigitalInputMark(std::int16_t channel) {
 }
 
 void WinDaqHost::PrepareAcquisition() {
+    if (!run_started_) {
+        run_started_ = std::chrono::steady_clock::now();
+    }
     Call(kPrepareAcquisition, kCall, {});
 }
 
@@ -235,7 +237,7 @@ void WinDaqHost::CompleteStartup() {
 void WinDaqHost::WriteDigitalOutputs(std::int16_t word) {
     Call(kWriteDigitalOutputs, kCall, {Short(word)});
     if (output_listener_) {
-        output_listener_(Seconds(), word);
+        output_listener_(SecondsSince(run_started_.value_or(made_)), word);
     }
 }
 

@@ -6,7 +6,9 @@
 #include <ocidl.h>
 #include <ole2.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "host/host_connection.hpp"
@@ -88,6 +90,8 @@ private:
     bool exit_passed_on_ = false;
     OutputListener output_listener_;
     ProblemListener problem_listener_;
+    std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::time_point> run_started_;  // first PrepareAcquisition
 };
 
 }  // namespace quillon::windaq

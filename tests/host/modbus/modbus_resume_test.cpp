@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"DroppedReply", "", "drop 1", ""},
                       FaultCase{"OneBusyReply", "", "exception 6 1", ""},
                       FaultCase{"SplitReplies", "", "split 0.1", ""},
-                      FaultCase{"IdleCloseAtSlowPolls", "poll-rate 0.5\n", "idle-close 1", ""},
+                      FaultCase{"IdleCloseAtSlowPolls", "poll-rate 2\n", "idle-close 0.3", ""},
                       FaultCase{"LongSilence", "", "silence 2", "device not answering"},
                       FaultCase{"WrongUnit", "", "reply-unit 9", "it came from unit 9, not unit 1"},
                       FaultCase{"GatewayUnitAway", "", "exception 11 -1",
