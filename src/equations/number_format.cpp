@@ -72,6 +72,9 @@ constexpr std::array<double, kMostExactDecimals + 1> kPowersOfTen = {
     1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
 #if defined(__SIZEOF_INT128__)
+// GCC's and Clang's 128-bit integer, where the target has one.
+__extension__ typedef unsigned __int128 Unsigned128;
+
 // The value the rounded text reads back as, without writing it: the magnitude times
 // 10^decimals in exact integer arithmetic (the 53-bit significand times 5^decimals, shifted),
 // rounded half away from zero to an integer N, and N / 10^decimals, which one correctly
@@ -86,7 +89,7 @@ std::optional<double> RoundedInIntegers(double magnitude, int decimals) {
     for (int i = 0; i < decimals; ++i) {
         five_power *= 5;
     }
-    const unsigned __int128 scaled = static_cast<unsigned __int128>(significand) * five_power;
+    const Unsigned128 scaled = static_cast<Unsigned128>(significand) * five_power;
     // magnitude * 10^decimals = scaled * 2^shift
     const int shift = exponent - 53 + decimals;
     std::uint64_t rounded = 0;
@@ -97,9 +100,9 @@ std::optional<double> RoundedInIntegers(double magnitude, int decimals) {
         rounded = static_cast<std::uint64_t>(scaled << shift);
     } else if (-shift < 127) {
         const int drop = -shift;
-        const unsigned __int128 whole = scaled >> drop;
+        const Unsigned128 whole = scaled >> drop;
         const bool half_or_more = ((scaled >> (drop - 1)) & 1U) != 0;
-        if (whole >= (static_cast<unsigned __int128>(1) << 53)) {
+        if (whole >= (static_cast<Unsigned128>(1) << 53)) {
             return std::nullopt;
         }
         rounded = static_cast<std::uint64_t>(whole) + (half_or_more ? 1U : 0U);
