@@ -76,6 +76,7 @@ void BM_ReplayHour(benchmark::State& state) {
         auto file = std::make_unique<CountingFile>();
         CountingFile* counted = file.get();
         log.AttachFile(std::move(file));
+        log.WriteInLargeBlocks();
         engine.AddSink(&log);
         const auto start = std::chrono::steady_clock::now();
         engine.Run("");

@@ -77,6 +77,9 @@ bool ScanCycle::ReadBlocks() {
             RequireScans(window_.Scans(), run_.data_window);
         }
         const int scans = run_.tokens.history_depth + 1;
+        if (scans > 1) {
+            SelectHistoryChannels();
+        }
         host_.ReadScans(static_cast<std::int16_t>(scans), samples_);
         RequireScans(samples_.Scans(), scans);
         return true;
@@ -96,6 +99,15 @@ void ScanCycle::SelectWindowChannels() {
         equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
     }
     window_selection_.SelectFor(equations, window_);
+}
+
+// Only the channels that history tokens name need their earlier scans.
+void ScanCycle::SelectHistoryChannels() {
+    std::array<std::string_view, kSlotCount> equations;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
+    }
+    history_selection_.SelectFor(equations, samples_);
 }
 
 void ScanCycle::RequireScans(int returned, int asked) {

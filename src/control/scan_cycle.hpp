@@ -57,6 +57,7 @@ private:
     void ManualTick();
     bool ReadBlocks();
     void SelectWindowChannels();
+    void SelectHistoryChannels();
     static void RequireScans(int returned, int asked);
     bool ReadManualScan();
     void ProcessSlot(int slot);
@@ -93,6 +94,7 @@ private:
     SampleBlock samples_;
     WindowBlock window_;
     WindowSelection window_selection_;
+    HistorySelection history_selection_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
     // The slot being decided and, once its equation was evaluated, why: for the event log.

@@ -4,7 +4,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "equations/decimal_digits.hpp"
@@ -64,6 +66,54 @@ double ReadSubstituted(const char* text, std::size_t length) {
     return minus ? -magnitude : magnitude;
 }
 
+// 10^decimals, exact as a double up to 10^22.
+constexpr std::array<double, kMostExactDecimals + 1> kPowersOfTen = {
+    1.0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+
+#if defined(__SIZEOF_INT128__)
+// GCC's and Clang's 128-bit integer, where the target has one.
+__extension__ typedef unsigned __int128 Unsigned128;
+
+// The value the rounded text reads back as, without writing it: the magnitude times
+// 10^decimals in exact integer arithmetic (the 53-bit significand times 5^decimals, shifted),
+// rounded half away from zero to an integer N, and N / 10^decimals, which one correctly
+// rounded division gives exactly as reading the digits would, while N and 10^decimals are both
+// exact doubles. Whether x's shortest digits fit or not, N is the rounded text's digits (they
+// fit exactly when x is the double nearest N / 10^decimals). Empty where N is too large.
+std::optional<double> RoundedInIntegers(double magnitude, int decimals) {
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent);  // magnitude = fraction * 2^exponent
+    const auto significand = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    std::uint64_t five_power = 1;
+    for (int i = 0; i < decimals; ++i) {
+        five_power *= 5;
+    }
+    const Unsigned128 scaled = static_cast<Unsigned128>(significand) * five_power;
+    // magnitude * 10^decimals = scaled * 2^shift
+    const int shift = exponent - 53 + decimals;
+    std::uint64_t rounded = 0;
+    if (shift >= 0) {
+        if (shift > 10 || (scaled >> (53 - shift)) != 0) {
+            return std::nullopt;
+        }
+        rounded = static_cast<std::uint64_t>(scaled << shift);
+    } else if (-shift < 127) {
+        const int drop = -shift;
+        const Unsigned128 whole = scaled >> drop;
+        const bool half_or_more = ((scaled >> (drop - 1)) & 1U) != 0;
+        if (whole >= (static_cast<Unsigned128>(1) << 53)) {
+            return std::nullopt;
+        }
+        rounded = static_cast<std::uint64_t>(whole) + (half_or_more ? 1U : 0U);
+    }
+    if (rounded >= (std::uint64_t{1} << 53)) {
+        return std::nullopt;
+    }
+    return static_cast<double>(rounded) / kPowersOfTen[static_cast<std::size_t>(decimals)];
+}
+#endif
+
 }  // namespace
 
 double SubstitutedValue(double x, int decimals) {
@@ -75,6 +125,14 @@ double SubstitutedValue(double x, int decimals) {
     if (magnitude == 0.0) {
         return 0.0;
     }
+#if defined(__SIZEOF_INT128__)
+    if (decimals >= 0 && decimals <= kMostExactDecimals) {
+        if (const std::optional<double> rounded = RoundedInIntegers(magnitude, decimals)) {
+            // A negative that rounds to zero reads as "." : plain 0.
+            return *rounded == 0.0 || !std::signbit(x) ? *rounded : -*rounded;
+        }
+    }
+#endif
     // Zeroed only to quiet a compiler that cannot see the text being written before it is read.
     char text[kFormattedNumberCapacity]{};
     return ReadSubstituted(text, FormatSubstitutedNumberInto(x, decimals, text));

@@ -72,6 +72,40 @@ std::optional<std::vector<std::int16_t>> StatisticChannels(
     return channels;
 }
 
+std::optional<std::vector<std::int16_t>> HistoryChannels(
+    std::span<const std::string_view> equations) {
+    std::vector<std::int16_t> channels;
+    for (const std::string_view equation : equations) {
+        if (MayBuildTokens(equation)) {
+            return std::nullopt;
+        }
+        for (std::size_t at = equation.find('#'); at != std::string_view::npos;
+             at = equation.find('#', at + 1)) {
+            if (at + 1 < equation.size() && equation[at + 1] >= 'A' && equation[at + 1] <= 'Z') {
+                AddChannelPrefixes(equation, at + 2, channels);
+            }
+        }
+    }
+    std::sort(channels.begin(), channels.end());
+    channels.erase(std::unique(channels.begin(), channels.end()), channels.end());
+    return channels;
+}
+
+void HistorySelection::SelectFor(std::span<const std::string_view> equations,
+                                 SampleBlock& samples) {
+    if (selected_ &&
+        std::equal(equations.begin(), equations.end(), equations_.begin(), equations_.end())) {
+        return;
+    }
+    equations_.assign(equations.begin(), equations.end());
+    selected_ = true;
+    if (auto channels = HistoryChannels(equations)) {
+        samples.SelectHistory(std::move(*channels));
+    } else {
+        samples.SelectAllHistory();
+    }
+}
+
 void WindowSelection::SelectFor(std::span<const std::string_view> equations, WindowBlock& window) {
     if (selected_ &&
         std::equal(equations.begin(), equations.end(), equations_.begin(), equations_.end())) {

@@ -12,7 +12,7 @@ JsonLine EventLines::Begin(std::string_view event) {
     JsonLine line(line_);
     const double seconds =
         t_origin_ + std::chrono::duration<double>(clock_.Monotonic() - start_).count();
-    line.Text("time", IsoLocalTime(clock_.WallTime()));
+    line.Text("time", time_text_.Format(clock_.WallTime()));
     if (instance_ != nullptr) {
         line.Text("instance", *instance_);
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "control/event_sink.hpp"
+#include "events/iso_time.hpp"
 #include "events/json_line.hpp"
 #include "platform/clock.hpp"
 
@@ -69,6 +70,7 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::uint64_t tick_ = 0;
     std::string line_;
+    IsoTimeFormatter time_text_;
 };
 
 }  // namespace quillon

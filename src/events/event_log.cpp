@@ -10,6 +10,8 @@ namespace {
 
 // Beyond this a burst of events goes out at the next chance, not a second later.
 constexpr std::size_t kLargeBuffer = 256 * 1024;
+// A file written in large blocks only takes them this large: few system calls, little memory.
+constexpr std::size_t kBlockBuffer = 4 * 1024 * 1024;
 
 }  // namespace
 
@@ -57,6 +59,12 @@ void EventLog::Emit(std::string_view line) {
 
 void EventLog::FlushIfDue() {
     if (buffer_.empty() || !file_ || written_this_tick_) {
+        return;
+    }
+    if (large_blocks_only_) {
+        if (flush_wanted_ || buffer_.size() >= kBlockBuffer) {
+            Write();
+        }
         return;
     }
     if (flush_wanted_ || buffer_.size() >= kLargeBuffer ||

@@ -33,6 +33,9 @@ public:
     // Until a file is attached, lines wait in memory (start-up comes before the instance's
     // name is known).
     void AttachFile(std::unique_ptr<EventFile> file);
+    // For a file nobody reads while it grows (a replay's, whose seconds pass in microseconds):
+    // lines go to it in large blocks and at Flush, not every second.
+    void WriteInLargeBlocks() { large_blocks_only_ = true; }
     // Writes what waits now; for the end of the program.
     void Flush();
 
@@ -58,6 +61,7 @@ private:
     std::chrono::steady_clock::time_point last_write_;
     bool written_this_tick_ = false;
     bool flush_wanted_ = false;
+    bool large_blocks_only_ = false;
     bool reported_ = false;
     std::uint64_t lost_ = 0;  // since the last line that reached the file
     std::uint64_t lost_total_ = 0;

@@ -38,4 +38,21 @@ std::string IsoLocalTime(std::chrono::system_clock::time_point when) {
     return text;
 }
 
+std::string_view IsoTimeFormatter::Format(std::chrono::system_clock::time_point when) {
+    using namespace std::chrono;
+    const auto since_epoch = when.time_since_epoch();
+    const auto whole = floor<seconds>(since_epoch);
+    if (whole.count() != second_ || text_.empty()) {
+        text_ = IsoLocalTime(when);
+        second_ = whole.count();
+        millis_at_ = text_.rfind('.') + 1;
+        return text_;
+    }
+    const auto millis = static_cast<int>(duration_cast<milliseconds>(since_epoch - whole).count());
+    text_[millis_at_] = static_cast<char>('0' + millis / 100);
+    text_[millis_at_ + 1] = static_cast<char>('0' + millis / 10 % 10);
+    text_[millis_at_ + 2] = static_cast<char>('0' + millis % 10);
+    return text_;
+}
+
 }  // namespace quillon

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -20,6 +22,20 @@ public:
         values_.resize(static_cast<std::size_t>(channels_) * static_cast<std::size_t>(scans_));
     }
 
+    // The scans before the newest need hold only these channels (the ones history tokens
+    // read); a host that cannot do better fills every channel anyway. The newest scan always
+    // holds every channel.
+    void SelectHistory(std::vector<std::int16_t> channels) {
+        history_ = std::move(channels);
+        all_history_ = false;
+    }
+    void SelectAllHistory() {
+        history_.clear();
+        all_history_ = true;
+    }
+    bool HistoryOfAll() const { return all_history_; }
+    const std::vector<std::int16_t>& HistoryChannels() const { return history_; }
+
     int Channels() const { return channels_; }
     int Scans() const { return scans_; }
 
@@ -37,6 +53,8 @@ private:
     int channels_ = 0;
     int scans_ = 0;
     std::vector<double> values_;
+    std::vector<std::int16_t> history_;
+    bool all_history_ = true;
 };
 
 }  // namespace quillon

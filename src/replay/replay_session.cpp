@@ -161,6 +161,7 @@ ReplayOutcome RunReplay(const ReplayOptions& options, Platform& platform,
     outcome.events = out / "events.jsonl";
     // One file that keeps every line: a replay's log is read as a whole.
     log.AttachFile(std::make_unique<RotatingEventFile>(outcome.events, kNoRotation));
+    log.WriteInLargeBlocks();
     engine.AddSink(&log);
     engine.AcknowledgeAfter(options.ack_after);
     engine.Run(options.instance, progress);

@@ -68,7 +68,10 @@ public:
             case 4:
                 return sign * std::ldexp(static_cast<double>(Pick(1, 1 << 20)), -Pick(0, 70));
             case 5: {
-                const double edge = Pick(0, 1) == 0 ? 0.1 : 10.0;
+                // Where the fast path stops, and where the rounded digits stop fitting in 53
+                // bits (2^53 / 10^17 and 2^53 / 10^15).
+                static constexpr double kEdges[] = {0.1, 10.0, 0x1p53 / 1e17, 0x1p53 / 1e15};
+                const double edge = kEdges[Pick(0, 3)];
                 double value = edge;
                 for (int steps = Pick(-3, 3); steps != 0; steps += steps > 0 ? -1 : 1) {
                     value = std::nextafter(value, steps > 0 ? 1e300 : 0.0);

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -62,6 +64,27 @@ TEST_F(SimulatedInstrumentTest, WindowReadKeepsTheSelectedChannelsOfThePlainRead
             EXPECT_EQ(window.At(2, scan), block_.At(2, scan)) << now;
         }
         EXPECT_EQ(window.Newest(1), block_.At(1, block_.Scans() - 1));
+    }
+}
+
+// The history read gives the selected channels' earlier scans and every channel's newest
+// exactly as the plain read; what no token reads is NaN, never a plausible stale number.
+TEST_F(SimulatedInstrumentTest, HistoryReadKeepsTheSelectedChannelsOfThePlainRead) {
+    SampleBlock history;
+    history.SelectHistory({1});
+    for (const double now : {0.01, 0.02, 0.05, 0.06, 2.005, 9.999, 10.5}) {
+        now_ = now;
+        sim_.ReadScans(4, history);
+        sim_.ReadScans(4, block_);
+        ASSERT_EQ(history.Scans(), block_.Scans()) << now;
+        const int newest = block_.Scans() - 1;
+        for (int channel = 0; channel < block_.Channels(); ++channel) {
+            EXPECT_EQ(history.At(channel, newest), block_.At(channel, newest)) << now;
+        }
+        for (int scan = 0; scan < newest; ++scan) {
+            EXPECT_EQ(history.At(1, scan), block_.At(1, scan)) << now;
+            EXPECT_TRUE(std::isnan(history.At(0, scan))) << now;
+        }
     }
 }
 

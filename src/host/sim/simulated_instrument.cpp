@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 
 namespace quillon::sim {
@@ -223,9 +224,32 @@ void SimulatedInstrument::ForEachRow(std::int64_t newest, int scans, Fill fill) 
 void SimulatedInstrument::FillBlock(std::int64_t newest, int scans, SampleBlock& block) {
     const auto channels = scenario_.channels.size();
     block.Resize(static_cast<int>(channels), scans);
+    if (!block.HistoryOfAll() && scenario_.recording == nullptr) {
+        FillHistoryOnly(newest, scans, block);
+        return;
+    }
     ForEachRow(newest, scans, [&](int position, const double* row) {
         std::copy_n(row, channels, block.Scan(position));
     });
+}
+
+// A waveform's earlier scans computed for the history channels alone; the others' are NaN,
+// which no equation reads.
+void SimulatedInstrument::FillHistoryOnly(std::int64_t newest, int scans, SampleBlock& block) {
+    const auto channels = scenario_.channels.size();
+    cache_.Reserve(1);
+    std::copy_n(cache_.Row(newest), channels, block.Scan(scans - 1));
+    for (int position = 0; position + 1 < scans; ++position) {
+        std::fill_n(block.Scan(position), channels, std::numeric_limits<double>::quiet_NaN());
+        const std::int64_t scan = std::max<std::int64_t>(0, newest - (scans - 1 - position));
+        for (const std::int16_t channel : block.HistoryChannels()) {
+            if (channel >= 0 && static_cast<std::size_t>(channel) < channels) {
+                block.Set(channel, position,
+                          scenario_.channels[static_cast<std::size_t>(channel)].waveform.ValueAt(
+                              scan, scenario_.scan_rate));
+            }
+        }
+    }
 }
 
 // Only the scans since the last window read, of the selected channels: a recording's from its

@@ -72,6 +72,7 @@ private:
     template <typename Fill>
     void ForEachRow(std::int64_t newest, int scans, Fill fill);
     void FillBlock(std::int64_t newest, int scans, SampleBlock& block);
+    void FillHistoryOnly(std::int64_t newest, int scans, SampleBlock& block);
     void FillWindow(std::int64_t newest, int scans, WindowBlock& block);
 
     Scenario scenario_;

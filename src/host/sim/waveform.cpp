@@ -60,7 +60,7 @@ Waveform Waveform::Sine(double offset, double amplitude, double period, double p
     RequireFinite("sine", "phase", phase_degrees);
     RequirePeriod("sine", period);
     RequireFiniteSpan("sine", "offset and amplitude", offset, amplitude);
-    return Waveform(SineShape{offset, amplitude, period, phase_degrees});
+    return Waveform(SineShape{offset, amplitude, period, phase_degrees / 360.0});
 }
 
 Waveform Waveform::Square(double low, double high, double period, double duty) {
@@ -112,7 +112,7 @@ double Waveform::Value(const ConstantShape& shape, std::int64_t, double) {
 }
 
 double Waveform::Value(const SineShape& shape, std::int64_t, double seconds) {
-    const double turns = CycleFraction(seconds, shape.period) + shape.phase_degrees / 360.0;
+    const double turns = CycleFraction(seconds, shape.period) + shape.phase_turns;
     return shape.offset + shape.amplitude * std::sin(2.0 * std::numbers::pi * turns);
 }
 

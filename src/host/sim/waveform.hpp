@@ -38,7 +38,8 @@ private:
         double value;
     };
     struct SineShape {
-        double offset, amplitude, period, phase_degrees;
+        double offset, amplitude, period;
+        double phase_turns;  // phase_degrees / 360, divided once
     };
     struct SquareShape {
         double low, high, period, duty;
