@@ -7,7 +7,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/addon.hpp"
+#include "app/application.hpp"
 #include "app/timer_loop.hpp"
 #include "fakes/fake_ports.hpp"
 #include "host/sim/simulated_instrument.hpp"
@@ -76,17 +76,17 @@ CycleRecord LiveRun() {
     });
     ports.clock.SleepUntil(made + std::chrono::milliseconds(1234));  // start-up takes a while
     CycleRecord record;
-    Addon addon(ports.With(instrument));
-    addon.SetEventSink(&record);
-    addon.Load("-dsim:rig.scn -nRig");
+    Application application(ports.With(instrument));
+    application.SetEventSink(&record);
+    application.Load("-dsim:rig.scn -nRig");
     const auto start = ports.clock.Monotonic();
-    TimerLoop(addon, ports.clock, [&] {
+    TimerLoop(application, ports.clock, [&] {
         instrument.Service();
-        addon.AgentsFinished();
+        application.AgentsFinished();
     }).Run([&] {
         return ports.clock.Monotonic() - start >= std::chrono::duration<double>(kSeconds);
     });
-    addon.SetEventSink(nullptr);
+    application.SetEventSink(nullptr);
     return record;
 }
 
