@@ -19,9 +19,8 @@ namespace quillon::fleet {
 namespace {
 
 constexpr int kKeepAliveSeconds = 15;
-// A broker that takes longer to accept the connection, or to answer it, counts as away.
+// A broker that takes longer to accept the connection counts as away.
 constexpr std::chrono::seconds kConnectPatience{5};
-constexpr std::chrono::seconds kAnswerPatience{10};
 constexpr std::size_t kQueueLines = 4096;
 constexpr std::chrono::seconds kSyncInterval{1};
 constexpr std::string_view kTrue = "true";
@@ -105,8 +104,8 @@ bool PortAnswers(const std::string& host, int port, int wake_fd, const std::atom
 
 }  // namespace
 
-FleetPublisher::FleetPublisher(FleetSettings settings)
-    : settings_(std::move(settings)), lines_(kQueueLines) {
+FleetPublisher::FleetPublisher(FleetSettings settings, std::chrono::milliseconds answer_patience)
+    : settings_(std::move(settings)), lines_(kQueueLines), answer_patience_(answer_patience) {
     static LibraryInit init;
 }
 
@@ -195,7 +194,7 @@ void FleetPublisher::Run() {
         }
         Service(wait);
         if (client_ != nullptr && !connected_ &&
-            std::chrono::steady_clock::now() - connect_started_ > kAnswerPatience) {
+            std::chrono::steady_clock::now() - connect_started_ > answer_patience_) {
             Disconnect("the broker did not answer");
         }
         DrainLines();

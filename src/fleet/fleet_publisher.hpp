@@ -42,8 +42,12 @@ public:
     // How long the end of the program waits for the spool to reach the broker.
     static constexpr std::chrono::seconds kPatienceAtEnd{3};
 
+    // A broker that takes longer than this to answer the connection counts as away.
+    static constexpr std::chrono::seconds kAnswerPatience{10};
+
     // Lines offered before Start wait in the queue.
-    explicit FleetPublisher(FleetSettings settings);
+    explicit FleetPublisher(FleetSettings settings,
+                            std::chrono::milliseconds answer_patience = kAnswerPatience);
     ~FleetPublisher();
     FleetPublisher(const FleetPublisher&) = delete;
     FleetPublisher& operator=(const FleetPublisher&) = delete;
@@ -113,6 +117,7 @@ private:
     std::chrono::steady_clock::time_point next_attempt_{};
     std::chrono::steady_clock::time_point connect_started_{};
     std::chrono::milliseconds retry_delay_ = kFirstRetry;
+    std::chrono::milliseconds answer_patience_;
     std::vector<int> in_flight_ids_;
     std::string line_;
     std::string batch_;

@@ -155,9 +155,10 @@ TEST_F(ModbusResume, AnEquationFailureIsNotResumed) {
     ASSERT_TRUE(Shows("out.txt", " running\n")) << Read("err.txt");
     server_.Set("ir", 0, {-100});  // the root of -1
     ASSERT_TRUE(Shows("err.txt", "Stopped at")) << Read("err.txt");
-    // Long enough for two tries at the interval of 1 s.
+    // Long enough for two tries at the interval of 1 s: 50 more polls at 20 a second (the
+    // answer names each poll's unit, "1 ").
     const auto requests = server_.Command("units").size();
-    ASSERT_TRUE(WaitUntil([&] { return server_.Command("units").size() > requests + 200; }));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Command("units").size() > requests + 100; }));
     EXPECT_EQ(Count(Read("err.txt"), "Resumed at"), 0u);
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0);
