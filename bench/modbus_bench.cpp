@@ -3,6 +3,7 @@
 // inside ReadScans, and how old the newest scan is and how long a register change takes to
 // reach the coils at 100 polls/s. Run from the build tree; the server is started on a free port.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,7 @@
 #include "host/modbus/device_file_parser.hpp"
 #include "host/modbus/modbus_host.hpp"
 #include "host/modbus/test_server.hpp"
+#include "host/window_block.hpp"
 
 namespace quillon::bench {
 namespace {
@@ -26,9 +28,11 @@ modbus::DeviceDescription Device(const ModbusTestServer& server, int channels,
                                  int poll_rate = 100) {
     std::string text = "server 127.0.0.1 " + std::to_string(server.Port()) + "\npoll-rate " +
                        std::to_string(poll_rate) + "\noutputs coils 0\n";
+    // The test server has 200 registers of each kind: beyond 128 channels, holding registers.
     for (int channel = 0; channel < channels; ++channel) {
-        text += "channel " + std::to_string(channel) + " input-register " +
-                std::to_string(channel) + "\n";
+        text += "channel " + std::to_string(channel) +
+                (channel < 128 ? " input-register " : " holding-register ") +
+                std::to_string(channel % 128) + "\n";
     }
     std::istringstream in(text);
     return modbus::DeviceFileParser("bench.dev").Parse(in);
@@ -57,6 +61,43 @@ void BM_TickReadScans64Channels1000Window(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TickReadScans64Channels1000Window)->Unit(benchmark::kMicrosecond);
+
+// The process's CPU (the poller thread and the tick) with 256 channels polled 100 times a
+// second and a tick every 10 ms that reads what one statistic token over a DataWindow of 32767
+// needs (one channel's window) and the current scan, for 10 s; the server is another process.
+void BM_CpuAt100PollsPerSecond256Channels32767Window(benchmark::State& state) {
+    ModbusTestServer server;
+    ModbusHost host(Device(server, 256));
+    host.PrepareAcquisition();
+    WindowBlock window;
+    window.Select({250});
+    SampleBlock samples;
+    for (auto _ : state) {
+        const auto cpu = [] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            const auto seconds = [](const timeval& t) {
+                return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+            };
+            return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        };
+        const double cpu_before = cpu();
+        const auto start = std::chrono::steady_clock::now();
+        auto due = start;
+        for (int tick = 0; tick < 1000; ++tick) {
+            host.ReadWindow(32767, window);
+            host.ReadScans(1, samples);
+            benchmark::DoNotOptimize(window.SlidingMaximum(250));
+            due += std::chrono::milliseconds(10);
+            std::this_thread::sleep_until(due);
+        }
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["core_percent"] = (cpu() - cpu_before) / wall * 100.0;
+        state.counters["late_polls"] = static_cast<double>(host.LatePolls());
+    }
+}
+BENCHMARK(BM_CpuAt100PollsPerSecond256Channels32767Window)->Iterations(1)->Unit(benchmark::kSecond);
 
 // A 10 ms tick on its own thread, as the front ends run it: channel 0 above 0.5 drives coil 0.
 class TickLoop {

@@ -154,6 +154,39 @@ void BM_TickModbusRing256Channels32767Window(benchmark::State& state) {
 }
 BENCHMARK(BM_TickModbusRing256Channels32767Window)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// One statistic token in slot 0 (0: "#max250", 1: "#acrms250"), the other slots off, one poll
+// between two ticks: the tick's CPU time times 100 is its share of a core at 100 polls a second.
+void BM_TickModbusRingOneStatistic(benchmark::State& state) {
+    sim::SimulatedInstrument instrument(Scenario(kChannels, 1000), [] { return 1.0; });
+    modbus::ScanRing ring(kChannels, kWindow + 1);
+    std::vector<double> scan(kChannels);
+    for (int s = 0; s <= kWindow; ++s) {
+        for (int c = 0; c < kChannels; ++c) {
+            scan[static_cast<std::size_t>(c)] = (s * 7 + c) % 101 * 0.1;
+        }
+        ring.Push(scan.data(), modbus::ScanRing::Time{});
+    }
+    RingHost host(instrument, ring);
+    Front front(host, {{"DataWindow", std::to_string(kWindow)},
+                       {"MathExpression0", state.range(0) == 0 ? "#max250>5" : "#acrms250>1"},
+                       {"S8", "Set"},
+                       {"S9", "Set"}});
+    if (!front.Running()) {
+        state.SkipWithError("the run did not start");
+        return;
+    }
+    int poll = 0;
+    for (auto _ : state) {
+        scan[static_cast<std::size_t>(poll++ % kChannels)] += 0.5;
+        ring.Push(scan.data(), modbus::ScanRing::Time{});
+        front.addon.ScanTick();
+    }
+    state.counters["core_percent_at_100_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) / (100.0 * 100.0),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TickModbusRingOneStatistic)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 void BM_TickTenEquations8ChannelsNoStatistics(benchmark::State& state) {
     double now = 1.0;
     sim::SimulatedInstrument instrument(Scenario(8, 1000), [&now] { return now; });

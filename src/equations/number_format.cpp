@@ -66,12 +66,12 @@ double ReadSubstituted(const char* text, std::size_t length) {
     return minus ? -magnitude : magnitude;
 }
 
+#if defined(__SIZEOF_INT128__)
 // 10^decimals, exact as a double up to 10^22.
 constexpr std::array<double, kMostExactDecimals + 1> kPowersOfTen = {
     1.0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
     1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
-#if defined(__SIZEOF_INT128__)
 // GCC's and Clang's 128-bit integer, where the target has one.
 __extension__ typedef unsigned __int128 Unsigned128;
 

@@ -10,6 +10,7 @@
 
 #include "app/application.hpp"
 #include "app/event_logging.hpp"
+#include "events/iso_time.hpp"
 #include "fakes/fake_ports.hpp"
 #include "fakes/memory_event_file.hpp"
 #include "fakes/recording_host.hpp"
@@ -190,6 +191,38 @@ TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
     ASSERT_EQ(file->writes.size(), 2U);
     EXPECT_NE(file->writes.back().find(R"("event":"run_stop","reason":"operator")"),
               std::string::npos);
+}
+
+// A replay's log: 20 s of a change on every tick is one block, written at the stop, and
+// the lines are those the once-a-second log writes.
+TEST_F(EventLogRun, LargeBlocksKeepTheLinesUntilTheStop) {
+    log.WriteInLargeBlocks();
+    addon.Load("-dsim -nLab1");
+    for (int tick = 0; tick < 2000; ++tick) {
+        Tick(tick % 2 == 0 ? 2.0 : 0.0);
+    }
+    EXPECT_TRUE(file->writes.empty());
+    addon.StartStopClicked();
+    ASSERT_EQ(file->writes.size(), 1U);
+    const std::vector<std::string> lines = Lines(file->Text());
+    // Three slots switch on every tick, after the first lines of every slot.
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return EventOf(line) == "slot"; }),
+              2000 * 3 + 7);
+    EXPECT_EQ(EventOf(lines.back()), "run_stop");
+}
+
+// The time of a stream of moments, looked up once a second, is the one looked up each time,
+// across a second, a minute and a day and back again.
+TEST(IsoTimeFormatterTest, GivesTheTextOfEachMoment) {
+    using namespace std::chrono;
+    const system_clock::time_point base =
+        sys_days{year{2026} / 12 / 31} + hours{23} + minutes{59} + seconds{58};
+    IsoTimeFormatter formatter;
+    for (const int millis : {0, 1, 999, 1000, 1001, 1999, 2000, 2345, 2345, 1500, 5, 86400000}) {
+        const system_clock::time_point when = base + milliseconds{millis};
+        EXPECT_EQ(formatter.Format(when), IsoLocalTime(when)) << millis;
+    }
 }
 
 // A file that cannot be written is reported once, never stops the run, and the lines lost
