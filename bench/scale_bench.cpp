@@ -179,7 +179,7 @@ void BM_TickModbusRingOneStatistic(benchmark::State& state) {
     for (auto _ : state) {
         scan[static_cast<std::size_t>(poll++ % kChannels)] += 0.5;
         ring.Push(scan.data(), modbus::ScanRing::Time{});
-        front.addon.ScanTick();
+        front.application.ScanTick();
     }
     state.counters["core_percent_at_100_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()) / (100.0 * 100.0),

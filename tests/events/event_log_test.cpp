@@ -197,12 +197,12 @@ TEST_F(EventLogRun, LinesGoOutOnceASecondAndAtStopInOneWriteEach) {
 // the lines are those the once-a-second log writes.
 TEST_F(EventLogRun, LargeBlocksKeepTheLinesUntilTheStop) {
     log.WriteInLargeBlocks();
-    addon.Load("-dsim -nLab1");
+    application.Load("-dsim -nLab1");
     for (int tick = 0; tick < 2000; ++tick) {
         Tick(tick % 2 == 0 ? 2.0 : 0.0);
     }
     EXPECT_TRUE(file->writes.empty());
-    addon.StartStopClicked();
+    application.StartStopClicked();
     ASSERT_EQ(file->writes.size(), 1U);
     const std::vector<std::string> lines = Lines(file->Text());
     // Three slots switch on every tick, after the first lines of every slot.
