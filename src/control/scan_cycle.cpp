@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "control/mode_switch.hpp"
 #include "equations/evaluator.hpp"
@@ -94,6 +95,9 @@ bool ScanCycle::ReadBlocks() {
 
 // The window keeps only the channels that statistics are taken of.
 void ScanCycle::SelectWindowChannels() {
+    if (std::exchange(window_revision_, panel_.EquationRevision()) == panel_.EquationRevision()) {
+        return;
+    }
     std::array<std::string_view, kSlotCount> equations;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
@@ -103,6 +107,9 @@ void ScanCycle::SelectWindowChannels() {
 
 // Only the channels that history tokens name need their earlier scans.
 void ScanCycle::SelectHistoryChannels() {
+    if (std::exchange(history_revision_, panel_.EquationRevision()) == panel_.EquationRevision()) {
+        return;
+    }
     std::array<std::string_view, kSlotCount> equations;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;

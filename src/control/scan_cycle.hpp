@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "control/event_sink.hpp"
@@ -95,6 +96,9 @@ private:
     WindowBlock window_;
     WindowSelection window_selection_;
     HistorySelection history_selection_;
+    // The panel's equation revision each selection was last made for.
+    std::optional<std::uint64_t> window_revision_;
+    std::optional<std::uint64_t> history_revision_;
     NoEventSink no_events_;
     EventSink* events_ = &no_events_;
     // The slot being decided and, once its equation was evaluated, why: for the event log.

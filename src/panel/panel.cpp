@@ -49,6 +49,9 @@ void Panel::SetModeVisible(int slot, bool visible) {
     Assign(MutableSlot(slot).mode_visible, visible, PanelField::ModeVisible, slot);
 }
 void Panel::SetEquation(int slot, const std::string& equation) {
+    if (Slot(slot).equation != equation) {
+        ++equation_revision_;  // before the observers hear of it
+    }
     Assign(MutableSlot(slot).equation, equation, PanelField::Equation, slot);
 }
 void Panel::SetEquationEnabled(int slot, bool enabled) {

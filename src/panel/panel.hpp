@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ public:
     void SetModeEnabled(int slot, bool enabled);
     void SetModeVisible(int slot, bool visible);
     void SetEquation(int slot, const std::string& equation);
+    // Grows with every change of a slot's equation text: a reader that works something out
+    // from the texts on every tick does it again only when this moved.
+    std::uint64_t EquationRevision() const { return equation_revision_; }
     void SetEquationEnabled(int slot, bool enabled);
     void SetEquationVisible(int slot, bool visible);
     void SetLampColour(int slot, Colour colour);
@@ -120,6 +124,7 @@ public:
     void SetStatus(const std::string& status);
 
 private:
+    std::uint64_t equation_revision_ = 0;
     SlotState& MutableSlot(int slot) { return slots_.at(static_cast<std::size_t>(slot)); }
     template <typename T>
     bool Assign(T& field, const T& value, PanelField what, int slot);
