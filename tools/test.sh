@@ -4,10 +4,11 @@
 # test in the default build (the window offscreen), a check that no test name prints bytes,
 # tools/run.sh as a user runs it (with and without a display), the Debian package (lintian,
 # contents, the installed programs, the user service), then the core tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) with its tests
-# under Wine (among them its MSI installer's) and its ZIP package, a check that every path and
-# program the README and docs/ name exists, then fuzzes the evaluator and the compiled
-# equations for a bounded time each.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded and multi-process parts' tests
+# under ThreadSanitizer, the Windows build (MinGW-w64) with its tests under Wine (among them its
+# MSI installer's) and its ZIP package, a check that every path and program the README and
+# docs/ name exists, then fuzzes the evaluator and the compiled equations for a bounded time
+# each. The default, sanitizer and Windows builds treat warnings in Quillon's code as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,6 +44,14 @@ echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j2
+
+echo "== ThreadSanitizer"
+# The parts that run beside each other: the Modbus poller thread and the core, the console's
+# queue, the e-mail agents and their deliverer, the timer loop. The preset builds only their
+# test programs (and the programs those start) and runs only their tests.
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan -j2
 
 echo "== Windows build, tests under Wine"
 cmake --preset windows >/dev/null
