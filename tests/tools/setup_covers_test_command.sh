@@ -16,7 +16,7 @@ installed=" $(sed -n '/^packages=(/,/^)/p' "$root/tools/setup.sh" | sed '1d;$d' 
 
 missing=0
 # Words of the script outside comments and quotes that name a program on this system.
-for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" "$root/tools/check_run.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
+for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" "$root/tools/check_run.sh" "$root/tools/check_tidy.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
     # The layer check names the source folders (src/view, ...), not programs.
     [ ! -d "$root/src/$word" ] || continue
     path="$(command -v "$word" 2>/dev/null || true)"
