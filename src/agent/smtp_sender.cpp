@@ -23,7 +23,9 @@ extern "C" std::size_t ReadMail(char* buffer, std::size_t size, std::size_t coun
     auto* upload = static_cast<Upload*>(data);
     const std::size_t room = size * count;
     const std::size_t length = std::min(room, upload->text.size() - upload->sent);
-    std::memcpy(buffer, upload->text.data() + upload->sent, length);
+    // libcurl's buffer takes bytes and their count, not a C string.
+    std::memcpy(buffer, upload->text.data() + upload->sent,
+                length);  // NOLINT(bugprone-not-null-terminated-result)
     upload->sent += length;
     return length;
 }

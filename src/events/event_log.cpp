@@ -9,7 +9,7 @@ namespace quillon {
 namespace {
 
 // Beyond this a burst of events goes out at the next chance, not a second later.
-constexpr std::size_t kLargeBuffer = 256 * 1024;
+constexpr std::size_t kLargeBuffer = std::size_t{256} * 1024;
 
 }  // namespace
 

@@ -29,7 +29,7 @@ using sim::ParseSeconds;
 using sim::Quoted;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
+constexpr std::size_t kMaxDeviceFileBytes = std::size_t{1024} * 1024;
 constexpr int kLastAddress = 65535;
 constexpr int kDigitalBits = 8;
 constexpr int kOutputs = 8;
