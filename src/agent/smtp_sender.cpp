@@ -24,8 +24,8 @@ extern "C" std::size_t ReadMail(char* buffer, std::size_t size, std::size_t coun
     const std::size_t room = size * count;
     const std::size_t length = std::min(room, upload->text.size() - upload->sent);
     // libcurl's buffer takes bytes and their count, not a C string.
-    std::memcpy(buffer, upload->text.data() + upload->sent,
-                length);  // NOLINT(bugprone-not-null-terminated-result)
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+    std::memcpy(buffer, upload->text.data() + upload->sent, length);
     upload->sent += length;
     return length;
 }
