@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up, builds and passes the whole test suite: the formatting and layering checks, every
-# test in the default build (the window offscreen), a check that no test name prints bytes,
-# tools/run.sh as a user runs it (with and without a display), the Debian package (lintian,
-# contents, the installed programs, the user service), then the core tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build (MinGW-w64) with its tests
-# under Wine (among them its MSI installer's) and its ZIP package, a check that every path and
-# program the README and docs/ name exists, then fuzzes the evaluator and the compiled
-# equations for a bounded time each.
+# test in the default build (the window offscreen), clang-tidy on the changed files, a check
+# that no test name prints bytes, tools/run.sh as a user runs it (with and without a display),
+# the Debian package (lintian, contents, the installed programs, the user service), then the
+# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded and multi-process parts' tests
+# under ThreadSanitizer, the Windows build (MinGW-w64) with its tests under Wine (among them its
+# MSI installer's) and its ZIP package, a check that every path and program the README and
+# docs/ name exists, then fuzzes the evaluator and the compiled equations for a bounded time
+# each. The default, sanitizer and Windows builds treat warnings in Quillon's code as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,10 @@ echo "== Default build"
 cmake --preset default >/dev/null
 cmake --build --preset default
 QT_QPA_PLATFORM=offscreen ctest --preset default -j2
+
+echo "== clang-tidy on the changed files"
+# Since HEAD~1, or since the commit QUILLON_TIDY_BASE names.
+./tools/check_tidy.sh
 
 echo "== Test names"
 # ctest -R selects tests by name, so a name must say its case and stay the same from build
@@ -43,6 +48,14 @@ echo "== Sanitizer build"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j2
+
+echo "== ThreadSanitizer"
+# The parts that run beside each other: the Modbus poller thread and the core, the console's
+# queue, the e-mail agents and their deliverer, the timer loop. The preset builds only their
+# test programs (and the programs those start) and runs only their tests.
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan -j2
 
 echo "== Windows build, tests under Wine"
 cmake --preset windows >/dev/null

@@ -75,8 +75,9 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-AgentProgram::AgentProgram(std::filesystem::path settings_file, std::filesystem::path state_folder,
-                           std::ostream& out, std::ostream& err)
+AgentProgram::AgentProgram(std::filesystem::path settings_file,
+                           const std::filesystem::path& state_folder, std::ostream& out,
+                           std::ostream& err)
     : started_(std::chrono::system_clock::now()),
       settings_file_(std::move(settings_file)),
       state_(state_folder),

@@ -21,7 +21,7 @@ namespace quillon::agent {
 // --status and --test.
 class AgentProgram {
 public:
-    AgentProgram(std::filesystem::path settings_file, std::filesystem::path state_folder,
+    AgentProgram(std::filesystem::path settings_file, const std::filesystem::path& state_folder,
                  std::ostream& out, std::ostream& err);
 
     // The exit status: one of MailAgentExit.

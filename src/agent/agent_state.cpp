@@ -20,7 +20,7 @@ namespace {
 constexpr char kLast[] = "Last";
 constexpr char kRecent[] = "Recent";
 constexpr char kRefused[] = "Refused";
-constexpr off_t kLogLimit = 1024 * 1024;
+constexpr off_t kLogLimit = off_t{1024} * 1024;
 constexpr int kLogsKept = 3;
 
 const char* NonEmptyVariable(const char* name) {
@@ -55,7 +55,9 @@ void RotateLog(const std::filesystem::path& log) {
     for (int index = kLogsKept; index >= 1; --index) {
         const std::string from =
             index == 1 ? log.string() : log.string() + "." + std::to_string(index - 1);
-        std::rename(from.c_str(), (log.string() + "." + std::to_string(index)).c_str());
+        // The older logs are not there until the log has been full that often.
+        static_cast<void>(
+            std::rename(from.c_str(), (log.string() + "." + std::to_string(index)).c_str()));
     }
 }
 

@@ -24,7 +24,7 @@ constexpr char kMessageExtension[] = ".mail";
 
 constexpr char kReasonExtension[] = ".reason";
 // A message file is small; anything far larger is no message of ours.
-constexpr std::size_t kLargestMessage = 1024 * 1024;
+constexpr std::size_t kLargestMessage = std::size_t{1024} * 1024;
 
 std::optional<std::string> ReadWhole(const std::filesystem::path& path, std::string& reason) {
     reason.clear();
@@ -72,7 +72,7 @@ std::vector<std::string> MessageNames(const std::filesystem::path& folder) {
 
 }  // namespace
 
-Outbox::Outbox(std::filesystem::path state_folder)
+Outbox::Outbox(const std::filesystem::path& state_folder)
     : queue_(state_folder / "outbox"), failed_(state_folder / "failed") {}
 
 // Time first, so that names sort in queue order; the process id and a random number keep
@@ -81,9 +81,10 @@ std::string Outbox::NewName(WallTime queued) const {
     const auto nanoseconds =
         std::chrono::duration_cast<std::chrono::nanoseconds>(queued.time_since_epoch()).count();
     char name[96];
-    std::snprintf(name, sizeof name, "%020lld-%07d-%08x%s", static_cast<long long>(nanoseconds),
-                  static_cast<int>(getpid()), static_cast<unsigned>(std::random_device{}()),
-                  kMessageExtension);
+    static_cast<void>(std::snprintf(name, sizeof name, "%020lld-%07d-%08x%s",
+                                    static_cast<long long>(nanoseconds), static_cast<int>(getpid()),
+                                    static_cast<unsigned>(std::random_device{}()),
+                                    kMessageExtension));
     return name;
 }
 

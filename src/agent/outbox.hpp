@@ -24,7 +24,7 @@ struct FailedMessage {
 // moment loses nothing.
 class Outbox {
 public:
-    explicit Outbox(std::filesystem::path state_folder);
+    explicit Outbox(const std::filesystem::path& state_folder);
 
     // Writes the message durably; its file name, or nothing with the reason in `error`.
     std::optional<std::string> Enqueue(const QueuedMessage& message, std::string& error);

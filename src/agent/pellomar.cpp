@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     // Files opened later must never become standard output.
     quillon::OpenMissingStandardDescriptors();
     // A server that drops the connection must give an error to retry, not end the agent.
-    std::signal(SIGPIPE, SIG_IGN);
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     try {
         quillon::agent::AgentProgram program(quillon::ProfileDirectory() / "pellomar.ini",

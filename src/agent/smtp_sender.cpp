@@ -23,6 +23,8 @@ extern "C" std::size_t ReadMail(char* buffer, std::size_t size, std::size_t coun
     auto* upload = static_cast<Upload*>(data);
     const std::size_t room = size * count;
     const std::size_t length = std::min(room, upload->text.size() - upload->sent);
+    // libcurl's buffer takes bytes and their count, not a C string.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
     std::memcpy(buffer, upload->text.data() + upload->sent, length);
     upload->sent += length;
     return length;

@@ -18,7 +18,7 @@ public:
     // Ten minutes of 10 ms ticks, and at most 16 MB of samples however many channels (up to
     // 64 channels hold the ten minutes; 256 hold 2 3/4 minutes).
     static constexpr std::size_t kMostTicks = 60'000;
-    static constexpr std::size_t kMostValues = 4 * 1024 * 1024;
+    static constexpr std::size_t kMostValues = std::size_t{4} * 1024 * 1024;
 
     enum class MarkKind { AlarmSound, Email };
     struct Mark {

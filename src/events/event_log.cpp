@@ -9,9 +9,9 @@ namespace quillon {
 namespace {
 
 // Beyond this a burst of events goes out at the next chance, not a second later.
-constexpr std::size_t kLargeBuffer = 256 * 1024;
+constexpr std::size_t kLargeBuffer = std::size_t{256} * 1024;
 // A file written in large blocks only takes them this large: few system calls, little memory.
-constexpr std::size_t kBlockBuffer = 4 * 1024 * 1024;
+constexpr std::size_t kBlockBuffer = std::size_t{4} * 1024 * 1024;
 
 }  // namespace
 

@@ -12,7 +12,7 @@ namespace quillon {
 // How large the log grows before it moves aside, and how many files are kept (the current
 // one included).
 struct RotationLimits {
-    std::uint64_t max_bytes = 10 * 1024 * 1024;
+    std::uint64_t max_bytes = std::uint64_t{10} * 1024 * 1024;
     int files_kept = 10;
 };
 

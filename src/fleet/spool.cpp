@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -29,6 +31,29 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+// "<segment> <offset>" as Sync writes it. Anything else (a damaged file, a negative
+// number) is no position, and the spool starts from its oldest segment.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> ReadPosition(
+    const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (!std::getline(in, text)) {
+        return std::nullopt;
+    }
+    const char* const end = text.data() + text.size();
+    std::uint64_t segment = 0;
+    std::uint64_t offset = 0;
+    const auto [after_segment, segment_error] = std::from_chars(text.data(), end, segment);
+    if (segment_error != std::errc() || after_segment == end || *after_segment != ' ') {
+        return std::nullopt;
+    }
+    const auto [after_offset, offset_error] = std::from_chars(after_segment + 1, end, offset);
+    if (offset_error != std::errc() || after_offset != end) {
+        return std::nullopt;
+    }
+    return std::pair{segment, offset};
 }
 
 std::uint64_t CountLines(const std::filesystem::path& path, std::uint64_t from) {
@@ -56,7 +81,8 @@ Spool::~Spool() {
 
 std::filesystem::path Spool::SegmentPath(std::uint64_t segment) const {
     char name[32];
-    std::snprintf(name, sizeof name, "%016llu", static_cast<unsigned long long>(segment));
+    static_cast<void>(
+        std::snprintf(name, sizeof name, "%016llu", static_cast<unsigned long long>(segment)));
     return folder_ / (std::string(name) + kSegmentSuffix);
 }
 
@@ -81,14 +107,8 @@ bool Spool::Open(std::string& error) {
         error = folder_.string() + ": " + failure.message();
         return false;
     }
-    std::FILE* position = std::fopen((folder_ / kPositionFile).c_str(), "r");
-    if (position) {
-        unsigned long long segment = 0;
-        unsigned long long offset = 0;
-        if (std::fscanf(position, "%llu %llu", &segment, &offset) == 2) {
-            confirmed_ = {segment, offset};
-        }
-        std::fclose(position);
+    if (const auto position = ReadPosition(folder_ / kPositionFile)) {
+        confirmed_ = {position->first, position->second};
     }
     if (!segments_.empty() && (confirmed_.segment < segments_.begin()->first ||
                                !segments_.contains(confirmed_.segment))) {

@@ -21,7 +21,7 @@ public:
     static constexpr std::uint64_t kDefaultLimit = 100ull * 1024 * 1024;
 
     explicit Spool(std::filesystem::path folder, std::uint64_t limit = kDefaultLimit,
-                   std::uint64_t segment_size = 1024 * 1024);
+                   std::uint64_t segment_size = std::uint64_t{1024} * 1024);
     ~Spool();
     Spool(const Spool&) = delete;
     Spool& operator=(const Spool&) = delete;

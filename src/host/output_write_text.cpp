@@ -16,7 +16,7 @@ std::string OutputWriteText(double seconds, std::int16_t word) {
     std::array<char, 8> hex{};
     // The word is a bit pattern: unsigned, as the hex shows it.
     const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(word));
-    std::snprintf(hex.data(), hex.size(), "%04X", bits);
+    static_cast<void>(std::snprintf(hex.data(), hex.size(), "%04X", bits));
     return std::string(time.data(), end) + " " + std::to_string(bits) + " 0x" + hex.data();
 }
 

@@ -112,8 +112,8 @@ int ShowOnce(quillon::fleet::FleetReader& reader, const Options& options) {
 }
 
 int ShowLive(quillon::fleet::FleetReader& reader, const Options& options) {
-    std::signal(SIGINT, [](int) { stop_requested = 1; });
-    std::signal(SIGTERM, [](int) { stop_requested = 1; });
+    static_cast<void>(std::signal(SIGINT, [](int) { stop_requested = 1; }));
+    static_cast<void>(std::signal(SIGTERM, [](int) { stop_requested = 1; }));
     std::string error;
     auto drawn = std::chrono::steady_clock::time_point{};
     while (stop_requested == 0) {

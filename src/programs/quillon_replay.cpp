@@ -33,12 +33,13 @@ public:
         const double elapsed = std::chrono::duration<double>(now - start_).count();
         const double speed = elapsed > 0 ? done * recording_seconds_ / elapsed : 0.0;
         const double left = done > 0 ? elapsed * (1.0 - done) / done : 0.0;
-        std::fprintf(stderr, "\rreplay %5.1f%%  %8.0fx real time  %6.1f s left ", done * 100.0,
-                     speed, left);
+        // Progress only: a terminal that cannot take it loses nothing of the replay.
+        static_cast<void>(std::fprintf(stderr, "\rreplay %5.1f%%  %8.0fx real time  %6.1f s left ",
+                                       done * 100.0, speed, left));
         if (done >= 1.0) {
-            std::fputc('\n', stderr);
+            static_cast<void>(std::fputc('\n', stderr));
         }
-        std::fflush(stderr);
+        static_cast<void>(std::fflush(stderr));
     }
 
 private:

@@ -57,7 +57,7 @@ ReplayOptions ParseReplayOptions(const std::vector<std::string>& words) {
             options.hold_gaps = how == "hold";
         } else if (word.rfind("-n", 0) == 0 && word.size() > 2) {
             options.instance = word.substr(2);
-        } else if (word.rfind("-", 0) == 0) {
+        } else if (word.rfind('-', 0) == 0) {
             throw std::invalid_argument("unknown option " + word);
         } else if (options.recording.empty()) {
             options.recording = word;

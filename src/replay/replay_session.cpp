@@ -82,7 +82,7 @@ std::string WriteText(const std::filesystem::path& path, const std::string& text
 }
 
 std::filesystem::path PrepareOutput(const std::string& folder) {
-    const std::filesystem::path out(folder);
+    std::filesystem::path out(folder);
     std::error_code code;
     std::filesystem::create_directories(out, code);
     if (code || !std::filesystem::is_directory(out)) {

@@ -41,9 +41,10 @@ std::string RecordingTimeText(double seconds) {
     const double rest = static_cast<double>(millis % 60'000) / 1000.0;
     char text[48];
     if (hours > 0) {
-        std::snprintf(text, sizeof text, "%lld:%02lld:%06.3f", hours, minutes, rest);
+        static_cast<void>(
+            std::snprintf(text, sizeof text, "%lld:%02lld:%06.3f", hours, minutes, rest));
     } else {
-        std::snprintf(text, sizeof text, "%lld:%06.3f", minutes, rest);
+        static_cast<void>(std::snprintf(text, sizeof text, "%lld:%06.3f", minutes, rest));
     }
     return text;
 }
@@ -107,16 +108,16 @@ std::string ReplaySummary::Text(const std::string& title, double from, double to
     std::string text = title + "\nReplayed from " + RecordingTimeText(from) + " to " +
                        RecordingTimeText(to) + " of the recording.\n\n";
     char line[160];
-    std::snprintf(line, sizeof line, "%-14s %9s %9s %14s %12s %12s\n", "slot", "on", "off",
-                  "time on", "first", "last");
+    static_cast<void>(std::snprintf(line, sizeof line, "%-14s %9s %9s %14s %12s %12s\n", "slot",
+                                    "on", "off", "time on", "first", "last"));
     text += line;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const SlotRecord& record = Slot(slot);
-        std::snprintf(line, sizeof line, "%-14s %9d %9d %14s %12s %12s\n", SlotName(slot).c_str(),
-                      record.switched_on, record.switched_off,
-                      RecordingTimeText(TotalOn(slot)).c_str(),
-                      record.first_switch ? RecordingTimeText(*record.first_switch).c_str() : "-",
-                      record.last_switch ? RecordingTimeText(*record.last_switch).c_str() : "-");
+        static_cast<void>(std::snprintf(
+            line, sizeof line, "%-14s %9d %9d %14s %12s %12s\n", SlotName(slot).c_str(),
+            record.switched_on, record.switched_off, RecordingTimeText(TotalOn(slot)).c_str(),
+            record.first_switch ? RecordingTimeText(*record.first_switch).c_str() : "-",
+            record.last_switch ? RecordingTimeText(*record.last_switch).c_str() : "-"));
         text += line;
     }
     text += LatchText();

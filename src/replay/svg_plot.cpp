@@ -218,8 +218,11 @@ private:
         svg_ += "<line x1=\"" + std::to_string(kLeft) + "\" y1=\"" + std::to_string(axis) +
                 "\" x2=\"" + std::to_string(kLeft + traces_.Columns()) + "\" y2=\"" +
                 std::to_string(axis) + "\" stroke=\"black\"/>\n";
-        for (double t = std::ceil(traces_.From() / step) * step; t <= traces_.To() + step * 1e-9;
-             t += step) {
+        // Counted in whole steps: adding `step` up would drift off the round times.
+        const auto first = static_cast<long long>(std::ceil(traces_.From() / step));
+        for (long long n = first; static_cast<double>(n) * step <= traces_.To() + step * 1e-9;
+             ++n) {
+            const double t = static_cast<double>(n) * step;
             const std::string x = Pixel(X(t));
             svg_ += "<line x1=\"" + x + "\" y1=\"" + std::to_string(axis) + "\" x2=\"" + x +
                     "\" y2=\"" + std::to_string(axis + 5) + "\" stroke=\"black\"/>\n<text x=\"" +

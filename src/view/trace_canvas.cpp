@@ -21,7 +21,7 @@ int TraceCanvas::RowScale::Y(float value) const {
         return kNoY;
     }
     const double clamped = std::clamp(fraction, 0.0, 1.0);
-    return top + static_cast<int>(clamped * (height - 1) + 0.5);  // not negative
+    return top + static_cast<int>(std::lround(clamped * (height - 1)));
 }
 
 std::vector<TraceCanvas::RowScale> TraceCanvas::RowScales(const PlotLayout& layout,

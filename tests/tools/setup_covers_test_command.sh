@@ -18,7 +18,7 @@ installed=" $(sed -n '/^packages=(/,/^)/p' "$root/tools/setup.sh" | sed '1d;$d' 
 # paths a package may list it under (merged /usr: /bin as well as /usr/bin).
 declare -A path_of
 candidates=()
-for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" "$root/tools/check_run.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
+for word in $(cat "$root/tools/test.sh" "$root/tools/check_layers.sh" "$root/tools/check_package.sh" "$root/tools/check_run.sh" "$root/tools/check_tidy.sh" | grep -v '^\s*#' | sed "s/'[^']*'//g; s/\"[^\"]*\"//g" | grep -o '[A-Za-z][A-Za-z0-9+_.-]*' | sort -u); do
     # The layer check names the source folders (src/view, ...), not programs.
     [ ! -d "$root/src/$word" ] || continue
     path="$(command -v "$word" 2>/dev/null || true)"

@@ -29,7 +29,7 @@ using syntax::ParseSeconds;
 using syntax::Quoted;
 using syntax::SplitSetting;
 
-constexpr std::size_t kMaxDeviceFileBytes = 1024 * 1024;
+constexpr std::size_t kMaxDeviceFileBytes = std::size_t{1024} * 1024;
 constexpr int kLastAddress = 65535;
 constexpr int kDigitalBits = 8;
 constexpr int kOutputs = 8;

@@ -18,7 +18,7 @@ namespace quillon::sim {
 inline constexpr int kMaxScenarioChannels = 256;
 // A scenario is a page or two of text; the bound stops a wrong path (a disk image, a device, a
 // log) from being read whole into memory.
-inline constexpr std::size_t kMaxScenarioBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxScenarioBytes = std::size_t{1024} * 1024;
 
 // Everything the simulated instrument answers with.
 struct Scenario {

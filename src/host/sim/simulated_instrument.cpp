@@ -36,7 +36,7 @@ void CheckScenario(const Scenario& scenario) {
 // A moment of a recording, to the millisecond its rows are read at.
 std::string MomentText(double seconds) {
     std::array<char, 48> text{};
-    std::snprintf(text.data(), text.size(), "%.3f s", seconds);
+    static_cast<void>(std::snprintf(text.data(), text.size(), "%.3f s", seconds));
     return text.data();
 }
 

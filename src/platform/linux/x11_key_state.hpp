@@ -5,7 +5,8 @@
 
 #include "platform/key_state.hpp"
 
-struct _XDisplay;  // Xlib's Display, kept out of this header with Xlib's macros
+// Xlib's Display, kept out of this header with Xlib's macros; the name is Xlib's.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
 
 namespace quillon {
 

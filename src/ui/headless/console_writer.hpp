@@ -25,7 +25,7 @@ public:
 
     // Enough for a few seconds of a busy console; a reader that falls further behind has
     // stopped reading.
-    static constexpr std::size_t kDefaultCapacity = 64 * 1024;
+    static constexpr std::size_t kDefaultCapacity = std::size_t{64} * 1024;
 
     // `name` ("standard output") appears in the reports; `report` hears the failure.
     ConsoleWriter(int fd, std::string name, Report report = {},

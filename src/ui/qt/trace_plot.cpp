@@ -78,7 +78,7 @@ void TracePlot::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     const QImage pixels(reinterpret_cast<const uchar*>(canvas.Pixels()), canvas.Width(),
-                        canvas.Height(), canvas.Width() * 4, QImage::Format_RGB32);
+                        canvas.Height(), qsizetype{canvas.Width()} * 4, QImage::Format_RGB32);
     const int start = plot_.RingStart();
     painter.drawImage(QPoint(0, 0), pixels,
                       QRect(start, 0, canvas.Width() - start, canvas.Height()));
