@@ -96,6 +96,21 @@ TEST_F(ScanCycleTest, ModesDecideEverySlotAndDisabledSelectorsAreSkipped) {
     EXPECT_EQ(panel().Slot(9).lamp, kLampInactive);
 }
 
+// The window keeps only the channels the equations take statistics of: an equation edited
+// during the run is read from a window that holds its new channel.
+TEST_F(ScanCycleTest, AnEquationEditedDuringTheRunReadsItsNewChannelsWindow) {
+    Start("channels 2\nchannel 0 constant value=5\nchannel 1 constant value=-5\n",
+          "MathExpression0=#max0>0\n");
+    RunFor(0.05);
+    ASSERT_EQ(panel().Slot(0).lamp, kLampActive);
+    panel().SetEquation(0, "#max1>0");
+    RunFor(0.05);
+    EXPECT_EQ(panel().Slot(0).lamp, kLampInactive);
+    panel().SetEquation(0, "#min0>4");
+    RunFor(0.05);
+    EXPECT_EQ(panel().Slot(0).lamp, kLampActive);
+}
+
 TEST_F(ScanCycleTest, ManualModeDrivesTheOutputsThroughTheManualWordOnly) {
     Start("channels 1\nchannel 0 constant value=5\n", "S0=Force Set\nS1=Force Reset\n");
     application_->StartStopClicked();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace quillon {
@@ -49,6 +50,16 @@ TEST(PanelTest, HandlersRunOnlyWhenTheValueChanges) {
     const std::vector<std::string> expected = {changed(PanelField::SwitchPosition, 0), "switch 0",
                                                changed(PanelField::ManualOutput, 3), "manual 3"};
     EXPECT_EQ(handlers.events, expected);
+}
+
+TEST(PanelTest, TheEquationRevisionMovesOnlyWhenATextChanges) {
+    Panel panel;
+    const std::uint64_t start = panel.EquationRevision();
+    panel.SetEquation(2, panel.Slot(2).equation);
+    EXPECT_EQ(panel.EquationRevision(), start);
+    panel.SetEquation(2, "#1>0");
+    panel.SetEquation(9, "#2>0");
+    EXPECT_EQ(panel.EquationRevision(), start + 2);
 }
 
 TEST(PanelTest, SwitchStaysWithinItsThreePositions) {
