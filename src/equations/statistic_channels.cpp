@@ -48,6 +48,18 @@ void AddChannelPrefixes(std::string_view equation, std::size_t at,
     }
 }
 
+// True, keeping a copy of them, when the equations differ from the kept ones or none are
+// kept yet.
+bool KeepIfChanged(std::span<const std::string_view> equations, std::vector<std::string>& kept,
+                   bool& selected) {
+    if (selected && std::equal(equations.begin(), equations.end(), kept.begin(), kept.end())) {
+        return false;
+    }
+    kept.assign(equations.begin(), equations.end());
+    selected = true;
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::int16_t>> StatisticChannels(
@@ -93,12 +105,9 @@ std::optional<std::vector<std::int16_t>> HistoryChannels(
 
 void HistorySelection::SelectFor(std::span<const std::string_view> equations,
                                  SampleBlock& samples) {
-    if (selected_ &&
-        std::equal(equations.begin(), equations.end(), equations_.begin(), equations_.end())) {
+    if (!KeepIfChanged(equations, equations_, selected_)) {
         return;
     }
-    equations_.assign(equations.begin(), equations.end());
-    selected_ = true;
     if (auto channels = HistoryChannels(equations)) {
         samples.SelectHistory(std::move(*channels));
     } else {
@@ -107,12 +116,9 @@ void HistorySelection::SelectFor(std::span<const std::string_view> equations,
 }
 
 void WindowSelection::SelectFor(std::span<const std::string_view> equations, WindowBlock& window) {
-    if (selected_ &&
-        std::equal(equations.begin(), equations.end(), equations_.begin(), equations_.end())) {
+    if (!KeepIfChanged(equations, equations_, selected_)) {
         return;
     }
-    equations_.assign(equations.begin(), equations.end());
-    selected_ = true;
     if (auto channels = StatisticChannels(equations)) {
         window.Select(std::move(*channels));
     } else {

@@ -12,36 +12,18 @@
 #include "fakes/fake_ports.hpp"
 #include "host/sim/simulated_instrument.hpp"
 #include "replay/replay_engine.hpp"
+#include "replay/rig_scenario.hpp"
 
 namespace quillon {
 namespace {
 
-// Steps, a square and a sine switch the slots many times in 20 s.
-constexpr const char* kScenario =
-    "channels 3\n"
-    "scan-rate 100\n"
-    "channel 0 steps 0.5:5 1.23:0 2.5:5 3.77:0 6.01:4 9.99:0 12.34:5 15.55:0 17.89:5 19:0\n"
-    "channel 1 square low=0 high=5 period=3.33 duty=0.4\n"
-    "channel 2 sine offset=0 amplitude=2 period=7\n";
-
-constexpr const char* kSettings =
-    "[Rig]\n"
-    "MathExpression0=#0>3\n"
-    "MathExpression1=#1>3\n"
-    "MathExpression2=#2>1\n"
-    "MathExpression3=(#0>3)&(#1>3)\n"
-    "MathExpression4=#C0>3\n"
-    "MathExpression5=#ave2>0\n"
-    "MathExpression6=#max1>4\n"
-    "MathExpression7=0\n"
-    "MathExpression8=#2>1.5\n"
-    "S8=Set\n"
-    "DataWindow=50\n";
+using testing::kRigScenario;
+using testing::kRigSettings;
 
 constexpr double kSeconds = 20.0;
 
 sim::Scenario Scenario() {
-    std::istringstream in(kScenario);
+    std::istringstream in(kRigScenario);
     return sim::ParseScenario(in, "rig.scn");
 }
 
@@ -68,7 +50,7 @@ private:
 // before the Start, as a front end makes it, and its scenario time counts from the Start.
 CycleRecord LiveRun() {
     testing::FakePorts ports;
-    ports.profiles.files["NorvaneAlarm.ini"] = kSettings;
+    ports.profiles.files["NorvaneAlarm.ini"] = kRigSettings;
     ports.clock.monotonic += std::chrono::hours(30);  // the steady clock is not at 0
     const auto made = ports.clock.Monotonic();
     sim::SimulatedInstrument instrument(Scenario(), [&ports, made] {
@@ -92,7 +74,7 @@ CycleRecord LiveRun() {
 
 CycleRecord Replayed() {
     testing::MemoryProfileStore profiles;
-    profiles.files["NorvaneAlarm.ini"] = kSettings;
+    profiles.files["NorvaneAlarm.ini"] = kRigSettings;
     testing::FakeLocale locale;
     ReplayEngine engine(Scenario(), {0.0, kSeconds}, std::chrono::system_clock::time_point{},
                         profiles, locale);
