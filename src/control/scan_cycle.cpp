@@ -93,16 +93,20 @@ bool ScanCycle::ReadBlocks() {
     }
 }
 
+std::array<std::string_view, kSlotCount> ScanCycle::SlotEquations() const {
+    std::array<std::string_view, kSlotCount> equations;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
+    }
+    return equations;
+}
+
 // The window keeps only the channels that statistics are taken of.
 void ScanCycle::SelectWindowChannels() {
     if (std::exchange(window_revision_, panel_.EquationRevision()) == panel_.EquationRevision()) {
         return;
     }
-    std::array<std::string_view, kSlotCount> equations;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
-    }
-    window_selection_.SelectFor(equations, window_);
+    window_selection_.SelectFor(SlotEquations(), window_);
 }
 
 // Only the channels that history tokens name need their earlier scans.
@@ -110,11 +114,7 @@ void ScanCycle::SelectHistoryChannels() {
     if (std::exchange(history_revision_, panel_.EquationRevision()) == panel_.EquationRevision()) {
         return;
     }
-    std::array<std::string_view, kSlotCount> equations;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        equations[static_cast<std::size_t>(slot)] = panel_.Slot(slot).equation;
-    }
-    history_selection_.SelectFor(equations, samples_);
+    history_selection_.SelectFor(SlotEquations(), samples_);
 }
 
 void ScanCycle::RequireScans(int returned, int asked) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "control/event_sink.hpp"
 #include "control/instance_facts.hpp"
@@ -57,6 +58,8 @@ private:
     void MathTick();
     void ManualTick();
     bool ReadBlocks();
+    // Every slot's equation text, as the panel holds it now.
+    std::array<std::string_view, kSlotCount> SlotEquations() const;
     void SelectWindowChannels();
     void SelectHistoryChannels();
     static void RequireScans(int returned, int asked);

@@ -60,10 +60,11 @@ bool KeepIfChanged(std::span<const std::string_view> equations, std::vector<std:
     return true;
 }
 
-}  // namespace
-
-std::optional<std::vector<std::int16_t>> StatisticChannels(
-    std::span<const std::string_view> equations) {
+// The channels that `add` finds after each "#" of the equations, sorted and once each;
+// nothing when an equation may build its tokens.
+template <typename AddAt>
+std::optional<std::vector<std::int16_t>> ChannelsAfterTokens(
+    std::span<const std::string_view> equations, AddAt add) {
     std::vector<std::int16_t> channels;
     for (const std::string_view equation : equations) {
         if (MayBuildTokens(equation)) {
@@ -71,12 +72,7 @@ std::optional<std::vector<std::int16_t>> StatisticChannels(
         }
         for (std::size_t at = equation.find('#'); at != std::string_view::npos;
              at = equation.find('#', at + 1)) {
-            for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
-                const std::string_view name = kAdvancedFunctionNames[t];
-                if (equation.substr(at + 1, name.size()) == name) {
-                    AddChannelPrefixes(equation, at + 1 + name.size(), channels);
-                }
-            }
+            add(equation, at, channels);
         }
     }
     std::sort(channels.begin(), channels.end());
@@ -84,23 +80,29 @@ std::optional<std::vector<std::int16_t>> StatisticChannels(
     return channels;
 }
 
-std::optional<std::vector<std::int16_t>> HistoryChannels(
+}  // namespace
+
+std::optional<std::vector<std::int16_t>> StatisticChannels(
     std::span<const std::string_view> equations) {
-    std::vector<std::int16_t> channels;
-    for (const std::string_view equation : equations) {
-        if (MayBuildTokens(equation)) {
-            return std::nullopt;
-        }
-        for (std::size_t at = equation.find('#'); at != std::string_view::npos;
-             at = equation.find('#', at + 1)) {
-            if (at + 1 < equation.size() && equation[at + 1] >= 'A' && equation[at + 1] <= 'Z') {
-                AddChannelPrefixes(equation, at + 2, channels);
+    return ChannelsAfterTokens(equations, [](std::string_view equation, std::size_t at,
+                                             std::vector<std::int16_t>& channels) {
+        for (int t = kStatisticMin; t <= kStatisticAcRms; ++t) {
+            const std::string_view name = kAdvancedFunctionNames[t];
+            if (equation.substr(at + 1, name.size()) == name) {
+                AddChannelPrefixes(equation, at + 1 + name.size(), channels);
             }
         }
-    }
-    std::sort(channels.begin(), channels.end());
-    channels.erase(std::unique(channels.begin(), channels.end()), channels.end());
-    return channels;
+    });
+}
+
+std::optional<std::vector<std::int16_t>> HistoryChannels(
+    std::span<const std::string_view> equations) {
+    return ChannelsAfterTokens(equations, [](std::string_view equation, std::size_t at,
+                                             std::vector<std::int16_t>& channels) {
+        if (at + 1 < equation.size() && equation[at + 1] >= 'A' && equation[at + 1] <= 'Z') {
+            AddChannelPrefixes(equation, at + 2, channels);
+        }
+    });
 }
 
 void HistorySelection::SelectFor(std::span<const std::string_view> equations,
