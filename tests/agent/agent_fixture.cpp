@@ -90,7 +90,7 @@ void AgentFixture::SetUp() {
     state = temp.Path() / "state";
     std::filesystem::create_directories(config);
     server = std::make_unique<SmtpTestServer>(temp.Path() / "smtp");
-    ASSERT_TRUE(server->Start()) << "the test SMTP server (python3-aiosmtpd) did not start";
+    ASSERT_TRUE(server->Start()) << "no loopback port to listen on for the test SMTP server";
     password_file = temp.Write("password", std::string(SmtpTestServer::kPassword) + "\n", 0600);
     mail = {{"Url", server->Url()},
             {"User", SmtpTestServer::kUser},
@@ -108,6 +108,9 @@ void AgentFixture::SetUp() {
 }
 
 void AgentFixture::TearDown() {
+    if (server && server->Pid() != 0) {
+        EXPECT_TRUE(server->Answering()) << "the test SMTP server (python3-aiosmtpd) did not start";
+    }
     if (const std::optional<pid_t> deliverer = DelivererId(); deliverer && *deliverer > 0) {
         kill(*deliverer, SIGKILL);
     }

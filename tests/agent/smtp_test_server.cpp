@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "agent/smtp_test_server.hpp"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdint>
 #include <fstream>
 
 namespace quillon::testing {
@@ -25,6 +30,28 @@ bool MakeCertificate(const std::filesystem::path& folder) {
     return openssl.WaitForExit() == 0;
 }
 
+// A socket listening on 127.0.0.1:`port` (0: a free port); -1 when it cannot be had.
+int ListenOnLoopback(int& port) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (listener < 0 || setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(listener, 64) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        if (listener >= 0) {
+            close(listener);
+        }
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
 }  // namespace
 
 SmtpTestServer::SmtpTestServer(std::filesystem::path folder, Tls tls)
@@ -33,23 +60,31 @@ SmtpTestServer::SmtpTestServer(std::filesystem::path folder, Tls tls)
     MakeCertificate(folder_);
 }
 
+// The socket listens before Python starts (it takes a good part of a second to import its
+// mail modules): a client that connects meanwhile waits in the queue for the greeting.
 bool SmtpTestServer::Start() {
-    const std::filesystem::path ready = folder_ / "ready";
-    std::filesystem::remove(ready);
-    server_ = std::make_unique<RunningProgram>(
-        Program("/usr/bin/python3",
-                {QUILLON_SMTP_TEST_SERVER, "--port", std::to_string(port_), "--store",
-                 (folder_ / "store").string(), "--ready", ready.string(), "--cert",
-                 Certificate().string(), "--key", (folder_ / "key.pem").string(), "--user", kUser,
-                 "--password", kPassword, "--rules", (folder_ / "rules.json").string(), "--tls",
-                 tls_ == Tls::Required  ? "required"
-                 : tls_ == Tls::Offered ? "offered"
-                                        : "none"}));
-    if (!WaitUntil([&] { return std::filesystem::exists(ready); }, std::chrono::seconds(20))) {
+    std::filesystem::remove(Ready());
+    const int listener = ListenOnLoopback(port_);
+    if (listener < 0) {
         return false;
     }
-    port_ = std::stoi(ReadWholeFile(ready.string()));
+    ProgramStart start = Program(
+        "/usr/bin/python3", {QUILLON_SMTP_TEST_SERVER, "--store", (folder_ / "store").string(),
+                             "--ready", Ready().string(), "--cert", Certificate().string(), "--key",
+                             (folder_ / "key.pem").string(), "--user", kUser, "--password",
+                             kPassword, "--rules", (folder_ / "rules.json").string(), "--tls",
+                             tls_ == Tls::Required  ? "required"
+                             : tls_ == Tls::Offered ? "offered"
+                                                    : "none"});
+    start.standard_input = listener;
+    server_ = std::make_unique<RunningProgram>(start);
+    close(listener);
     return true;
+}
+
+bool SmtpTestServer::Answering() const {
+    return server_ &&
+           WaitUntil([&] { return std::filesystem::exists(Ready()); }, std::chrono::seconds(20));
 }
 
 void SmtpTestServer::Stop() {

@@ -25,8 +25,11 @@ public:
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
 
-    // Starts listening: on a free port the first time, on the same port after Stop.
+    // Starts listening: on a free port the first time, on the same port after Stop. The server
+    // answers a little later, once Python has started.
     bool Start();
+    // Whether the started server answers, or will within a generous time.
+    bool Answering() const;
     void Stop();
     int Port() const { return port_; }
     pid_t Pid() const { return server_ ? server_->Id() : 0; }
@@ -47,6 +50,7 @@ public:
 
 private:
     std::vector<std::filesystem::path> StoredFiles() const;
+    std::filesystem::path Ready() const { return folder_ / "ready"; }
 
     std::filesystem::path folder_;
     Tls tls_;

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 """A real SMTP server on loopback for the agent's tests (aiosmtpd): STARTTLS and AUTH
 required unless told otherwise, every accepted mail stored as one file in --store with a
-NAME.json beside it (recipients, whether the session ran TLS, the decoded subject). Writes
-the port to --ready once it listens; runs until SIGTERM.
+NAME.json beside it (recipients, whether the session ran TLS, the decoded subject). Standard
+input is a socket the caller listens on already, so that clients may connect while Python
+starts; writes the port to --ready once it answers; runs until SIGTERM.
 
 Rules, read from --rules (JSON) at every command so that a test may change them while the
 server runs:
@@ -81,15 +82,20 @@ class StoringHandler:
         return "250 OK stored as " + name
 
 
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+class InheritedSocketController(Controller):
+    """Serves on a socket that listens already, instead of binding a host and port."""
+
+    def __init__(self, handler, listener, **kwargs):
+        self.listener = listener
+        super().__init__(handler, port=listener.getsockname()[1], **kwargs)
+
+    def _create_server(self):
+        return self.loop.create_server(self._factory_invoker, sock=self.listener,
+                                       ssl=self.ssl_context)
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--store", required=True)
     parser.add_argument("--ready", required=True)
     parser.add_argument("--rules", required=True)
@@ -113,14 +119,14 @@ def main():
         # handled=False: aiosmtpd then answers a refusal with 535 itself.
         return AuthResult(success=good, handled=False)
 
-    port = options.port or free_port()
-    controller = Controller(StoringHandler(options.store, options.rules), hostname="127.0.0.1",
-                            port=port, tls_context=context, require_starttls=required,
-                            auth_required=required, auth_require_tls=required,
-                            authenticator=authenticate)
+    handler = StoringHandler(options.store, options.rules)
+    settings = dict(hostname="127.0.0.1", tls_context=context, require_starttls=required,
+                    auth_required=required, auth_require_tls=required,
+                    authenticator=authenticate)
+    controller = InheritedSocketController(handler, socket.socket(fileno=os.dup(0)), **settings)
     controller.start()
     with open(options.ready + ".tmp", "w") as ready:
-        ready.write(str(port))
+        ready.write(str(controller.port))
     os.rename(options.ready + ".tmp", options.ready)
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())

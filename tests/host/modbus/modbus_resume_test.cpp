@@ -49,7 +49,7 @@ std::string Unless(const std::string& lines, const std::string& setting) {
 class ModbusResume : public ::testing::Test {
 protected:
     ProgramStart Start(const std::string& device_lines, const std::string& settings_lines = "",
-                       std::vector<std::string> options = {"--resume-after", "1"}) const {
+                       std::vector<std::string> options = {"--resume-after", "0.2"}) const {
         directory_.Write("NorvaneAlarm.ini", kSettings + settings_lines);
         directory_.Write("pellomar", kAgent, 0755);
         const std::string device = directory_.Write(
@@ -128,14 +128,15 @@ TEST_P(ModbusFaultTable, BlipsDoNotStopTheRunLongerFaultsStopItUntilTheDeviceIsB
         }
         ASSERT_TRUE(Shows("err.txt", "status: Resumed at")) << Read("err.txt");
         EXPECT_TRUE(CoilFollows());
-        // The event log is written once a second: its lines may come after the status.
-        const std::string events = "state/quillon/events/Rig.jsonl";
-        EXPECT_TRUE(Shows(events, "\"event\":\"run_start\",\"resumed\":true"));
-        EXPECT_THAT(Read(events),
-                    HasSubstr("\"event\":\"run_stop\",\"reason\":\"host read failed: "));
     }
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0);
+    if (*fault.stop_reason != '\0') {
+        // Read once the program has ended: the event log is written once a second.
+        const std::string events = Read("state/quillon/events/Rig.jsonl");
+        EXPECT_THAT(events, HasSubstr("\"event\":\"run_start\",\"resumed\":true"));
+        EXPECT_THAT(events, HasSubstr("\"event\":\"run_stop\",\"reason\":\"host read failed: "));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"DroppedReply", "", "drop 1", ""},
                       FaultCase{"OneBusyReply", "", "exception 6 1", ""},
                       FaultCase{"SplitReplies", "", "split 0.1", ""},
-                      FaultCase{"IdleCloseAtSlowPolls", "poll-rate 2\n", "idle-close 0.3", ""},
+                      FaultCase{"IdleCloseAtSlowPolls", "poll-rate 4\n", "idle-close 0.15", ""},
                       FaultCase{"LongSilence", "", "silence 2", "device not answering"},
                       FaultCase{"WrongUnit", "", "reply-unit 9", "it came from unit 9, not unit 1"},
                       FaultCase{"GatewayUnitAway", "", "exception 11 -1",
@@ -157,10 +158,10 @@ TEST_F(ModbusResume, AnEquationFailureIsNotResumed) {
     ASSERT_TRUE(Shows("out.txt", " running\n")) << Read("err.txt");
     server_.Set("ir", 0, {-100});  // the root of -1
     ASSERT_TRUE(Shows("err.txt", "Stopped at")) << Read("err.txt");
-    // Long enough for two tries at the interval of 1 s: 50 more polls at 20 a second (the
+    // Long enough for five tries at the interval of 0.2 s: 20 more polls at 20 a second (the
     // answer names each poll's unit, "1 ").
     const auto requests = server_.Command("units").size();
-    ASSERT_TRUE(WaitUntil([&] { return server_.Command("units").size() > requests + 100; }));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Command("units").size() > requests + 40; }));
     EXPECT_EQ(Count(Read("err.txt"), "Resumed at"), 0u);
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0);
@@ -240,7 +241,7 @@ class ModbusStopNotice : public ModbusResume, public ::testing::WithParamInterfa
 TEST_P(ModbusStopNotice, GoesOutOncePerStopWhenTheKeySaysSo) {
     RunningProgram program(Start("", GetParam().setting));
     ASSERT_TRUE(Shows("out.txt", " running\n")) << Read("err.txt");
-    server_.Command("silence 2.5");
+    server_.Command("silence 2");
     ASSERT_TRUE(Shows("err.txt", "Stopped at")) << Read("err.txt");
     ASSERT_TRUE(Shows("err.txt", "status: Resumed at")) << Read("err.txt");
     if (GetParam().notices > 0) {  // the agent runs on its own time
