@@ -38,7 +38,7 @@ TEST_F(AgentDelivery, OneAlarmGivesOneMailWithSubjectBodyAndChannelLines) {
 }
 
 TEST_F(AgentDelivery, MessagesOfOneAlarmWithinTheWindowArriveMergedWithEveryEpisode) {
-    mail["MergeWindow"] = "2";
+    mail["MergeWindow"] = "1";
     WriteSettings();
     ASSERT_EQ(Agent(AlarmArguments("Lab1", "tag1")).status, 0);
     ASSERT_TRUE(WaitForMails(1, seconds(20)));
@@ -93,7 +93,7 @@ TEST_F(AgentDelivery, EveryMessageArrivesOnceAfterTheServerComesBack) {
 TEST_F(AgentDelivery, AgentKilledAtRandomMomentsLosesNothingItAcknowledged) {
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> front_delay_us(0, 40000);
-    std::uniform_int_distribution<int> deliverer_delay_us(0, 150000);
+    std::uniform_int_distribution<int> deliverer_delay_us(0, 80000);
     std::set<std::string> acknowledged;
     const int runs = 20;  // each kill lands at a new moment; the outbox's own tests cover the rest
     for (int run = 0; run < runs; ++run) {

@@ -270,7 +270,7 @@ TEST_F(AgentRobustness, ALockThatCannotBeOpenedIsAnErrorUntilItIsGone) {
 }
 
 TEST_F(AgentRobustness, AnOutboxThatTurnsReadOnlyGivesNoDuplicates) {
-    server->SetRules(R"({"stall_marker": "tag1", "stall_seconds": 2})");
+    server->SetRules(R"({"stall_marker": "tag1", "stall_seconds": 0.8})");
     ASSERT_EQ(Agent(AlarmArguments("Lab1", "tag1")).status, 0);
     ASSERT_TRUE(WaitUntil([&] { return DelivererId().has_value(); }, seconds(5)));
     if (!SetFolderReadOnly(Outbox(), true)) {

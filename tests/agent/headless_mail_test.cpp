@@ -75,7 +75,7 @@ TEST_F(HeadlessMail, OneAlarmGivesOneMailAndTheHostExitItsNotice) {
         "channels 2\n"
         "channel 0 steps 0:0 0.3:5 text=\"Tank level\"\n"
         "channel 1 constant value=1.25\n"
-        "exit-at 1.5\n");
+        "exit-at 0.8\n");
     ASSERT_TRUE(WaitForMails(2, seconds(20))) << output;
     WaitForDeliverersToEnd(seconds(20));
     const std::vector<std::string> mails = server->Mails();
@@ -96,8 +96,8 @@ TEST_F(HeadlessMail, AFlappingInputGivesMergedMailsWithEveryEpisode) {
     WriteSettings();
     RunQuillon(
         "channels 1\n"
-        "channel 0 square low=0 high=5 period=0.3\n"
-        "exit-at 2.5\n");
+        "channel 0 square low=0 high=5 period=0.25\n"
+        "exit-at 1.6\n");
     const auto queued_alarms = [&] {
         return Count(ReadWholeFile((state / "quillon" / "pellomar.log").string()),
                      "(Alarm@Line_3)");
@@ -123,13 +123,13 @@ TEST_F(HeadlessMail, AHostStopAndTheResumeEachGiveOneMail) {
         << "[Lab1]\nS9=Set\nMathExpression9=0\nStopEmailAfter=1\n";
     std::string csv = "time,level\n";
     for (int row = 0; row <= 3000; ++row) {
-        if (row <= 100 || row >= 300) {  // silent from 1 s to 3 s
+        if (row <= 100 || row >= 260) {  // silent from 1 s to 2.6 s
             csv += std::to_string(row / 100.0) + ",1\n";
         }
     }
     temp.Write("gap.csv", csv);
     ProgramStart start = QuillonStart("Lab1", temp.Write("gap.scn", "recording gap.csv\n"));
-    start.arguments.insert(start.arguments.begin(), {"--resume-after", "1"});
+    start.arguments.insert(start.arguments.begin(), {"--resume-after", "0.2"});
     RunningProgram quillon(start);
     const auto subjects = [&](const std::string& subject) {
         return Count(PlainTexts(), "Subject: [Quillon] " + subject + ": Lab1");
