@@ -19,15 +19,6 @@ bool IsYes(const std::string& text) {
     return text == "1" || text == "yes" || text == "true";
 }
 
-std::string SecondsText(double seconds) {
-    std::string text = std::to_string(seconds);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') {
-        text.pop_back();
-    }
-    return text + " s";
-}
-
 // The limits of one duration key: a value outside them is refused and the default used.
 struct Limits {
     double lowest;
@@ -127,6 +118,15 @@ void ReadAddresses(const IniFile& ini, MailSettings& settings) {
 }
 
 }  // namespace
+
+std::string SecondsText(double seconds) {
+    std::string text = std::to_string(seconds);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text + " s";
+}
 
 MailSettings MailSettings::FromIni(const IniFile& ini) {
     MailSettings settings;

@@ -43,4 +43,7 @@ struct MailSettings {
 
 inline constexpr char kMailSection[] = "Mail";
 
+// "2 s", "0.5 s": seconds as a setting's message shows them.
+std::string SecondsText(double seconds);
+
 }  // namespace quillon::agent

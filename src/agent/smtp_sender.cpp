@@ -2,6 +2,7 @@
 #include "agent/smtp_sender.hpp"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <charconv>
@@ -109,12 +110,27 @@ extern "C" int FollowConversation(CURL*, curl_infotype type, char* data, std::si
     return 0;
 }
 
-// The whole attempt ends at its deadline, whatever libcurl waits for.
-extern "C" int StopAtDeadline(void* deadline, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return std::chrono::steady_clock::now() >
-                   *static_cast<std::chrono::steady_clock::time_point*>(deadline)
-               ? 1
-               : 0;
+struct Deadline {
+    std::chrono::steady_clock::time_point at;
+    curl_socket_t socket = CURL_SOCKET_BAD;  // the connection's, once libcurl made it
+};
+
+extern "C" int NoteSocket(void* deadline, curl_socket_t socket, curlsocktype) {
+    static_cast<Deadline*>(deadline)->socket = socket;
+    return CURL_SOCKOPT_OK;
+}
+
+// The whole attempt ends at its deadline, whatever libcurl waits for. The connection is shut
+// as well, so that the QUIT libcurl sends on closing it fails at once.
+extern "C" int StopAtDeadline(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto& deadline = *static_cast<const Deadline*>(data);
+    if (std::chrono::steady_clock::now() <= deadline.at) {
+        return 0;
+    }
+    if (deadline.socket != CURL_SOCKET_BAD) {
+        ::shutdown(deadline.socket, SHUT_RDWR);
+    }
+    return 1;
 }
 
 struct CurlDeleter {
@@ -181,10 +197,13 @@ void SmtpSender::SetServer(CURL* handle) const {
     curl_easy_setopt(handle, CURLOPT_URL, settings_.url.c_str());
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(settings_.connect_timeout));
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, Milliseconds(settings_.transfer_timeout));
-    // Each reply, the one to the end of the data too, within the transfer's time.
+    // The attempt, the reply to the end of the data too, ends at the transfer's deadline
+    // (StopAtDeadline, which libcurl asks at least once a second). libcurl's own time-outs
+    // are only backstops a second later: when one of them ends an attempt, libcurl sends QUIT
+    // and waits the reply time again for an answer that a stalled server does not give.
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, Milliseconds(settings_.transfer_timeout) + 1000);
     curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT,
-                     static_cast<long>(std::ceil(settings_.transfer_timeout.count())));
+                     static_cast<long>(std::ceil(settings_.transfer_timeout.count())) + 1);
     const bool implicit_tls = settings_.url.rfind("smtps://", 0) == 0;
     if (!implicit_tls) {
         // Plain text allowed means: when the server offers no STARTTLS, not instead of it.
@@ -219,10 +238,10 @@ SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::stri
     char error[CURL_ERROR_SIZE] = {};
     // TransferTimeout bounds the whole attempt; libcurl alone lets the reply to the end of
     // the data take its own two minutes.
-    auto deadline =
-        std::chrono::steady_clock::now() +
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings_.transfer_timeout);
     CURL* handle = curl.get();
+    Deadline deadline{std::chrono::steady_clock::now() +
+                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                          settings_.transfer_timeout)};
     SetServer(handle);
     const std::string from = "<" + settings_.from.address + ">";
     curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
@@ -238,6 +257,8 @@ SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::stri
     curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, StopAtDeadline);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &deadline);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, NoteSocket);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, &deadline);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(handle);
     const Reply* last = LastReply(talk);
@@ -260,7 +281,10 @@ SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::stri
         return result;
     }
     result.outcome = FailureKind(code, talk, result);
-    result.error = std::string(curl_easy_strerror(code)) + (*error ? ": " : "") + error;
+    result.error = code == CURLE_ABORTED_BY_CALLBACK  // only the deadline aborts
+                       ? "no outcome within TransferTimeout (" +
+                             SecondsText(settings_.transfer_timeout.count()) + ")"
+                       : std::string(curl_easy_strerror(code)) + (*error ? ": " : "") + error;
     if (!result.server_reply.empty()) {
         result.error += " (server: " + result.server_reply + ")";
     }

@@ -51,6 +51,7 @@ struct ServerCase {
     std::vector<std::vector<std::string>> first_reached;  // its mails' recipients
     std::string failed_reply;  // in --status when it went to failed/; empty: it did not
     std::size_t left_in_outbox;
+    std::string logged;  // in the agent's log
 };
 
 class AgentServerBehaviour : public AgentRobustness,
@@ -84,36 +85,42 @@ TEST_P(AgentServerBehaviour, TheGoodAlarmBehindArrivesWithinFiveSeconds) {
     EXPECT_TRUE(
         WaitUntil([&] { return OutboxEntries().size() == test.left_in_outbox; }, seconds(10)))
         << status;
+    EXPECT_NE(Log().find(test.logged), std::string::npos) << Log();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AgentServerBehaviour,
-    ::testing::Values(ServerCase{"Accepts", "{}", "tag1", {{kOperator, kNight}}, "", 0},
-                      ServerCase{"RefusesTheMailAtData",
-                                 R"({"refuse_marker": "POISON"})",
-                                 "tag1POISON",
-                                 {},
-                                 "554 5.6.0 Refused: POISON",
-                                 0},
-                      ServerCase{
-                          "RefusesOneRecipientForGood",
-                          R"({"refuse_rcpt": {"night@lab.example": "550 5.1.1 No such user"}})",
-                          "tag1",
-                          {{kOperator}},
-                          "",
-                          0},
-                      ServerCase{"RefusesOneRecipientForNow",
-                                 R"({"refuse_rcpt": {"night@lab.example": "451 4.3.0 Try later"}})",
-                                 "tag1",
-                                 {{kOperator}},
-                                 "",
-                                 2},
-                      ServerCase{"StallsAfterTheData",
-                                 R"({"stall_marker": "STALL", "stall_seconds": 60})",
-                                 "tag1STALL",
-                                 {},
-                                 "",
-                                 1}),
+    ::testing::Values(
+        ServerCase{"Accepts", "{}", "tag1", {{kOperator, kNight}}, "", 0, "delivered 1 message"},
+        ServerCase{"RefusesTheMailAtData",
+                   R"({"refuse_marker": "POISON"})",
+                   "tag1POISON",
+                   {},
+                   "554 5.6.0 Refused: POISON",
+                   0,
+                   "gave up on "},
+        ServerCase{"RefusesOneRecipientForGood",
+                   R"({"refuse_rcpt": {"night@lab.example": "550 5.1.1 No such user"}})",
+                   "tag1",
+                   {{kOperator}},
+                   "",
+                   0,
+                   "550 5.1.1 No such user"},
+        ServerCase{"RefusesOneRecipientForNow",
+                   R"({"refuse_rcpt": {"night@lab.example": "451 4.3.0 Try later"}})",
+                   "tag1",
+                   {{kOperator}},
+                   "",
+                   2,
+                   "some recipients refused it for now"},
+        ServerCase{"StallsAfterTheData",
+                   R"({"stall_marker": "STALL", "stall_seconds": 60})",
+                   "tag1STALL",
+                   {},
+                   "",
+                   1,
+                   "not delivered (1 message): no outcome within TransferTimeout "
+                   "(2 s)"}),
     [](const ::testing::TestParamInfo<ServerCase>& info) { return info.param.name; });
 
 TEST_F(AgentRobustness, ARecipientRefusedForNowGetsTheMailOnceTheServerTakesIt) {

@@ -83,12 +83,12 @@ TEST_P(AlarmTimingRun, CountsWhatTheSlotDid) {
     EXPECT_LE(count, GetParam().at_most) << Output();
 }
 
-// A chattering input flickers every 150 ms until the host exits. The delays themselves are
+// A chattering input flickers every 100 ms until the host exits. The delays themselves are
 // timed on the virtual clock by the slot timing tests; here they only have to reach the run.
 constexpr const char* kChattering =
-    "channels 1\nchannel 0 square low=0 high=5 period=0.3\nexit-at 1.4\n";
-// One excursion above 3.3 that lasts 0.8 s.
-constexpr const char* kExcursion = "channels 1\nchannel 0 steps 0:0 0.2:5 1.0:0\nexit-at 1.2\n";
+    "channels 1\nchannel 0 square low=0 high=5 period=0.2\nexit-at 1.0\n";
+// One excursion above 3.3 that lasts 0.6 s.
+constexpr const char* kExcursion = "channels 1\nchannel 0 steps 0:0 0.1:5 0.7:0\nexit-at 0.9\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, AlarmTimingRun,
@@ -98,9 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"OffDelay8 2000 plays one sound sequence", kChattering,
                 "S8=Set\nMathExpression8=#0>3.3\nOffDelay8=2000\n", "\"event\":\"alarm_start\"", 1,
                 1},
-        RunCase{"a 0.8 s excursion turns DOUT 0 on", kExcursion, "", "lamp D0 red (on)", 1, 1},
-        RunCase{"OnDelay0 1500 never turns DOUT 0 on in a 0.8 s excursion", kExcursion,
-                "OnDelay0=1500\n", "lamp D0 red (on)", 0, 0}),
+        RunCase{"a 0.6 s excursion turns DOUT 0 on", kExcursion, "", "lamp D0 red (on)", 1, 1},
+        RunCase{"OnDelay0 1200 never turns DOUT 0 on in a 0.6 s excursion", kExcursion,
+                "OnDelay0=1200\n", "lamp D0 red (on)", 0, 0}),
     [](const auto& info) { return testing::CaseName(info.param.name); });
 
 struct AcknowledgeCase {
