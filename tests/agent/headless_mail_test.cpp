@@ -123,7 +123,7 @@ TEST_F(HeadlessMail, AHostStopAndTheResumeEachGiveOneMail) {
         << "[Lab1]\nS9=Set\nMathExpression9=0\nStopEmailAfter=1\n";
     std::string csv = "time,level\n";
     for (int row = 0; row <= 3000; ++row) {
-        if (row <= 100 || row >= 260) {  // silent from 1 s to 2.6 s
+        if (row <= 30 || row >= 190) {  // silent from 0.3 s to 1.9 s
             csv += std::to_string(row / 100.0) + ",1\n";
         }
     }
