@@ -3,6 +3,8 @@
 // table quillon-fleet shows.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "fakes/temp_directory.hpp"
 #include "fleet/fleet_settings.hpp"
 #include "fleet/fleet_table.hpp"
@@ -125,6 +127,39 @@ TEST(SpoolTest, PastTheLimitTheOldestGoAndAreCounted) {
     EXPECT_EQ(kept.back(), "line 19");
     EXPECT_EQ(spool.TakeDropped() + kept.size(), 20u);
     EXPECT_EQ(spool.TakeDropped(), 0u);
+}
+
+// A damaged position file is no position: the lines come again from the oldest segment
+// (sent twice rather than lost), and a good one is where the spool goes on.
+TEST(SpoolTest, ADamagedPositionSendsEverythingAgain) {
+    struct Case {
+        const char* position;  // nullptr: the one the spool saved
+        std::vector<std::string> lines;
+    };
+    const std::vector<std::string> all{"one", "two", "three"};
+    const Case cases[] = {{nullptr, {"three"}}, {"-1 0\n", all}, {"0 8x\n", all},
+                          {"12abc\n", all},     {"", all},       {"0\n", all},
+                          {"0 -8\n", all}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.position ? test.position : "as saved");
+        TempDirectory directory;
+        const std::filesystem::path folder = directory.Path() / "spool";
+        std::string error;
+        {
+            Spool spool(folder);
+            ASSERT_TRUE(spool.Open(error)) << error;
+            ASSERT_TRUE(spool.Append("one\ntwo\nthree\n", error)) << error;
+            ASSERT_EQ(ReadAll(spool), all);
+            spool.Acknowledge();
+            spool.Acknowledge();
+        }
+        if (test.position != nullptr) {
+            std::ofstream(folder / "position", std::ios::trunc) << test.position;
+        }
+        Spool reopened(folder);
+        ASSERT_TRUE(reopened.Open(error)) << error;
+        EXPECT_EQ(ReadAll(reopened), test.lines);
+    }
 }
 
 TEST(LineQueueTest, AFullQueueRefusesAndCounts) {
