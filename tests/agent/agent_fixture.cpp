@@ -10,12 +10,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <csignal>
 #include <fstream>
 #include <sstream>
 
 namespace quillon::testing {
 namespace {
+
+// The process id a text starts with: a /proc entry's name, a lock file's content.
+std::optional<pid_t> ProcessIdIn(const std::string& text) {
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), pid);
+    return error == std::errc() && pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
+}
 
 std::string IniText(const std::map<std::string, std::string>& mail, bool with_mail_section) {
     std::string text = "[Global]\nSenderID=Line 3\n";
@@ -42,8 +50,8 @@ int OtherChildren(pid_t server) {
         std::string state;
         pid_t parent = 0;
         fields >> state >> parent;
-        const pid_t pid = std::atoi(entry.path().filename().c_str());
-        count += parent == getpid() && pid != server ? 1 : 0;
+        const std::optional<pid_t> pid = ProcessIdIn(entry.path().filename().string());
+        count += parent == getpid() && pid && *pid != server ? 1 : 0;
     }
     return count;
 }
@@ -199,7 +207,7 @@ std::optional<pid_t> AgentFixture::DelivererId() const {
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
     if (fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) {
-        holder = std::atoi(ReadWholeFile(lock.string()).c_str());
+        holder = ProcessIdIn(ReadWholeFile(lock.string())).value_or(0);  // 0: not written yet
     }
     close(fd);
     return holder;

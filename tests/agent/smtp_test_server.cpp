@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "agent/smtp_test_server.hpp"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdint>
 #include <fstream>
+
+#include "fakes/loopback_listener.hpp"
 
 namespace quillon::testing {
 namespace {
@@ -28,28 +27,6 @@ bool MakeCertificate(const std::filesystem::path& folder) {
          "-keyout", (folder / "key.pem").string(), "-out", (folder / "cert.pem").string(), "-days",
          "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"}));
     return openssl.WaitForExit() == 0;
-}
-
-// A socket listening on 127.0.0.1:`port` (0: a free port); -1 when it cannot be had.
-int ListenOnLoopback(int& port) {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (listener < 0 || setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-        bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener, 64) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        if (listener >= 0) {
-            close(listener);
-        }
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return listener;
 }
 
 }  // namespace

@@ -17,8 +17,10 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "events/rotating_event_file.hpp"
+#include "fakes/loopback_listener.hpp"
 #include "fakes/temp_directory.hpp"
 #include "fleet/fleet_publisher.hpp"
 #include "fleet/test_broker.hpp"
@@ -386,22 +388,17 @@ TEST_F(FleetBrokerTest, UnusableSettingsAreShownAndTheRunGoesOn) {
 class SilentListener {
 public:
     SilentListener() {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(fd_, 16);
-        socklen_t length = sizeof address;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        fd_ = testing::ListenOnLoopback(port_, 16);
+        if (fd_ < 0) {
+            throw std::runtime_error("no loopback port to listen on");
+        }
     }
     ~SilentListener() { close(fd_); }
     int Port() const { return port_; }
 
 private:
-    int fd_;
-    int port_;
+    int fd_ = -1;
+    int port_ = 0;
 };
 
 // The publisher alone, with a short patience: a broker that takes the connection and never

@@ -10,19 +10,17 @@
 #include <csignal>
 #include <fstream>
 
+#include "fakes/loopback_listener.hpp"
+
 namespace quillon::testing {
 namespace {
 
 int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
+    int port = 0;
+    if (const int listener = ListenOnLoopback(port); listener >= 0) {
+        close(listener);
+    }
+    return port;
 }
 
 bool Accepts(int port) {

@@ -8,10 +8,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <sstream>
 
 #include "app/host_selection.hpp"
 #include "case_name.hpp"
+#include "fakes/loopback_listener.hpp"
 #include "headless/running_program.hpp"
 #include "host/modbus/device_file_parser.hpp"
 #include "host/modbus/modbus_host.hpp"
@@ -197,20 +199,19 @@ TEST(ModbusFaults, ASplitReplyWaitsForItsRestWithinTheTimeout) {
 
 TEST(ModbusFaults, AnUnansweredConnectIsNamedInWords) {
     // A listener whose backlog is full: the kernel drops the next connection request.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port = 0;
+    const int listener = testing::ListenOnLoopback(port, 0);
+    ASSERT_GE(listener, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
     std::vector<int> fillers;
     for (int i = 0; i < 4; ++i) {
         fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
-    ModbusHost host(Device(ntohs(address.sin_port)));
+    ModbusHost host(Device(port));
     EXPECT_THAT(FailureOf([&] { host.PrepareAcquisition(); }),
                 HasSubstr("no answer to the connection request within 0.2 s"));
     for (const int filler : fillers) {
