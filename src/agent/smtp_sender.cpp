@@ -3,6 +3,7 @@
 
 #include <curl/curl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -112,23 +113,34 @@ extern "C" int FollowConversation(CURL*, curl_infotype type, char* data, std::si
 
 struct Deadline {
     std::chrono::steady_clock::time_point at;
-    curl_socket_t socket = CURL_SOCKET_BAD;  // the connection's, once libcurl made it
+    std::vector<curl_socket_t> sockets;  // the attempt's connections still open
 };
 
-extern "C" int NoteSocket(void* deadline, curl_socket_t socket, curlsocktype) {
-    static_cast<Deadline*>(deadline)->socket = socket;
-    return CURL_SOCKOPT_OK;
+// libcurl opens and closes its connections through these two, so that the deadline knows
+// which sockets to shut.
+extern "C" curl_socket_t OpenSocket(void* deadline, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t socket =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (socket != CURL_SOCKET_BAD) {
+        static_cast<Deadline*>(deadline)->sockets.push_back(socket);
+    }
+    return socket;
 }
 
-// The whole attempt ends at its deadline, whatever libcurl waits for. The connection is shut
-// as well, so that the QUIT libcurl sends on closing it fails at once.
+extern "C" int CloseSocket(void* deadline, curl_socket_t socket) {
+    std::erase(static_cast<Deadline*>(deadline)->sockets, socket);
+    return ::close(socket);
+}
+
+// The whole attempt ends at its deadline, whatever libcurl waits for. Its connections are
+// shut as well, so that the QUIT libcurl sends on closing one fails at once.
 extern "C" int StopAtDeadline(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     const auto& deadline = *static_cast<const Deadline*>(data);
     if (std::chrono::steady_clock::now() <= deadline.at) {
         return 0;
     }
-    if (deadline.socket != CURL_SOCKET_BAD) {
-        ::shutdown(deadline.socket, SHUT_RDWR);
+    for (const curl_socket_t socket : deadline.sockets) {
+        ::shutdown(socket, SHUT_RDWR);
     }
     return 1;
 }
@@ -223,6 +235,13 @@ void SmtpSender::SetServer(CURL* handle) const {
 SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::string>& recipients,
                             const Accepted& accepted) const {
     SendResult result;
+    // TransferTimeout bounds the whole attempt; libcurl alone lets the reply to the end of
+    // the data take its own two minutes. Made before the handle: the handle's cleanup may
+    // close a connection it kept.
+    Deadline deadline{std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              settings_.transfer_timeout),
+                      {}};
     const std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
         result.error = "libcurl could not start";
@@ -236,12 +255,7 @@ SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::stri
     Conversation talk;
     talk.accepted = &accepted;
     char error[CURL_ERROR_SIZE] = {};
-    // TransferTimeout bounds the whole attempt; libcurl alone lets the reply to the end of
-    // the data take its own two minutes.
     CURL* handle = curl.get();
-    Deadline deadline{std::chrono::steady_clock::now() +
-                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                          settings_.transfer_timeout)};
     SetServer(handle);
     const std::string from = "<" + settings_.from.address + ">";
     curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
@@ -257,8 +271,10 @@ SendResult SmtpSender::Send(const std::string& mail, const std::vector<std::stri
     curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, StopAtDeadline);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &deadline);
-    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, NoteSocket);
-    curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, &deadline);
+    curl_easy_setopt(handle, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
+    curl_easy_setopt(handle, CURLOPT_OPENSOCKETDATA, &deadline);
+    curl_easy_setopt(handle, CURLOPT_CLOSESOCKETFUNCTION, CloseSocket);
+    curl_easy_setopt(handle, CURLOPT_CLOSESOCKETDATA, &deadline);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(handle);
     const Reply* last = LastReply(talk);
