@@ -30,8 +30,9 @@ echo "== clang-tidy on the changed files"
 ./tools/check_tidy.sh
 
 echo "== Test names"
-# ctest -R selects tests by name, so a name must say its case and stay the same from build
-# to build: a printed case struct ("16-byte object <...>") or an address does neither.
+# ctest -R selects tests by name, so a name must say its case (or its suite) and stay the same
+# from build to build: a printed case struct ("16-byte object <...>") or an address does
+# neither.
 test_names=$(ctest --preset default -N)
 if grep -E -- '-byte object|0x[0-9a-fA-F]{6,}' <<<"$test_names"; then
     echo "The test names above print their case's bytes: give the suite a name generator." >&2
